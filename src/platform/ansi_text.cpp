@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <QList>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -85,7 +86,9 @@ QString FromAnsi(const char* text, std::size_t maxBytes) {
   return result;
 }
 
-QString FromAnsi(const std::string& text) { return FromAnsi(text.data(), text.size()); }
+QString FromAnsi(const std::string& text) {
+  return FromAnsi(text.data(), text.size());
+}
 
 void CopyAnsiField(const QString& text, char* field, std::size_t fieldSize) {
   if (field == nullptr || fieldSize == 0) return;
