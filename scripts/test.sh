@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian 12 machine, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer and warnings as errors, and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=build-test
+./scripts/setup.sh "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DRAVENDOCK_WERROR=ON \
+  -DRAVENDOCK_SANITIZE=address,undefined
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600

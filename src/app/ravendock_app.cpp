@@ -1,0 +1,10 @@
+#include "app/ravendock_app.h"
+
+#include "app/ravendock_dlg.h"
+
+int CRavendockApp::InitInstance() {
+  CRavendockDlg dialog;
+  dialog.OnInitDialog();
+  dialog.exec();
+  return FALSE;
+}
