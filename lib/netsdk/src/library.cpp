@@ -1,0 +1,58 @@
+#include "library.h"
+
+#include <limits>
+
+namespace netsdk {
+
+Library& Library::Instance() {
+  static Library library;
+  return library;
+}
+
+int Library::Init() {
+  std::lock_guard lifecycle(m_lifecycle);
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_runtime) return 0;
+  }
+  m_settings.ApplyEnvironment();
+  auto runtime = std::make_shared<Runtime>(m_settings, m_callbacks);
+  std::lock_guard lock(m_mutex);
+  m_runtime = std::move(runtime);
+  return 0;
+}
+
+int Library::Cleanup() {
+  std::shared_ptr<Runtime> runtime;
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_runtime && m_runtime->OnCallbackThread()) return -1;
+  }
+  std::lock_guard lifecycle(m_lifecycle);
+  {
+    std::lock_guard lock(m_mutex);
+    runtime = std::move(m_runtime);
+  }
+  if (runtime) runtime->Stop();
+  m_callbacks.Reset();
+  m_settings.Reset();
+  return 0;
+}
+
+std::shared_ptr<Runtime> Library::Current() const {
+  std::lock_guard lock(m_mutex);
+  return m_runtime;
+}
+
+int Library::NextHandle() {
+  // Handles are never reused within a process, not even across Cleanup, so that a late event of
+  // an old login can never be taken for a new one.
+  int handle = ++m_lastHandle;
+  if (handle <= 0) {
+    m_lastHandle.store(1);
+    handle = 1;
+  }
+  return handle;
+}
+
+}  // namespace netsdk

@@ -1,0 +1,105 @@
+// One login: its connection to a device through the virtual LAN, the login itself, commands and
+// their answers, the firmware transfer and the reconnection. The public methods may be called from
+// any thread; everything else runs on the network thread.
+#pragma once
+
+#include <asio.hpp>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "context.h"
+#include "firmware_cache.h"
+#include "waiter.h"
+#include "wire/codes.h"
+#include "wire/framed_connection.h"
+
+namespace netsdk {
+
+struct LoginTarget {
+  std::string ip;
+  std::uint16_t port = 0;
+  std::string user;
+  std::string password;
+};
+
+class Session : public std::enable_shared_from_this<Session> {
+ public:
+  Session(const Context& context, int handle, LoginTarget target);
+
+  // Begins connecting; the outcome arrives as status event 4 or 5.
+  void Start();
+  void SetAutoReconnect(bool enable);
+  // Logout: no further events of this login are delivered.
+  void Close();
+
+  // Sends a command whose answer arrives through the response callback. 0 = sent.
+  int Command(wire::CommandKind kind, std::uint32_t code, std::int32_t channel, std::string text);
+  // Sends a command and waits for the device's answer: 0 = the device accepted it.
+  int Action(std::uint32_t code, std::int32_t channel);
+  // Streams the firmware image; 0 = started.
+  int StartUpgrade(std::shared_ptr<const FirmwareImage> image);
+  // 0 once an upgrade was started on this login, else -1.
+  int UpgradeState() const { return m_upgradeStarted.load() ? 0 : -1; }
+  // Percentage of the file the device has acknowledged.
+  int UpgradeProgress() const { return m_progress.load(); }
+
+ private:
+  enum class Phase {
+    kIdle,
+    kConnecting,
+    kGreeting,
+    kLoggingIn,
+    kLoggedIn,
+    kDown,
+    kRefused,
+    kClosed
+  };
+
+  void Connect();
+  void OnConnected(unsigned attempt, asio::ip::tcp::socket socket);
+  void OnFrame(unsigned attempt, wire::Frame& frame);
+  void OnLoginResult(const wire::Frame& frame);
+  void OnCommandResult(const wire::Frame& frame);
+  void OnConnectionClosed(unsigned attempt);
+  void OnUnreachable();
+  void ScheduleRetry();
+  void DropConnection();
+  void FailWaiters();
+  void StatusEvent(int event, int value);
+
+  void BeginUpgrade(std::shared_ptr<const FirmwareImage> image);
+  void OnUpgradeFrame(const wire::Frame& frame);
+  void PumpUpgrade();
+  void ArmStallTimer();
+  void FinishUpgrade(bool transferred);
+
+  const Context m_context;
+  const int m_handle;
+  const LoginTarget m_target;
+  const std::shared_ptr<std::atomic<bool>> m_open = std::make_shared<std::atomic<bool>>(true);
+  std::atomic<bool> m_autoReconnect{false};
+  std::atomic<bool> m_loggedIn{false};
+  std::atomic<std::uint32_t> m_nextRequestId{0};
+  std::atomic<bool> m_upgradeActive{false};
+  std::atomic<bool> m_upgradeStarted{false};
+  std::atomic<int> m_progress{0};
+
+  // Network thread only.
+  Phase m_phase = Phase::kIdle;
+  unsigned m_attempt = 0;  // stale handlers of an earlier connection compare and give up
+  bool m_everLoggedIn = false;
+  bool m_failureReported = false;  // a lost or failed login is reported once until the next success
+  std::shared_ptr<wire::FramedConnection> m_connection;
+  asio::steady_timer m_timer;  // connect time-out, reconnection pause
+  std::map<std::uint32_t, std::shared_ptr<Waiter>> m_waiters;
+  std::shared_ptr<const FirmwareImage> m_image;  // the transfer in progress
+  std::uint64_t m_sent = 0;
+  std::uint64_t m_acked = 0;
+  asio::steady_timer m_stallTimer;
+  unsigned m_stallArm = 0;
+};
+
+}  // namespace netsdk
