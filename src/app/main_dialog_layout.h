@@ -7,7 +7,16 @@
 
 namespace app {
 
-enum class ControlKind { GroupBox, PushButton, CheckBox, RadioButton, Static, Edit, DropDownList, ListView };
+enum class ControlKind {
+  GroupBox,
+  PushButton,
+  CheckBox,
+  RadioButton,
+  Static,
+  Edit,
+  DropDownList,
+  ListView
+};
 
 struct ControlSpec {
   int id;
@@ -25,7 +34,8 @@ extern const std::array<ControlSpec, 52> kMainDialogControls;
 
 // The items of combo 1038, minutes, in order.
 constexpr std::array<const char16_t*, 17> kFormatTimeoutItems = {
-    u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10", u"12", u"14", u"16", u"18", u"20", u"25", u"30"};
+    u"1",  u"2",  u"3",  u"4",  u"5",  u"6",  u"7",  u"8", u"9",
+    u"10", u"12", u"14", u"16", u"18", u"20", u"25", u"30"};
 
 // The columns of the device list: heading and width in pixels, all centred.
 struct ColumnSpec {

@@ -12,11 +12,19 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
 #include "app/main_dialog_layout.h"
+#include "config/config_file.h"
+#include "config/instruction_flags.h"
+#include "discovery/device_record.h"
+#include "discovery/device_table.h"
+#include "platform/win_types.h"
 #include "sdk/sdk.h"
+#include "text/retitle_table.h"
+#include "text/text.h"
 #include "ui/main_dialog_ids.h"
 #include "ui/report_ctrl.h"
 
@@ -29,6 +37,14 @@ constexpr char16_t kTitle[] = u"Ravendock_V2.0.1";
 constexpr char16_t kAboutMenuText[] = u"about Ravendock(&A)...";
 constexpr int kExpectedCountItems = 250;
 constexpr int kMsPerMinute = 60000;
+constexpr int kMaxComboTextChars = 64;
+
+// Row status columns of message 2126, and the colours of the upgrade verdict in column 5.
+constexpr int kColumnVersionBefore = 4;
+constexpr int kColumnVersionAfter = 5;
+constexpr int kColumnStatus = 6;
+constexpr COLORREF kUpgradeSucceededColor = RGB(0, 200, 0);
+constexpr COLORREF kUpgradeFailedColor = RGB(255, 0, 0);
 
 // System menu commands besides the About item.
 constexpr UINT SC_MINIMIZE = 0xF020;
@@ -62,18 +78,26 @@ QWidget* CreateControl(const app::ControlSpec& spec, QWidget* parent) {
 
 }  // namespace
 
-CRavendockDlg::CRavendockDlg(QWidget* parent) : Dialog(IDD_RAVENDOCK_DIALOG, parent), m_icon(app::AppIcon()) {
+CRavendockDlg::CRavendockDlg(const QString& programDirectory, QWidget* parent)
+    : Dialog(IDD_RAVENDOCK_DIALOG, parent),
+      m_icon(app::AppIcon()),
+      m_programDirectory(programDirectory) {
   setWindowTitle(QString::fromUtf16(kTitle));
   setFont(QFont(QStringLiteral("Arial"), 9));
   // Caption, system menu and the minimise box; no maximise, no resizing (a modal frame).
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   CreateControls();
   CreateSystemMenu();
+  m_deviceTable = std::make_unique<discovery::DeviceTable>(*this, *m_deviceList, *this);
+  ConnectHandlers();
   qApp->installEventFilter(this);
 }
 
-CRavendockDlg::~CRavendockDlg() { qApp->removeEventFilter(this); }
+CRavendockDlg::~CRavendockDlg() {
+  qApp->removeEventFilter(this);
+}
 
 void CRavendockDlg::CreateControls() {
   setFixedSize(DialogUnitsToPixels(0, 0, app::kMainDialogWidth, app::kMainDialogHeight).size());
@@ -110,6 +134,9 @@ void CRavendockDlg::CreateSystemMenu() {
 BOOL CRavendockDlg::OnInitDialog() {
   // The controls were bound when they were created. Icon for the title bar and the taskbar.
   setWindowIcon(m_icon);
+  // config.dat lives beside the executable.
+  if (m_programDirectory.isEmpty()) m_programDirectory = QCoreApplication::applicationDirPath();
+  config::SetConfigDirectory(m_programDirectory);
 
   IP_NET_DVR_Init();
   IP_KMR_Init();
@@ -120,34 +147,195 @@ BOOL CRavendockDlg::OnInitDialog() {
   SetDlgItemText(IDC_CHECKED, QStringLiteral("0"));
 
   FillExpectedCountCombo();
-  FillFormatTimeoutCombo();
   CheckDlgButton(IDC_LANGUAGE_CHINESE, true);
+  LoadSettings();
 
-  m_languageIndex = 0;
+  // The controls keep their template captions until the language is changed.
+  m_languageIndex = texts::kLanguageChinese;
   return TRUE;
+}
+
+void CRavendockDlg::OnClicked(int id, std::function<void()> handler) {
+  auto* button = DlgItem<QAbstractButton>(id);
+  if (button == nullptr) return;
+  connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
+}
+
+void CRavendockDlg::ConnectHandlers() {
+  m_deviceList->onItemChanged = [this](const ui::ItemChange& change) {
+    m_deviceTable->OnItemChanged(change);
+  };
+  m_deviceList->onClick = [this](const QPoint& pos) { return m_deviceTable->OnClick(pos); };
+
+  OnClicked(IDC_SEARCH, [this] { m_deviceTable->StartSearch(); });
+  OnClicked(IDC_SELECT_ALL, [this] { m_deviceTable->CheckAll(); });
+  OnClicked(IDC_INVERT, [this] { m_deviceTable->Invert(); });
+  OnClicked(IDC_INVERT_HIDDEN, [this] { m_deviceTable->Invert(); });
+  OnClicked(IDC_CHECK_ALL_BY_STATE,
+            [this] { m_deviceTable->SetAllChecks(IsDlgButtonChecked(IDC_CHECK_ALL_BY_STATE)); });
+  for (const config::InstructionFlag& flag : config::kInstructionFlags)
+    OnClicked(flag.checkBoxId, [this, id = flag.checkBoxId] { OnInstructionCheck(id); });
+  OnClicked(IDC_DO_ALLNET_ON, [this] { OnAllNetworkCheck(IDC_DO_ALLNET_ON); });
+  OnClicked(IDC_DO_ALLNET_OFF, [this] { OnAllNetworkCheck(IDC_DO_ALLNET_OFF); });
+  OnClicked(IDC_LANGUAGE_CHINESE, [this] { SetLanguage(texts::kLanguageChinese); });
+  OnClicked(IDC_LANGUAGE_ENGLISH, [this] { SetLanguage(texts::kLanguageEnglish); });
+
+  connect(DlgItem<QComboBox>(IDC_EXPECTED_COUNT), &QComboBox::activated, this,
+          [this] { OnSelchangeExpectedCount(); });
+  FillFormatTimeoutCombo();
 }
 
 void CRavendockDlg::SetUpDeviceList() {
   int column = 0;
   for (const app::ColumnSpec& spec : app::kDeviceColumns)
-    m_deviceList->InsertColumn(column++, QString::fromUtf16(spec.heading), CReportCtrl::kFormatCenter, spec.width);
+    m_deviceList->InsertColumn(column++, QString::fromUtf16(spec.heading), ui::kAlignCenter,
+                               spec.width);
 }
 
 void CRavendockDlg::FillExpectedCountCombo() {
   auto* combo = DlgItem<QComboBox>(IDC_EXPECTED_COUNT);
-  for (int count = 1; count <= kExpectedCountItems; ++count) combo->addItem(QString::asprintf("%d", count));
+  for (int count = 1; count <= kExpectedCountItems; ++count)
+    combo->addItem(QString::asprintf("%d", count));
 }
 
+// Combo 1038 is filled from the template's initial data, before the dialog's initialisation.
 void CRavendockDlg::FillFormatTimeoutCombo() {
   auto* combo = DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT);
   for (const char16_t* item : app::kFormatTimeoutItems) combo->addItem(QString::fromUtf16(item));
   connect(combo, &QComboBox::activated, this, [this] { OnSelchangeFormatTimeout(); });
 }
 
-void CRavendockDlg::OnSelchangeFormatTimeout() {
-  const QString text = GetDlgItemText(IDC_FORMAT_TIMEOUT).left(64);
-  m_formatTimeoutMs = text.toInt() * kMsPerMinute;
+void CRavendockDlg::OnSelchangeExpectedCount() {
+  m_expectedCount = std::clamp(GetDlgItemText(IDC_EXPECTED_COUNT).toInt(), 1, kExpectedCountItems);
+  config::ProcessConfigSet().Set(config::kDeviceCountIndex,
+                                 DlgItem<QComboBox>(IDC_EXPECTED_COUNT)->currentIndex());
+  config::StoreConfig();
 }
+
+void CRavendockDlg::OnSelchangeFormatTimeout() {
+  const QString text = GetDlgItemText(IDC_FORMAT_TIMEOUT).left(kMaxComboTextChars);
+  m_formatTimeoutMs = text.toInt() * kMsPerMinute;
+  config::ProcessConfigSet().Set(config::kFormatTimeoutIndex,
+                                 DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)->currentIndex());
+  config::StoreConfig();
+}
+
+void CRavendockDlg::OnInstructionCheck(int checkBoxId) {
+  const std::vector<int> uncheck = config::RecordInstructionCheck(
+      config::ProcessConfigSet(), checkBoxId, IsDlgButtonChecked(checkBoxId));
+  for (int id : uncheck) CheckDlgButton(id, false);
+  config::StoreConfig();
+}
+
+void CRavendockDlg::OnAllNetworkCheck(int checkBoxId) {
+  // "开启全网通" and "关闭全网通" exclude each other; neither is stored.
+  if (IsDlgButtonChecked(IDC_DO_ALLNET_ON) && IsDlgButtonChecked(IDC_DO_ALLNET_OFF))
+    CheckDlgButton(checkBoxId == IDC_DO_ALLNET_ON ? IDC_DO_ALLNET_OFF : IDC_DO_ALLNET_ON, false);
+}
+
+void CRavendockDlg::LoadSettings() {
+  if (config::LoadConfig() == 0) {
+    RestoreSettings();
+  } else {
+    ApplyDefaultSettings();
+  }
+}
+
+void CRavendockDlg::ApplyDefaultSettings() {
+  DlgItem<QComboBox>(IDC_EXPECTED_COUNT)->setCurrentIndex(config::kDefaultDeviceCountIndex);
+  OnSelchangeExpectedCount();
+  DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)->setCurrentIndex(config::kDefaultFormatTimeoutIndex);
+  OnSelchangeFormatTimeout();
+  for (int id : config::kDefaultCheckedBoxes) {
+    CheckDlgButton(id, true);
+    if (auto field = config::InstructionFlagField(id)) config::ProcessConfigSet().Set(*field, 1);
+  }
+  config::StoreConfig();
+}
+
+void CRavendockDlg::RestoreSettings() {
+  const config::ConfigSet& set = config::ProcessConfigSet();
+  // An index that names no item (a hand-edited file) falls back to the default selection, so the
+  // search never waits for zero devices.
+  auto restoreCombo = [this](int id, int index, int fallback) {
+    auto* combo = DlgItem<QComboBox>(id);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : fallback);
+  };
+  restoreCombo(IDC_EXPECTED_COUNT, set.Get(config::kDeviceCountIndex),
+               config::kDefaultDeviceCountIndex);
+  restoreCombo(IDC_FORMAT_TIMEOUT, set.Get(config::kFormatTimeoutIndex),
+               config::kDefaultFormatTimeoutIndex);
+  for (const config::InstructionFlag& flag : config::kInstructionFlags)
+    CheckDlgButton(flag.checkBoxId, set.Get(flag.field) != 0);
+  m_expectedCount = std::clamp(GetDlgItemText(IDC_EXPECTED_COUNT).toInt(), 1, kExpectedCountItems);
+  m_formatTimeoutMs =
+      GetDlgItemText(IDC_FORMAT_TIMEOUT).left(kMaxComboTextChars).toInt() * kMsPerMinute;
+}
+
+void CRavendockDlg::SetLanguage(int languageIndex) {
+  if (languageIndex == m_languageIndex) return;
+  m_languageIndex = languageIndex;
+  Retitle();
+}
+
+void CRavendockDlg::Retitle() {
+  const int language = m_languageIndex;
+  if (!texts::IsLanguageIndex(language)) return;
+  for (const texts::RetitleEntry& entry : texts::kRetitleTable) {
+    const QString text = texts::Text(entry.text, language);
+    if (entry.target == texts::RetitleTarget::kColumn) {
+      m_deviceList->SetHeaderText(entry.id, text);
+    } else {
+      SetDlgItemText(entry.id, text);
+    }
+  }
+}
+
+LRESULT CRavendockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case discovery::kMsgRowStatus:
+      ShowRowStatus(reinterpret_cast<discovery::DeviceRecord*>(wParam), static_cast<int>(lParam));
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
+  if (record == nullptr || column < kColumnVersionBefore || column > kColumnStatus) return;
+  const int row = record->rowIndex;
+  // Only a record still shown in the table: its row is where the record says.
+  if (m_deviceTable->RecordAt(row) != record) return;
+  const QString text = record->StatusText();
+  m_deviceList->SetItemText(row, column, text);
+  const int language = m_languageIndex;
+  if (text == texts::Text(texts::kTextUpgradeSucceeded, language)) {
+    m_deviceList->SetItemTextColor(row, kColumnVersionAfter, kUpgradeSucceededColor);
+  } else if (text == texts::Text(texts::kTextSameVersionFailed, language)) {
+    m_deviceList->SetItemTextColor(row, kColumnVersionAfter, kUpgradeFailedColor);
+  }
+}
+
+void CRavendockDlg::OnTimer(UINT id) {
+  switch (id) {
+    case discovery::kTimerSearch:
+      m_deviceTable->OnSearchTimer();
+      break;
+    case discovery::kTimerRefound:
+      m_deviceTable->OnRefoundTimer();
+      break;
+    default:
+      break;
+  }
+}
+
+void CRavendockDlg::EmptyLoginList() {}
+
+void CRavendockDlg::OnSearchComplete() {}
+
+void CRavendockDlg::OnSearchAbandoned() {}
+
+void CRavendockDlg::VisitRestorePending(const std::function<bool(discovery::DeviceRecord&)>&) {}
 
 void CRavendockDlg::OnSysCommand(UINT id) {
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {
@@ -184,6 +372,6 @@ bool CRavendockDlg::eventFilter(QObject* target, QEvent* event) {
   return PreTranslateMessage(target, event) || Dialog::eventFilter(target, event);
 }
 
-void CRavendockDlg::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->popup(event->globalPos()); }
-
-void CRavendockDlg::closeEvent(QCloseEvent* event) { Dialog::closeEvent(event); }
+void CRavendockDlg::contextMenuEvent(QContextMenuEvent* event) {
+  m_systemMenu->popup(event->globalPos());
+}

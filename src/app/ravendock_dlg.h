@@ -5,61 +5,90 @@
 
 #include <QIcon>
 #include <QPoint>
+#include <atomic>
+#include <functional>
+#include <memory>
 
+#include "discovery/search_host.h"
 #include "platform/dialog.h"
 
 class CReportCtrl;
 class QMenu;
 
-class CRavendockDlg : public platform::Dialog {
+namespace discovery {
+class DeviceTable;
+}
+
+class CRavendockDlg : public platform::Dialog, public discovery::SearchHost {
   Q_OBJECT
 
  public:
-  explicit CRavendockDlg(QWidget* parent = nullptr);
+  // programDirectory: where config.dat lives; the executable's directory when empty.
+  explicit CRavendockDlg(const QString& programDirectory = QString(), QWidget* parent = nullptr);
   ~CRavendockDlg() override;
 
   // Start-up: libraries, list, combos, settings; returns TRUE as the framework expects.
   BOOL OnInitDialog();
 
   CReportCtrl& DeviceList() { return *m_deviceList; }
+  discovery::DeviceTable& Devices() { return *m_deviceTable; }
 
-  int TotalCount() const { return m_totalCount; }
-  int CheckedCount() const { return m_checkedCount; }
   int FormatTimeoutMs() const { return m_formatTimeoutMs; }
-  int LanguageIndex() const { return m_languageIndex; }
+
+  // SearchHost.
+  int LanguageIndex() const override { return m_languageIndex; }
+  int ExpectedCount() const override { return m_expectedCount; }
+  bool IsBatchRunning() const override { return m_batchRunning != 0; }
+  void EmptyLoginList() override;
+  void OnSearchComplete() override;
+  void OnSearchAbandoned() override;
+  void VisitRestorePending(const std::function<bool(discovery::DeviceRecord&)>& visit) override;
 
   // The stand-in for the system menu: minimise and close, then, below a separator, the About item
   // (command 16). Shown by a right click on the window and by Alt+Space.
   QMenu* SystemMenu() const { return m_systemMenu; }
   void OnSysCommand(UINT id);
 
-  // The handler of combo 1038: format time-out = the selected minutes × 60000.
+  // Handlers of the combos, the instruction check boxes and the language buttons.
+  void OnSelchangeExpectedCount();
   void OnSelchangeFormatTimeout();
+  void OnInstructionCheck(int checkBoxId);
+  void OnAllNetworkCheck(int checkBoxId);
+  void SetLanguage(int languageIndex);
 
  protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnTimer(UINT id) override;
+
   // Swallows Escape (key down and key up) for the window and all its controls.
   bool PreTranslateMessage(QObject* target, QEvent* event);
   bool eventFilter(QObject* target, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
   void CreateSystemMenu();
+  void ConnectHandlers();
+  void OnClicked(int id, std::function<void()> handler);
   void SetUpDeviceList();
   void FillExpectedCountCombo();
   void FillFormatTimeoutCombo();
+  void LoadSettings();
+  void ApplyDefaultSettings();
+  void RestoreSettings();
+  void Retitle();
+  void ShowRowStatus(discovery::DeviceRecord* record, int column);
   void ShowAboutBox();
 
   CReportCtrl* m_deviceList = nullptr;
   QMenu* m_systemMenu = nullptr;
   QIcon m_icon;
+  QString m_programDirectory;
+  std::unique_ptr<discovery::DeviceTable> m_deviceTable;
 
-  int m_totalCount = 0;
-  int m_checkedCount = 0;
   int m_batchRunning = 0;
-  DWORD m_searchStartTick = 0;
   int m_formatTimeoutMs = 0;
-  int m_languageIndex = 0;
+  // Read by the workers when they produce a text.
+  std::atomic<int> m_languageIndex{0};
   int m_expectedCount = 0;
 };

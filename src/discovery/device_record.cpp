@@ -7,9 +7,10 @@ namespace discovery {
 
 void DeviceRecord::ResetFrom(const sdk::DeviceInfoBlock& block) {
   info = block;
-  for (AtomicInt* field : {&rowIndex, &searchIndex, &loginHandle, &loginState, &upgradeResult, &refoundState,
-                           &formatState, &diskIndex, &storageInfoReceived, &sd1Total, &sd2Total, &usbTotal,
-                           &workPhase, &upgradeState, &timeSyncState, &pushDone})
+  for (AtomicInt* field :
+       {&rowIndex, &searchIndex, &loginHandle, &loginState, &upgradeResult, &refoundState,
+        &formatState, &diskIndex, &storageInfoReceived, &sd1Total, &sd2Total, &usbTotal, &workPhase,
+        &upgradeState, &timeSyncState, &pushDone})
     field->store(0);
   for (AtomicInt& flag : responseFlags) flag.store(0);
   statusText.fill(0);
@@ -21,7 +22,8 @@ void DeviceRecord::ResetFrom(const sdk::DeviceInfoBlock& block) {
 }
 
 void DeviceRecord::SetStatusText(const QString& text) {
-  const std::size_t units = std::min<std::size_t>(static_cast<std::size_t>(text.size()), kStatusTextUnits - 1);
+  const std::size_t units =
+      std::min<std::size_t>(static_cast<std::size_t>(text.size()), kStatusTextUnits - 1);
   statusText.fill(0);
   std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), units, statusText.begin());
 }

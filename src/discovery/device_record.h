@@ -18,6 +18,10 @@
 
 namespace discovery {
 
+// Window message: show the record's status text in a column of its row (wParam = the record,
+// lParam = the column 4, 5 or 6).
+constexpr unsigned kMsgRowStatus = 2126;
+
 // Number of configuration groups whose answers a push waits for.
 constexpr int kConfigGroupCount = 15;
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QThread>
 #include <QTimer>
@@ -75,6 +76,7 @@ QString Dialog::GetDlgItemText(int id) const {
   if (auto* edit = qobject_cast<QLineEdit*>(item)) return edit->text();
   if (auto* combo = qobject_cast<QComboBox*>(item)) return combo->currentText();
   if (auto* button = qobject_cast<QAbstractButton*>(item)) return button->text();
+  if (auto* group = qobject_cast<QGroupBox*>(item)) return group->title();
   if (item != nullptr) return item->property("text").toString();
   return {};
 }
@@ -85,6 +87,8 @@ void Dialog::SetDlgItemText(int id, const QString& text) {
     edit->setText(text);
   } else if (auto* button = qobject_cast<QAbstractButton*>(item)) {
     button->setText(text);
+  } else if (auto* group = qobject_cast<QGroupBox*>(item)) {
+    group->setTitle(text);
   } else if (item != nullptr) {
     item->setProperty("text", text);
   }

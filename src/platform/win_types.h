@@ -4,6 +4,8 @@
 #include <cstdint>
 
 using BOOL = int;
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
 using UINT = unsigned int;
 using DWORD = std::uint32_t;
 using WPARAM = std::uintptr_t;

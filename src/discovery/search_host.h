@@ -1,0 +1,34 @@
+// What the device table needs from the rest of the program: the window's settings and the
+// hand-overs to the batch. The main window implements it.
+#pragma once
+
+#include <functional>
+
+namespace discovery {
+
+struct DeviceRecord;
+
+class SearchHost {
+ public:
+  virtual ~SearchHost() = default;
+
+  virtual int LanguageIndex() const = 0;
+  // The expected device count, 1..250.
+  virtual int ExpectedCount() const = 0;
+  virtual bool IsBatchRunning() const = 0;
+
+  // Clearing the table empties the login list before any record is freed, so that no login
+  // confirmation can reach a freed record.
+  virtual void EmptyLoginList() = 0;
+
+  // The search reached the expected count: the batch goes on after the search instruction.
+  virtual void OnSearchComplete() = 0;
+  // The user gave up waiting for more devices: the batch ends.
+  virtual void OnSearchAbandoned() = 0;
+
+  // Runs visit on each record of the restore pending list while holding the restore lock; visit
+  // returns true to stop.
+  virtual void VisitRestorePending(const std::function<bool(DeviceRecord&)>& visit) = 0;
+};
+
+}  // namespace discovery
