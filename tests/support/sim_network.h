@@ -1,0 +1,65 @@
+// A simulated camera network for end-to-end tests: the camera simulator on a free loopback port,
+// the device library pointed at it, and one sped-up clock for the program, the library and the
+// simulator.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "netsdk.h"
+#include "platform/clock.h"
+#include "sim/simulator.h"
+
+namespace testsupport {
+
+constexpr double kTestSpeedFactor = 25.0;
+
+class SimNetwork {
+ public:
+  explicit SimNetwork(camsim::Scenario scenario, double speed = kTestSpeedFactor)
+      : m_simulator(std::make_unique<camsim::Simulator>(std::move(scenario))) {
+    platform::SetSpeedFactor(speed);
+    m_simulator->SetTimeScale(speed);
+    std::string error;
+    m_started = m_simulator->Start("127.0.0.1:0", &error);
+    EXPECT_TRUE(m_started) << error;
+    IP_NET_DVR_SetTimeScale(speed);
+    IP_NET_DVR_SetEndpoint(m_simulator->Endpoint().c_str());
+    IP_NET_DVR_Init();
+  }
+
+  ~SimNetwork() {
+    IP_NET_DVR_Cleanup();
+    m_simulator->Stop();
+    IP_NET_DVR_SetTimeScale(1.0);
+    platform::SetSpeedFactor(1.0);
+  }
+
+  SimNetwork(const SimNetwork&) = delete;
+  SimNetwork& operator=(const SimNetwork&) = delete;
+
+  camsim::Simulator& simulator() { return *m_simulator; }
+  bool started() const { return m_started; }
+
+ private:
+  std::unique_ptr<camsim::Simulator> m_simulator;
+  bool m_started = false;
+};
+
+// count cameras with serials SN<base>.., addresses 192.168.1.<10 + i>.
+inline camsim::Scenario Cameras(int count, int firstHost = 10) {
+  camsim::Scenario scenario;
+  for (int i = 0; i < count; ++i) {
+    camsim::DeviceConfig device;
+    device.serial = "SN" + std::to_string(1000 + i);
+    device.ip = "192.168.1." + std::to_string(firstHost + i);
+    device.mac = "00:11:22:33:44:" + std::to_string(10 + i);
+    device.timings.searchMs = 100 + 20 * i;
+    scenario.devices.push_back(device);
+  }
+  return scenario;
+}
+
+}  // namespace testsupport
