@@ -49,11 +49,12 @@ LocaleRules MakeRules(const QLocale& locale) {
   addMonth(QStringLiteral("sept"), 9);
 
   // Longer texts first so that "a.m." is not taken for "a".
-  for (const auto& [text, meridiem] :
-       {std::pair{QStringLiteral("a.m."), Meridiem::kAm}, std::pair{QStringLiteral("p.m."), Meridiem::kPm},
-        std::pair{QStringLiteral("am"), Meridiem::kAm}, std::pair{QStringLiteral("pm"), Meridiem::kPm},
-        std::pair{locale.amText().toLower(), Meridiem::kAm},
-        std::pair{locale.pmText().toLower(), Meridiem::kPm}}) {
+  for (const auto& [text, meridiem] : {std::pair{QStringLiteral("a.m."), Meridiem::kAm},
+                                       std::pair{QStringLiteral("p.m."), Meridiem::kPm},
+                                       std::pair{QStringLiteral("am"), Meridiem::kAm},
+                                       std::pair{QStringLiteral("pm"), Meridiem::kPm},
+                                       std::pair{locale.amText().toLower(), Meridiem::kAm},
+                                       std::pair{locale.pmText().toLower(), Meridiem::kPm}}) {
     if (!text.isEmpty()) rules.meridiems.emplace_back(text, meridiem);
   }
 
@@ -97,13 +98,13 @@ std::optional<QDate> ParseDatePart(const QString& text, const LocaleRules& rules
       QStringLiteral(R"(^([0-9]{1,4})([-/.])([0-9]{1,2})\2([0-9]{1,4})$)"));
   static const QRegularExpression cjk(
       QStringLiteral("^([0-9]{4})\\s*年\\s*([0-9]{1,2})\\s*月\\s*([0-9]{1,2})\\s*日?$"));
-  static const QRegularExpression dayMonthYear = DatePattern(
-      QStringLiteral(R"(^([0-9]{1,2})%1(\p{L}+)\.?%1([0-9]{2}|[0-9]{4})$)"));
+  static const QRegularExpression dayMonthYear =
+      DatePattern(QStringLiteral(R"(^([0-9]{1,2})%1(\p{L}+)\.?%1([0-9]{2}|[0-9]{4})$)"));
   static const QRegularExpression monthDayYear = DatePattern(
       QStringLiteral(R"(^(\p{L}+)\.?%1([0-9]{1,2})(?:st|nd|rd|th)?%1([0-9]{2}|[0-9]{4})$)"),
       QRegularExpression::CaseInsensitiveOption);
-  static const QRegularExpression yearMonthDay = DatePattern(
-      QStringLiteral(R"(^([0-9]{4})%1(\p{L}+)\.?%1([0-9]{1,2})$)"));
+  static const QRegularExpression yearMonthDay =
+      DatePattern(QStringLiteral(R"(^([0-9]{4})%1(\p{L}+)\.?%1([0-9]{1,2})$)"));
 
   if (const auto m = numeric.match(text); m.hasMatch()) {
     const QString first = m.captured(1);
