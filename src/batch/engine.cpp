@@ -1,0 +1,198 @@
+#include "batch/engine.h"
+
+#include <new>
+#include <utility>
+
+#include "batch/login_worker.h"
+#include "batch/message_loops.h"
+#include "batch/polling_workers.h"
+#include "platform/clock.h"
+#include "platform/thread_queue.h"
+#include "text/text.h"
+
+namespace batch {
+namespace {
+
+constexpr std::size_t Index(Worker worker) {
+  return static_cast<std::size_t>(worker);
+}
+
+}  // namespace
+
+Engine::Engine(WindowLink window, const std::atomic<int>& languageIndex, LibraryCalls library)
+    : m_window(std::move(window)),
+      m_languageIndex(languageIndex),
+      m_library(std::move(library)),
+      m_loginEvent(platform::CreateNamedEvent(kLoginEventName)) {}
+
+Engine::~Engine() {
+  Stop();
+}
+
+void Engine::Start() {
+  using Body = void (*)(Engine&, const platform::StopToken&);
+  static constexpr std::array<Body, kWorkerCount> kBodies = {
+      RunBatchWorker,  RunUpgradeCoordinator, RunLoginWorker,   RunVersionQueryWorker,
+      RunUploadWorker, RunProgressPoller,     RunVerifyWatcher,
+  };
+  for (std::size_t i = 0; i < kBodies.size(); ++i) {
+    if (m_threads[i].IsRunning()) continue;
+    m_threads[i].Start(
+        [this, body = kBodies[i]](const platform::StopToken& stop) { body(*this, stop); });
+  }
+}
+
+bool Engine::Stop(DWORD waitMs) {
+  for (platform::WorkerThread& thread : m_threads) thread.RequestStop();
+  const DWORD start = platform::GetTickCount();
+  bool allEnded = true;
+  for (platform::WorkerThread& thread : m_threads) {
+    const DWORD elapsed = platform::GetTickCount() - start;
+    allEnded = thread.Stop(elapsed < waitMs ? waitMs - elapsed : 0) && allEnded;
+  }
+  return allEnded;
+}
+
+DWORD Engine::ThreadId(Worker worker) const {
+  return m_threads[Index(worker)].Id();
+}
+
+bool Engine::IsRunning(Worker worker) const {
+  return m_threads[Index(worker)].IsRunning();
+}
+
+QString Engine::Text(texts::TextId id) const {
+  return texts::Text(id, m_languageIndex.load());
+}
+
+void Engine::ShowStatus(discovery::DeviceRecord& record, const QString& text, LPARAM column) const {
+  record.SetStatusText(text);
+  PostToWindow(kMsgRowStatus, reinterpret_cast<WPARAM>(&record), column);
+}
+
+void Engine::PostToWindow(UINT message, WPARAM wParam, LPARAM lParam) const {
+  if (m_window.post) m_window.post(message, wParam, lParam);
+}
+
+LRESULT Engine::SendToWindow(UINT message, WPARAM wParam, LPARAM lParam) const {
+  return m_window.send ? m_window.send(message, wParam, lParam) : 0;
+}
+
+bool Engine::PostToBatchWorker(UINT message, WPARAM wParam) const {
+  const DWORD id = ThreadId(Worker::kBatchWorker);
+  return id != 0 && platform::PostThreadMessage(id, message, wParam, 0);
+}
+
+bool Engine::PostToCoordinator(UINT message, WPARAM wParam) const {
+  const DWORD id = ThreadId(Worker::kUpgradeCoordinator);
+  return id != 0 && platform::PostThreadMessage(id, message, wParam, 0);
+}
+
+template <typename Item>
+std::unique_ptr<Item> Engine::NewItem(discovery::DeviceRecord& record) {
+  for (int failures = m_failAllocations.load(); failures > 0;) {
+    if (m_failAllocations.compare_exchange_weak(failures, failures - 1)) return nullptr;
+  }
+  try {
+    auto item = std::make_unique<Item>();
+    item->record = &record;
+    return item;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+int Engine::QueueLogin(discovery::DeviceRecord& record) {
+  std::unique_ptr<LoginRequest> request = NewItem<LoginRequest>(record);
+  if (!request) {
+    ShowStatus(record, Text(texts::kTextLoginOutOfMemory));
+    return -1;
+  }
+  const int phase = record.workPhase.load();
+  request->timeoutMs =
+      phase == discovery::kPhaseUpgradeRestarting ? kLoginTimeoutAfterUpgradeMs : kLoginTimeoutMs;
+  if (phase == discovery::kPhaseBatchLogin) m_logins.BatchLoginList().push_back(request.get());
+  m_logins.Append(std::move(request));
+  return 0;
+}
+
+int Engine::QueueVersionQuery(discovery::DeviceRecord& record, int phase) {
+  std::unique_ptr<VersionQuery> query = NewItem<VersionQuery>(record);
+  if (!query) {
+    record.upgradeResult.store(discovery::kUpgradeFailed);
+    ShowStatus(record, Text(texts::kTextOutOfMemory));
+    return -1;
+  }
+  query->timeoutMs = kVersionQueryTimeoutMs;
+  query->phase = phase;
+  ShowStatus(record, Text(texts::kTextGetVersion));
+  m_versionQueue.Append(std::move(query));
+  return 0;
+}
+
+int Engine::QueueUpload(discovery::DeviceRecord& record) {
+  std::unique_ptr<UploadRequest> request = NewItem<UploadRequest>(record);
+  if (!request) {
+    record.upgradeResult.store(discovery::kUpgradeFailed);
+    ShowStatus(record, Text(texts::kTextUploadOutOfMemory));
+    return -1;
+  }
+  m_uploadQueue.Append(std::move(request));
+  return 0;
+}
+
+int Engine::QueueProgressWatch(discovery::DeviceRecord& record) {
+  std::unique_ptr<ProgressWatch> watch = NewItem<ProgressWatch>(record);
+  if (!watch) {
+    ShowStatus(record, Text(texts::kTextProgressOutOfMemory));
+    return -1;
+  }
+  watch->lastChangeTime = platform::GetTickCount();
+  m_progressWatches.Append(std::move(watch));
+  return 0;
+}
+
+void Engine::BeginUpgrade() {
+  platform::CriticalSectionLock lock(m_upgradeLock);
+  m_upgradeDevices.Clear();
+  m_upgradeFinishPosted = false;
+}
+
+void Engine::AddUpgradeDevice(discovery::DeviceRecord& record) {
+  platform::CriticalSectionLock lock(m_upgradeLock);
+  m_upgradeDevices.Append(&record);
+  m_upgradeFinishPosted = false;
+}
+
+bool Engine::IsUpgradeComplete() const {
+  return m_upgradeDevices.AllOf([](const discovery::DeviceRecord& record) {
+    return record.upgradeResult.load() != discovery::kUpgradeNone;
+  });
+}
+
+void Engine::CheckUpgradeCompletion() {
+  platform::CriticalSectionLock lock(m_upgradeLock);
+  // Two devices finishing at once both find the list complete; the window must hear it once.
+  if (m_upgradeFinishPosted || !IsUpgradeComplete()) return;
+  m_upgradeFinishPosted = true;
+  PostToWindow(kMsgUpgradeFinished);
+}
+
+UpgradeCounts Engine::CountUpgradeResults() const {
+  UpgradeCounts counts;
+  platform::CriticalSectionLock lock(m_upgradeLock);
+  for (const discovery::DeviceRecord* record : m_upgradeDevices.Snapshot()) {
+    if (record == nullptr) continue;
+    ++counts.total;
+    const int result = record->upgradeResult.load();
+    if (result == discovery::kUpgradeSucceeded) ++counts.successes;
+    if (result == discovery::kUpgradeFailed) ++counts.failures;
+  }
+  return counts;
+}
+
+void Engine::SetBatchDevices(std::vector<discovery::DeviceRecord*> records) {
+  m_batchDevices.Assign(std::move(records));
+}
+
+}  // namespace batch

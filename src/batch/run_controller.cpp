@@ -1,0 +1,252 @@
+#include "batch/run_controller.h"
+
+#include <QTimer>
+
+#include "discovery/device_record.h"
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/dialog_service.h"
+#include "text/text.h"
+#include "ui/report_ctrl.h"
+
+namespace batch {
+namespace {
+
+using namespace texts;
+
+constexpr int kMaxFirmwarePathChars = 260;
+// Upgrades of more devices than this get no preview offer: the grid would not find them.
+constexpr int kMaxPreviewOfferTotal = 49;
+
+const char16_t* const kDiskNames[] = {u"SD1", u"SD2", u"USB"};
+
+// "%s:%d，%s%d %s%d。" with a summary word, the total, and the two counts.
+QString CountedSummary(const QString& word, int succeeded, int failed, const QString& successWord,
+                       const QString& failedWord) {
+  return QStringLiteral("%1:%2，%3%4 %5%6。")
+      .arg(word)
+      .arg(succeeded + failed)
+      .arg(successWord)
+      .arg(succeeded)
+      .arg(failedWord)
+      .arg(failed);
+}
+
+}  // namespace
+
+RunController::RunController(platform::Dialog& window, CReportCtrl& list, RunHost& host)
+    : m_window(window), m_list(list), m_host(host) {}
+
+void RunController::SetOperation(int row, Operation start) {
+  if (row >= 0 && row < kInstructionCount) m_operations[row] = std::move(start);
+}
+
+QString RunController::Text(int id) const {
+  return texts::Text(static_cast<TextId>(id), m_host.LanguageIndex());
+}
+
+bool RunController::IsChecked(int row) const {
+  return m_window.IsDlgButtonChecked(kInstructionCheckBoxes[row]);
+}
+
+bool RunController::AnyChecked(int fromRow, int toRow) const {
+  for (int row = fromRow; row <= toRow && row < kInstructionCount; ++row)
+    if (IsChecked(row)) return true;
+  return false;
+}
+
+void RunController::OnRunBatch() {
+  if (IsChecked(kRowUpgrade) &&
+      m_window.GetDlgItemText(ids::IDC_FILE_PATH).left(kMaxFirmwarePathChars).isEmpty()) {
+    platform::AfxMessageBox(&m_window, Text(kTextSelectUpgradeFileFirst));
+    return;
+  }
+  m_host.EmptyPushList();
+  EnableRunControls(false);
+  m_running = true;
+  m_list.SetSortable(false);
+  RunNextFrom(kRowSearch);
+}
+
+bool RunController::RunNextFrom(int row) {
+  for (int next = std::max(row, 0); next < kInstructionCount; ++next) {
+    if (IsChecked(next)) {
+      StartRow(next);
+      return true;
+    }
+  }
+  Finish();
+  return false;
+}
+
+void RunController::StartRow(int row) {
+  m_currentRow = row;
+  if (NeedsCheckedDevices(row) && m_host.CheckedCount() <= 0) {
+    platform::AfxMessageBox(&m_window, Text(kTextSelectDeviceFirst));
+    Finish();
+    return;
+  }
+  // The configuration push with no device ends the run without a message.
+  if (row == kRowOtherSettings && m_host.CheckedCount() <= 0) {
+    Finish();
+    return;
+  }
+  if (!m_operations[row]) {
+    // An instruction this build cannot carry out ends the run rather than pretend it ran.
+    Finish();
+    return;
+  }
+  m_operations[row]();
+}
+
+void RunController::Finish() {
+  m_running = false;
+  m_currentRow = -1;
+  m_list.SetSortable(true);
+  m_window.SetDlgItemText(ids::IDC_ACTION, Text(kTextComplete));
+  EnableRunControls(true);
+  m_host.EmptyPushList();
+}
+
+void RunController::EnableRunControls(bool enable) {
+  for (int id : kRunDisabledControls) m_window.EnableDlgItem(id, enable);
+}
+
+void RunController::OnSearchComplete() {
+  RunNextFrom(kRowModifyIp);
+}
+
+void RunController::OnSearchAbandoned() {
+  Finish();
+}
+
+void RunController::OnModifyIpVerified() {
+  m_window.repaint();
+  // The pause lets the re-addressed devices settle; a timer keeps the window responsive.
+  QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
+                         platform::RealDuration(kAfterModifyIpPauseMs)),
+                     &m_window, [this] { RunNextFrom(kRowUpgrade); });
+}
+
+void RunController::OnAllNetworkDone() {
+  RunNextFrom(kRowUpgrade);
+}
+
+void RunController::OnUpgradeFinished() {
+  const UpgradeCounts counts = m_host.CountUpgradeResults();
+  m_window.SetDlgItemText(ids::IDC_SUCCESS, QString::asprintf("%d", counts.successes));
+  m_window.SetDlgItemText(ids::IDC_FAILURE, QString::asprintf("%d", counts.failures));
+  if (counts.failures > 0) {
+    const QString summary = QStringLiteral("%1%2, %3%4, %5%6。")
+                                .arg(Text(kTextUpgradeCompleteTotal))
+                                .arg(counts.total)
+                                .arg(Text(kTextSuccess))
+                                .arg(counts.successes)
+                                .arg(Text(kTextFailed))
+                                .arg(counts.failures);
+    const bool laterChecked = AnyChecked(kRowSetTime, kRowOtherSettings);
+    if (counts.total <= kMaxPreviewOfferTotal) {
+      if (platform::AskYesNo(&m_window, summary + Text(kTextAskPlayVideo)))
+        m_host.PreviewCheckedDevices();
+      if (laterChecked && !platform::AskYesNo(&m_window, Text(kTextAskContinueInstructions))) {
+        Finish();
+        return;
+      }
+    } else if (laterChecked &&
+               !platform::AskYesNo(&m_window, summary + Text(kTextAskContinueInstructions))) {
+      Finish();
+      return;
+    }
+  }
+  RunNextFrom(kRowSetTime);
+}
+
+void RunController::OnRebootFinished(int succeeded, int failed) {
+  if (failed > 0) {
+    QString summary;
+    if (m_host.LanguageIndex() == kLanguageEnglish) {
+      summary = QStringLiteral("%1，%2%3 %4%5。")
+                    .arg(Text(kTextRebootCompleteTotal), Text(kTextSuccess))
+                    .arg(succeeded)
+                    .arg(Text(kTextFailed))
+                    .arg(failed);
+    } else {
+      summary = QStringLiteral("%1:%2，%3%4 %5%6。")
+                    .arg(Text(kTextRebootCompleteTotal))
+                    .arg(succeeded + failed)
+                    .arg(Text(kTextSuccess))
+                    .arg(succeeded)
+                    .arg(Text(kTextFailed))
+                    .arg(failed);
+    }
+    platform::AfxMessageBox(&m_window, summary);
+  }
+  Finish();
+}
+
+bool RunController::ContinueAfterFailures(int nextRow, const QString& question,
+                                          const QString& summary) {
+  if (AnyChecked(nextRow, kRowOtherSettings)) {
+    if (platform::AskYesNo(&m_window, question)) return true;
+  } else {
+    platform::AfxMessageBox(&m_window, summary);
+  }
+  Finish();
+  return false;
+}
+
+void RunController::OnRestoreFinished(int succeeded, int failed) {
+  if (failed > 0) {
+    const bool english = m_host.LanguageIndex() == kLanguageEnglish;
+    const QString counted = CountedSummary(Text(kTextRestoreCompleteTotal), succeeded, failed,
+                                           Text(kTextSuccess), Text(kTextFailed));
+    const QString summary = english ? Text(kTextRestoreCompleteTotal) : counted;
+    if (!ContinueAfterFailures(kRowReboot, summary + Text(kTextAskContinueOperating), summary))
+      return;
+  }
+  RunNextFrom(kRowReboot);
+}
+
+void RunController::OnTimeFinished(int succeeded, int failed) {
+  if (failed > 0) {
+    const QString summary = CountedSummary(Text(kTextSetTimeCompleteTotal), succeeded, failed,
+                                           Text(kTextSuccess), Text(kTextFailed));
+    if (!ContinueAfterFailures(kRowFormatSd1, summary + Text(kTextAskContinueOperating), summary))
+      return;
+  }
+  RunNextFrom(kRowFormatSd1);
+}
+
+void RunController::OnFormatFinished() {
+  int succeeded = 0;
+  int failed = 0;
+  int diskIndex = 0;
+  for (int row = 0; row < m_list.GetItemCount(); ++row) {
+    const ui::RowControlBlock* block = m_list.GetItemData(row);
+    if (!m_list.GetCheck(row) || block == nullptr || block->rowPointer == nullptr) continue;
+    const auto* record = static_cast<const discovery::DeviceRecord*>(block->rowPointer);
+    if (record->formatState == discovery::kStateDone) ++succeeded;
+    if (record->formatState == discovery::kStateFailed) ++failed;
+    diskIndex = record->diskIndex;
+  }
+  // Disk 1, 2, 3 continue at rows 7, 8, 9. Without a disk index on any row, the row after the
+  // format that ran, so that a format is never started again.
+  const int nextRow =
+      diskIndex >= 1 && diskIndex <= 3 ? kRowFormatSd1 + diskIndex : m_currentRow + 1;
+  if (failed > 0) {
+    const QString disk = diskIndex >= 1 && diskIndex <= 3
+                             ? QString::fromUtf16(kDiskNames[diskIndex - 1])
+                             : QString();
+    const QString summary = disk + QLatin1Char(' ') +
+                            CountedSummary(Text(kTextFormatCompleteTotal), succeeded, failed,
+                                           Text(kTextSuccess), Text(kTextFailed));
+    if (!ContinueAfterFailures(nextRow, summary + Text(kTextAskContinueOperating), summary)) return;
+  }
+  RunNextFrom(nextRow);
+}
+
+void RunController::OnPushThreadEnded() {
+  if (m_host.AllPushRecordsDone()) Finish();
+}
+
+}  // namespace batch

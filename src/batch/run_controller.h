@@ -1,0 +1,73 @@
+// The batch run controller: button 1014 runs the checked instructions over the checked rows one
+// after another in the order of the instruction table; each instruction hands over to the next
+// checked one when its end event arrives, with the prompts and summaries of that instruction.
+// Everything here runs on the window thread.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "batch/instruction_table.h"
+#include "batch/run_host.h"
+
+class CReportCtrl;
+
+namespace platform {
+class Dialog;
+}
+
+namespace batch {
+
+// Waits of the hand-overs.
+constexpr unsigned kAfterModifyIpPauseMs = 1500;
+
+class RunController {
+ public:
+  using Operation = std::function<void()>;
+
+  RunController(platform::Dialog& window, CReportCtrl& list, RunHost& host);
+
+  // Fills row's entry of the instruction table with the operation that starts it.
+  void SetOperation(int row, Operation start);
+
+  // Button 1014.
+  void OnRunBatch();
+  // Starts the first checked instruction from row on; finishes the run when none is. Returns
+  // whether one was started.
+  bool RunNextFrom(int row);
+  // Ends the run: flags back, "执行结束", controls enabled, push list emptied.
+  void Finish();
+  bool IsRunning() const { return m_running; }
+
+  // End events of the instructions.
+  void OnSearchComplete();                            // expected count reached
+  void OnSearchAbandoned();                           // "No" to the search question
+  void OnModifyIpVerified();                          // 2134
+  void OnAllNetworkDone();                            // the all-network loop ended
+  void OnUpgradeFinished();                           // 2129
+  void OnRebootFinished(int succeeded, int failed);   // 2130
+  void OnRestoreFinished(int succeeded, int failed);  // 2131
+  void OnTimeFinished(int succeeded, int failed);     // 2132
+  void OnFormatFinished();                            // 2133
+  void OnPushThreadEnded();                           // 1032
+
+ private:
+  bool IsChecked(int row) const;
+  bool AnyChecked(int fromRow, int toRow) const;
+  void StartRow(int row);
+  void EnableRunControls(bool enable);
+  QString Text(int id) const;
+  // The prompt of an instruction that ended with failures: a Yes/No question when a later row
+  // is checked (No ends the run), an OK box that ends the run otherwise. True when the run goes
+  // on.
+  bool ContinueAfterFailures(int nextRow, const QString& question, const QString& summary);
+
+  platform::Dialog& m_window;
+  CReportCtrl& m_list;
+  RunHost& m_host;
+  std::array<Operation, kInstructionCount> m_operations;
+  bool m_running = false;
+  int m_currentRow = -1;
+};
+
+}  // namespace batch
