@@ -27,7 +27,7 @@ void FramedConnection::Send(MsgType type, std::uint32_t id, std::vector<std::uin
 void FramedConnection::SendShared(MsgType type, std::uint32_t id, std::vector<std::uint8_t> prefix,
                                   std::shared_ptr<const void> keeper, const std::uint8_t* data,
                                   std::size_t size) {
-  if (m_closed) return;
+  if (m_closed || m_draining) return;
   Outgoing out;
   out.head.resize(kHeaderSize);
   WriteHeader(out.head.data(), type, id, prefix.size() + size);
@@ -54,6 +54,13 @@ void FramedConnection::Close() {
     self->m_onFrame = nullptr;
     if (onClose) onClose();
   });
+}
+
+void FramedConnection::CloseWhenSent() {
+  if (m_closed) return;
+  m_draining = true;
+  m_onFrame = nullptr;
+  if (m_queue.empty()) Close();
 }
 
 void FramedConnection::ReadMore() {
@@ -98,6 +105,10 @@ void FramedConnection::WriteNext() {
                       const Outgoing& done = self->m_queue.front();
                       self->m_queuedBytes -= done.head.size() + done.size;
                       self->m_queue.pop_front();
+                      if (self->m_draining && self->m_queue.empty()) {
+                        self->Close();
+                        return;
+                      }
                       self->WriteNext();
                     });
 }

@@ -33,6 +33,9 @@ class FramedConnection : public std::enable_shared_from_this<FramedConnection> {
   void SendShared(MsgType type, std::uint32_t id, std::vector<std::uint8_t> prefix,
                   std::shared_ptr<const void> keeper, const std::uint8_t* data, std::size_t size);
   void Close();
+  // Stops taking frames and closes once everything queued is written: a device's last answer
+  // before it restarts still arrives.
+  void CloseWhenSent();
   bool IsOpen() const { return !m_closed; }
   // Bytes queued and not yet written.
   std::size_t QueuedBytes() const { return m_queuedBytes; }
@@ -55,6 +58,7 @@ class FramedConnection : public std::enable_shared_from_this<FramedConnection> {
   std::size_t m_queuedBytes = 0;
   bool m_writing = false;
   bool m_closed = false;
+  bool m_draining = false;
   FrameHandler m_onFrame;
   CloseHandler m_onClose;
 };

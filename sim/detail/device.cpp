@@ -1,0 +1,413 @@
+#include "sim/detail/device.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "wire/codes.h"
+#include "wire/endpoint.h"
+
+namespace camsim::detail {
+namespace {
+
+// A firmware file larger than any camera's flash is refused before it is sent.
+constexpr std::uint64_t kMaxFirmwareBytes = 512u * 1024 * 1024;
+constexpr const char* kDiskNames[] = {"SD1", "SD2", "USB"};
+
+bool ValidAddress(const std::string& text) {
+  std::uint32_t address = 0;
+  return wire::ParseIPv4(text, &address);
+}
+
+// "YYYYMMDD HH:MM:SS" with plausible fields, as the time request carries it.
+bool ValidTime(const std::string& time) {
+  int year, month, day, hour, minute, second;
+  char end;
+  if (time.size() != 17 || std::sscanf(time.c_str(), "%4d%2d%2d %2d:%2d:%2d%c", &year, &month, &day,
+                                       &hour, &minute, &second, &end) != 6) {
+    return false;
+  }
+  return year >= 1970 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour <= 23 &&
+         minute <= 59 && second <= 59 && hour >= 0 && minute >= 0 && second >= 0;
+}
+
+std::string Attribute(const std::string& text, const std::string& name) {
+  const std::string marker = name + "=\"";
+  const std::size_t start = text.find(marker);
+  if (start == std::string::npos) return {};
+  const std::size_t from = start + marker.size();
+  const std::size_t end = text.find('"', from);
+  return end == std::string::npos ? std::string() : text.substr(from, end - from);
+}
+
+std::string Gateway(const std::string& ip) {
+  return ip.substr(0, ip.rfind('.')) + ".1";
+}
+
+}  // namespace
+
+Device::Device(DeviceConfig config, Environment& environment)
+    : m_config(std::move(config)), m_env(environment) {}
+
+bool Device::At(const std::string& ip, std::uint16_t port) const {
+  return m_online && m_config.ip == ip && m_config.port == port;
+}
+
+DeviceSnapshot Device::Snapshot() const {
+  DeviceSnapshot snapshot;
+  snapshot.serial = m_config.serial;
+  snapshot.online = m_online;
+  snapshot.ip = m_config.ip;
+  snapshot.mask = m_config.mask;
+  snapshot.gateway = m_config.gateway;
+  snapshot.user = m_config.user;
+  snapshot.password = m_config.password;
+  snapshot.allNetState = m_config.allNetState;
+  snapshot.version = m_config.version;
+  snapshot.clock = m_clock;
+  snapshot.configs = m_configs;
+  for (const auto& weak : m_links) {
+    if (auto link = weak.lock(); link && link->loggedIn) ++snapshot.logins;
+  }
+  return snapshot;
+}
+
+void Device::OnProbe(const std::shared_ptr<wire::FramedConnection>& lan, std::uint32_t searchId) {
+  if (!m_online) return;
+  std::weak_ptr<wire::FramedConnection> weak = lan;
+  After(m_config.timings.searchMs, [this, weak, searchId] {
+    const wire::DeviceInfo info{
+        m_config.serial,  m_config.deviceType, m_config.user,          m_config.password,
+        m_config.channel, m_config.port,       m_config.mac,           m_config.ip,
+        m_config.mask,    m_config.gateway,    m_config.allNetSupport, m_config.allNetState};
+    if (auto connection = weak.lock()) {
+      connection->Send(wire::MsgType::kProbeAnswer, searchId, wire::Encode(info));
+    }
+  });
+}
+
+void Device::OnModify(const std::shared_ptr<wire::FramedConnection>& lan, std::uint32_t id,
+                      const wire::Modify& modify) {
+  Record(wire::kCodeModify, "modify",
+         "IP=" + modify.ip + " Mask=" + modify.mask + " Gateway=" + modify.gateway +
+             " AllNet=" + std::to_string(modify.allNetState));
+  std::weak_ptr<wire::FramedConnection> weak = lan;
+  After(m_config.timings.answerMs, [this, weak, id, modify] {
+    const bool accepted = !m_config.faults.rejectModify && ValidAddress(modify.ip) &&
+                          ValidAddress(modify.mask) && ValidAddress(modify.gateway);
+    if (auto connection = weak.lock()) {
+      connection->Send(wire::MsgType::kModifyResult, id, wire::EncodeFlag(accepted));
+    }
+    if (!accepted) return;
+    const bool moved = modify.ip != m_config.ip;
+    m_config.ip = modify.ip;
+    m_config.mask = modify.mask;
+    m_config.gateway = modify.gateway;
+    if (m_config.allNetSupport == 0xFF) m_config.allNetState = modify.allNetState;
+    // The network restarts on the new address: connections to the old one are gone.
+    if (moved) DropLinks();
+  });
+}
+
+void Device::Attach(const std::shared_ptr<Link>& link) {
+  std::erase_if(m_links, [](const std::weak_ptr<Link>& weak) { return weak.expired(); });
+  link->device = this;
+  m_links.push_back(link);
+}
+
+void Device::Detach(Link& link) {
+  if (m_uploader == &link) m_uploader = nullptr;
+  link.device = nullptr;
+}
+
+void Device::OnLogin(const std::shared_ptr<Link>& link, const wire::Login& login) {
+  Record(wire::kCodeLogin, "login", login.user);
+  if (DropAt("login")) {
+    link->connection->Close();
+    return;
+  }
+  if (m_config.faults.ignoreLogin) return;
+  std::weak_ptr<Link> weak = link;
+  After(m_config.timings.loginMs, [this, weak, login] {
+    auto target = weak.lock();
+    if (!target) return;
+    target->loggedIn = !m_config.faults.refuseLogin && login.user == m_config.user &&
+                       login.password == m_config.password;
+    target->connection->Send(wire::MsgType::kLoginResult, 0, wire::EncodeFlag(target->loggedIn));
+  });
+}
+
+void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
+                       const wire::Command& command) {
+  const std::uint32_t code = command.code;
+  if (!link->loggedIn) {
+    Answer(link, id, code, false, "not logged in", 0);
+    return;
+  }
+  const auto kind = static_cast<wire::CommandKind>(command.kind);
+  const bool format = kind == wire::CommandKind::kAction && code == wire::kCodeFormatDisk;
+  Record(code,
+         kind == wire::CommandKind::kConfig    ? "config"
+         : kind == wire::CommandKind::kControl ? "control"
+                                               : "action",
+         format ? "disk=" + std::to_string(command.channel) : command.text);
+  if (DropAt(std::to_string(code))) {
+    link->connection->Close();
+    return;
+  }
+  const DeviceFaults& faults = m_config.faults;
+  if (faults.ignoreCodes.count(code) > 0) return;
+  if (faults.refuseCodes.count(code) > 0) {
+    Answer(link, id, code, false, "", m_config.timings.answerMs);
+    return;
+  }
+  const double answerMs = m_config.timings.answerMs;
+  switch (kind) {
+    case wire::CommandKind::kAction:
+      if (code == wire::kCodeReboot) return Reboot(link, id);
+      if (code == wire::kCodeRestore) return Restore(link, id);
+      if (format) return Format(link, id, command.channel);
+      break;
+    case wire::CommandKind::kControl:
+      if (code == wire::kCodeSetTime) return SetTime(link, id, command.text);
+      if (code == wire::kCodeGetVersion) {
+        return Answer(link, id, code, true,
+                      "<Version FileSystemVersion=\"" + m_config.version + "\" DeviceType=\"" +
+                          m_config.deviceType + "\"/>",
+                      answerMs);
+      }
+      if (code == wire::kCodeGetStorage) {
+        std::string text = "<Storage><Disk Name=\"SD1\" Total=\"" + std::to_string(m_config.sd1) +
+                           "\"/><Disk Name=\"SD2\" Total=\"" + std::to_string(m_config.sd2) +
+                           "\"/>";
+        if (!faults.shortStorage) {
+          text += "<Disk Name=\"USB\" Total=\"" + std::to_string(m_config.usb) + "\"/>";
+        }
+        return Answer(link, id, code, true, text + "</Storage>", answerMs);
+      }
+      break;
+    case wire::CommandKind::kConfig:
+      return TakeConfig(link, id, command);
+  }
+  Answer(link, id, code, false, "unknown command", answerMs);
+}
+
+void Device::Reboot(const std::shared_ptr<Link>& link, std::uint32_t id) {
+  std::weak_ptr<Link> weak = link;
+  After(m_config.timings.answerMs, [this, weak, id] {
+    if (auto target = weak.lock()) {
+      target->connection->Send(wire::MsgType::kCommandResult, id,
+                               wire::Encode(wire::CommandResult{wire::kCodeReboot, true, ""}));
+    }
+    GoAway(m_config.timings.rebootMs, nullptr);
+  });
+}
+
+void Device::Restore(const std::shared_ptr<Link>& link, std::uint32_t id) {
+  std::weak_ptr<Link> weak = link;
+  After(m_config.timings.answerMs, [this, weak, id] {
+    if (auto target = weak.lock()) {
+      target->connection->Send(wire::MsgType::kCommandResult, id,
+                               wire::Encode(wire::CommandResult{wire::kCodeRestore, true, ""}));
+    }
+    const DeviceFaults& faults = m_config.faults;
+    GoAway(faults.vanishAfterRestore ? -1 : m_config.timings.restoreMs, [this] {
+      m_config.ip =
+          m_config.faults.restoreIp.empty() ? m_config.factoryIp : m_config.faults.restoreIp;
+      m_config.mask = "255.255.255.0";
+      m_config.gateway = Gateway(m_config.ip);
+      m_config.user = m_config.factoryUser;
+      m_config.password = m_config.factoryPassword;
+      m_config.allNetState = m_config.allNetSupport == 0xFF ? m_config.factoryAllNetState : 0;
+      m_configs.clear();
+      m_clock.clear();
+    });
+  });
+}
+
+void Device::SetTime(const std::shared_ptr<Link>& link, std::uint32_t id, const std::string& text) {
+  const std::string time = Attribute(text, "Time");
+  const bool valid = ValidTime(time);
+  if (valid) m_clock = time;
+  Answer(link, id, wire::kCodeSetTime, valid, valid ? "" : "bad time", m_config.timings.answerMs);
+}
+
+void Device::Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::int32_t disk) {
+  const std::int64_t totals[] = {m_config.sd1, m_config.sd2, m_config.usb};
+  if (disk < 0 || disk > 2 || totals[disk] <= 0) {
+    Answer(link, id, wire::kCodeFormatDisk, false, "no such medium", m_config.timings.answerMs);
+    return;
+  }
+  const bool ok = !m_config.faults.failFormat;
+  Answer(link, id, wire::kCodeFormatDisk, ok,
+         std::string("<Format Disk=\"") + kDiskNames[disk] + "\" Result=\"" +
+             (ok ? "OK" : "Failed") + "\"/>",
+         m_config.timings.formatMs);
+}
+
+void Device::TakeConfig(const std::shared_ptr<Link>& link, std::uint32_t id,
+                        const wire::Command& command) {
+  const bool known = std::find(wire::kConfigCodes.begin(), wire::kConfigCodes.end(),
+                               command.code) != wire::kConfigCodes.end();
+  const bool ok = known && !command.text.empty();
+  if (ok) m_configs[command.code] = command.text;
+  Answer(link, id, command.code, ok, "", m_config.timings.answerMs);
+}
+
+void Device::OnUpgradeBegin(const std::shared_ptr<Link>& link, std::uint64_t size) {
+  auto refuse = [&link](const char* reason) {
+    link->connection->Send(wire::MsgType::kUpgradeFailed, 0, wire::EncodeText(reason));
+  };
+  if (!link->loggedIn) return refuse("not logged in");
+  Record(wire::kCodeUpgrade, "upgrade", "size=" + std::to_string(size));
+  if (m_uploader != nullptr && m_uploader != link.get()) return refuse("another transfer runs");
+  if (size > kMaxFirmwareBytes) return refuse("file too large");
+  link->upload = std::make_unique<Upload>();
+  link->upload->size = size;
+  link->upload->startMs = m_env.clock.NowMs();
+  m_uploader = link.get();
+  if (size == 0) AckUpload(link);
+}
+
+void Device::OnUpgradeData(const std::shared_ptr<Link>& link, std::uint64_t offset,
+                           const std::uint8_t* data, std::size_t size) {
+  Upload* upload = link->upload.get();
+  if (upload == nullptr || upload->stalled) return;
+  if (offset != upload->received || size > upload->size - upload->received) {
+    link->upload.reset();
+    m_uploader = nullptr;
+    link->connection->Send(wire::MsgType::kUpgradeFailed, 0, wire::EncodeText("bad offset"));
+    return;
+  }
+  upload->checker.Feed(data, size);
+  upload->received += size;
+  const int percent = static_cast<int>(upload->received * 100 / upload->size);
+  const DeviceFaults& faults = m_config.faults;
+  if (faults.failAtPercent >= 0 && percent >= faults.failAtPercent) {
+    Record(wire::kCodeUpgrade, "upgrade", "transfer abandoned at " + std::to_string(percent) + "%");
+    link->upload.reset();
+    m_uploader = nullptr;
+    link->connection->Send(wire::MsgType::kUpgradeFailed, 0, wire::EncodeText("transfer failed"));
+    return;
+  }
+  if (auto drop = faults.dropSteps.find("transfer");
+      drop != faults.dropSteps.end() && percent >= drop->second && DropAt("transfer")) {
+    link->connection->Close();
+    return;
+  }
+  if (faults.stallAtPercent >= 0 && percent >= faults.stallAtPercent) {
+    upload->stalled = true;
+    return;
+  }
+  AckUpload(link);
+}
+
+void Device::AckUpload(const std::shared_ptr<Link>& link) {
+  Upload& upload = *link->upload;
+  const std::uint64_t received = upload.received;
+  // The acknowledgement leaves when the device's transfer rate would have taken these bytes.
+  double delayMs = 0;
+  if (const double rate = m_config.timings.rateKiBps; rate > 0) {
+    const double dueMs = upload.startMs + static_cast<double>(received) / (rate * 1.024);
+    delayMs = std::max(0.0, dueMs - m_env.clock.NowMs());
+  }
+  std::weak_ptr<Link> weak = link;
+  After(delayMs, [this, weak, received] {
+    auto target = weak.lock();
+    if (!target || !target->upload) return;
+    target->connection->Send(wire::MsgType::kUpgradeAck, 0, wire::EncodeCount(received));
+    if (received < target->upload->size) return;
+    std::shared_ptr<Upload> done = std::move(target->upload);
+    m_uploader = nullptr;
+    target->connection->Send(wire::MsgType::kUpgradeDone, 0, {});
+    After(m_config.timings.checkMs, [this, weak, done] { CheckFirmware(weak.lock(), done); });
+  });
+}
+
+void Device::CheckFirmware(const std::shared_ptr<Link>& link, std::shared_ptr<Upload> upload) {
+  if (DropAt("check")) {
+    if (link) link->connection->Close();
+    return;
+  }
+  const wire::FirmwareVerdict verdict = upload->checker.Finish(m_config.deviceType);
+  const std::string version = upload->checker.Version();
+  bool ok = verdict == wire::FirmwareVerdict::kOk;
+  std::string reason = wire::VerdictText(verdict);
+  const DeviceFaults& faults = m_config.faults;
+  if (ok && faults.refuseFirmware &&
+      (faults.refuseFirmwareVersion.empty() || faults.refuseFirmwareVersion == version)) {
+    ok = false;
+    reason = "refused by the device";
+  }
+  Record(wire::kCodeUpgradeChecked, "check", ok ? "accepted " + version : reason);
+  if (link) {
+    const std::string text = ok ? "<Upgrade Result=\"OK\" Version=\"" + version + "\"/>"
+                                : "<Upgrade Result=\"Failed\" Reason=\"" + reason + "\"/>";
+    link->connection->Send(wire::MsgType::kCommandResult, 0,
+                           wire::Encode(wire::CommandResult{wire::kCodeUpgradeChecked, ok, text}));
+  }
+  if (!ok) return;
+  GoAway(m_config.timings.upgradeRestartMs, [this, version] {
+    if (!m_config.faults.keepVersion) m_config.version = version;
+  });
+}
+
+void Device::After(double ms, std::function<void()> action) {
+  const unsigned generation = m_generation;
+  auto run = [this, generation, action = std::move(action)] {
+    if (generation == m_generation) action();
+  };
+  if (ms <= 0) {
+    asio::post(m_env.io, std::move(run));
+    return;
+  }
+  auto timer = std::make_shared<asio::steady_timer>(m_env.io, m_env.clock.Real(ms));
+  timer->async_wait([timer, run = std::move(run)](const std::error_code& error) {
+    if (!error) run();
+  });
+}
+
+void Device::GoAway(double ms, std::function<void()> onBack) {
+  m_online = false;
+  ++m_generation;
+  DropLinks();
+  if (ms < 0) return;
+  After(ms, [this, onBack = std::move(onBack)] {
+    if (onBack) onBack();
+    m_online = true;
+  });
+}
+
+void Device::DropLinks() {
+  for (const auto& weak : m_links) {
+    if (auto link = weak.lock()) {
+      link->loggedIn = false;
+      link->upload.reset();
+      link->device = nullptr;
+      link->connection->CloseWhenSent();
+    }
+  }
+  m_links.clear();
+  m_uploader = nullptr;
+}
+
+void Device::Answer(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
+                    bool ok, std::string text, double delayMs) {
+  std::weak_ptr<Link> weak = link;
+  After(delayMs, [weak, id, code, ok, text = std::move(text)] {
+    if (auto target = weak.lock()) {
+      target->connection->Send(wire::MsgType::kCommandResult, id,
+                               wire::Encode(wire::CommandResult{code, ok, text}));
+    }
+  });
+}
+
+void Device::Record(std::uint32_t code, const char* kind, std::string text) {
+  m_env.journal.Add({m_env.clock.NowMs(), m_config.serial, code, kind, std::move(text)});
+}
+
+bool Device::DropAt(const std::string& step) {
+  if (m_config.faults.dropSteps.count(step) == 0) return false;
+  return m_dropped.insert(step).second;
+}
+
+}  // namespace camsim::detail

@@ -1,0 +1,72 @@
+// What one simulated device is: its published identity and network settings, its firmware and
+// storage, how long it takes for things, and the faults a scenario gives it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+namespace camsim {
+
+// Device-side durations in program milliseconds; the simulator's time scale divides them.
+struct DeviceTimings {
+  double loginMs = 80;              // answer to a login
+  double answerMs = 60;             // answer to a command or a ModifyIPC
+  double searchMs = 300;            // answer to a search probe
+  double rebootMs = 15000;          // away after a reboot
+  double restoreMs = 12000;         // away after a factory restore
+  double formatMs = 6000;           // formatting a medium
+  double checkMs = 5000;            // checking a received firmware file
+  double upgradeRestartMs = 20000;  // away after taking a firmware
+  double rateKiBps = 2048;          // firmware transfer rate; 0 = as fast as loopback goes
+};
+
+struct DeviceFaults {
+  bool refuseLogin = false;
+  bool ignoreLogin = false;             // never answers a login
+  std::set<std::uint32_t> ignoreCodes;  // never answers these commands
+  std::set<std::uint32_t> refuseCodes;  // answers these with the failure bit
+  bool refuseFirmware = false;          // the check fails, for every file or...
+  std::string refuseFirmwareVersion;    // ...only for the file of this version (when not empty)
+  bool keepVersion = false;             // takes the file, restarts, still reports the old version
+  int stallAtPercent = -1;              // stops acknowledging the transfer from this percentage on
+  int failAtPercent = -1;               // abandons the transfer at this percentage
+  bool failFormat = false;
+  bool rejectModify = false;
+  bool vanishAfterRestore = false;
+  std::string restoreIp;      // comes back here after a restore instead of its factory address
+  bool shortStorage = false;  // the storage answer holds only two Total attributes
+  // Closes the connection instead of answering, once per step: "login", "transfer" (at the
+  // percentage given), "check" (instead of the 1009 answer) or a command code in decimal.
+  std::map<std::string, int> dropSteps;
+};
+
+struct DeviceConfig {
+  std::string serial;
+  std::string deviceType = "IPC-R2M";
+  std::string user = "admin";
+  std::string password = "Admin123";
+  std::int32_t channel = 1;
+  std::uint16_t port = 9000;
+  std::string mac;
+  std::string ip;
+  std::string mask = "255.255.255.0";
+  std::string gateway = "192.168.1.1";
+  std::uint8_t allNetSupport = 0;  // 0xFF = supported
+  std::uint8_t allNetState = 0;
+  std::string version = "V5.6.0 build 2026";
+  // Storage sizes in MB; 0 = not present.
+  std::int64_t sd1 = 0;
+  std::int64_t sd2 = 0;
+  std::int64_t usb = 0;
+  // What a factory restore brings back.
+  std::string factoryIp = "192.168.1.123";
+  std::string factoryUser = "admin";
+  std::string factoryPassword = "Admin123";
+  std::uint8_t factoryAllNetState = 0;
+  DeviceTimings timings;
+  DeviceFaults faults;
+};
+
+}  // namespace camsim

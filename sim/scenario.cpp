@@ -1,0 +1,416 @@
+#include "sim/scenario.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+
+#include "wire/codes.h"
+#include "wire/endpoint.h"
+
+namespace camsim {
+namespace {
+
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+// Names invented for the simulation.
+constexpr const char* kCameraTypes[] = {"IPC-R2M", "IPC-R4B", "IPC-R8D"};
+constexpr int kFleetMax = 250 * 4;
+
+bool ParseInt(const std::string& text, long long min, long long max, long long* value) {
+  long long number = 0;
+  int base = 10;
+  const char* begin = text.data();
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    begin += 2;
+  }
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(begin, end, number, base);
+  if (begin == end || error != std::errc() || stop != end || number < min || number > max) {
+    return false;
+  }
+  *value = number;
+  return true;
+}
+
+bool ParseMs(const std::string& text, double* value) {
+  long long number = 0;
+  if (!ParseInt(text, 0, 24LL * 3600 * 1000, &number)) return false;
+  *value = static_cast<double>(number);
+  return true;
+}
+
+bool ValidAddress(const std::string& text) {
+  std::uint32_t address = 0;
+  return wire::ParseIPv4(text, &address);
+}
+
+std::string Mac(int number) {
+  char text[32];
+  std::snprintf(text, sizeof text, "02:52:44:%02X:%02X:%02X", (number >> 16) & 0xFF,
+                (number >> 8) & 0xFF, number & 0xFF);
+  return text;
+}
+
+// A setter takes the text of a key and says what is wrong with it, or nothing.
+using Setter = std::function<std::string(DeviceConfig&, const std::string&)>;
+
+Setter Text(std::string DeviceConfig::*field, std::size_t max) {
+  return [field, max](DeviceConfig& device, const std::string& value) -> std::string {
+    if (value.size() > max) return "longer than " + std::to_string(max) + " characters";
+    device.*field = value;
+    return {};
+  };
+}
+
+Setter Address(std::string DeviceConfig::*field) {
+  return [field](DeviceConfig& device, const std::string& value) -> std::string {
+    if (!ValidAddress(value)) return "'" + value + "' is not an IPv4 address";
+    device.*field = value;
+    return {};
+  };
+}
+
+template <typename T>
+Setter Number(T DeviceConfig::*field, long long min, long long max) {
+  return [field, min, max](DeviceConfig& device, const std::string& value) -> std::string {
+    long long number = 0;
+    if (!ParseInt(value, min, max, &number)) {
+      return "'" + value + "' is not a number from " + std::to_string(min) + " to " +
+             std::to_string(max);
+    }
+    device.*field = static_cast<T>(number);
+    return {};
+  };
+}
+
+Setter Timing(double DeviceTimings::*field) {
+  return [field](DeviceConfig& device, const std::string& value) -> std::string {
+    if (!ParseMs(value, &(device.timings.*field))) return "'" + value + "' is not a duration in ms";
+    return {};
+  };
+}
+
+const std::map<std::string, Setter>& DeviceKeys() {
+  static const std::map<std::string, Setter> keys = {
+      {"serial", Text(&DeviceConfig::serial, wire::kMaxSerial)},
+      {"type", Text(&DeviceConfig::deviceType, wire::kMaxDeviceType)},
+      {"user", Text(&DeviceConfig::user, wire::kMaxUser)},
+      {"password", Text(&DeviceConfig::password, wire::kMaxPassword)},
+      {"mac", Text(&DeviceConfig::mac, wire::kMaxMac)},
+      {"version", Text(&DeviceConfig::version, 63)},
+      {"factory_user", Text(&DeviceConfig::factoryUser, wire::kMaxUser)},
+      {"factory_password", Text(&DeviceConfig::factoryPassword, wire::kMaxPassword)},
+      {"ip", Address(&DeviceConfig::ip)},
+      {"mask", Address(&DeviceConfig::mask)},
+      {"gateway", Address(&DeviceConfig::gateway)},
+      {"factory_ip", Address(&DeviceConfig::factoryIp)},
+      {"channel", Number(&DeviceConfig::channel, 0, 255)},
+      {"port", Number(&DeviceConfig::port, 1, 65535)},
+      {"allnet", Number(&DeviceConfig::allNetSupport, 0, 255)},
+      {"allnet_state", Number(&DeviceConfig::allNetState, 0, 255)},
+      {"factory_allnet_state", Number(&DeviceConfig::factoryAllNetState, 0, 255)},
+      {"sd1", Number(&DeviceConfig::sd1, 0, 1LL << 40)},
+      {"sd2", Number(&DeviceConfig::sd2, 0, 1LL << 40)},
+      {"usb", Number(&DeviceConfig::usb, 0, 1LL << 40)},
+      {"login_ms", Timing(&DeviceTimings::loginMs)},
+      {"answer_ms", Timing(&DeviceTimings::answerMs)},
+      {"search_ms", Timing(&DeviceTimings::searchMs)},
+      {"reboot_ms", Timing(&DeviceTimings::rebootMs)},
+      {"restore_ms", Timing(&DeviceTimings::restoreMs)},
+      {"format_ms", Timing(&DeviceTimings::formatMs)},
+      {"check_ms", Timing(&DeviceTimings::checkMs)},
+      {"upgrade_restart_ms", Timing(&DeviceTimings::upgradeRestartMs)},
+      {"rate_kib", Timing(&DeviceTimings::rateKiBps)},
+  };
+  return keys;
+}
+
+// Splits a line into words; a word may hold a double-quoted part with blanks and '#'.
+bool SplitLine(const std::string& line, std::vector<std::string>* words, std::string* error) {
+  std::string word;
+  bool inWord = false;
+  bool quoted = false;
+  for (char c : line) {
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else {
+        word += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+      inWord = true;
+    } else if (c == '#') {
+      break;
+    } else if (c == ' ' || c == '\t' || c == '\r') {
+      if (inWord) words->push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (quoted) {
+    *error = "unterminated quote";
+    return false;
+  }
+  if (inWord) words->push_back(word);
+  return true;
+}
+
+bool SplitValues(const std::vector<std::string>& words, Values* values, std::string* error) {
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    const std::size_t equals = words[i].find('=');
+    if (equals == std::string::npos || equals == 0) {
+      *error = "expected key=value, found '" + words[i] + "'";
+      return false;
+    }
+    values->emplace_back(words[i].substr(0, equals), words[i].substr(equals + 1));
+  }
+  return true;
+}
+
+std::string ApplyDeviceKeys(DeviceConfig& device, const Values& values, const char* directive,
+                            const std::set<std::string>& excluded) {
+  for (const auto& [key, value] : values) {
+    const auto found = DeviceKeys().find(key);
+    if (found == DeviceKeys().end() || excluded.count(key) > 0) {
+      return "unknown key '" + key + "' for " + directive;
+    }
+    if (std::string why = found->second(device, value); !why.empty()) return key + ": " + why;
+  }
+  return {};
+}
+
+DeviceConfig MakeNvr(const DeviceConfig& base, int first) {
+  DeviceConfig nvr = base;
+  char text[40];
+  std::snprintf(text, sizeof text, "RD26N%06d", first + 1);
+  nvr.serial = text;
+  nvr.deviceType = "NVR";
+  nvr.ip = "192.168.1.20";
+  nvr.mac = Mac(0xA00000 + first + 1);
+  nvr.usb = 1907729;
+  nvr.timings.searchMs = 150;
+  return nvr;
+}
+
+// first numbers the serials and MAC addresses, so that two fleets of one scenario do not collide.
+void AppendFleet(Scenario& scenario, const DeviceConfig& base, int cameras, bool withNvr,
+                 int first) {
+  for (int i = 0; i < cameras; ++i) {
+    DeviceConfig device = base;
+    char text[40];
+    std::snprintf(text, sizeof text, "RD26C%06d", first + i + 1);
+    device.serial = text;
+    device.deviceType = kCameraTypes[i % 3];
+    std::snprintf(text, sizeof text, "192.168.%d.%d", 1 + i / 190, 64 + i % 190);
+    device.ip = text;
+    std::snprintf(text, sizeof text, "192.168.%d.1", 1 + i / 190);
+    device.gateway = text;
+    device.mac = Mac(first + i + 1);
+    static constexpr std::int64_t kStorage[4][3] = {
+        {30436, 0, 0}, {60906, 30436, 0}, {122070, 0, 15258}, {0, 0, 0}};
+    device.sd1 = kStorage[i % 4][0];
+    device.sd2 = kStorage[i % 4][1];
+    device.usb = kStorage[i % 4][2];
+    device.allNetSupport = i % 3 == 2 ? 0 : 0xFF;
+    device.allNetState = i % 3 == 0 ? 1 : 0;
+    device.factoryIp = i % 5 == 4 ? "192.168.0.123" : "192.168.1.123";
+    device.timings.searchMs = 100 + (i * 137) % 900;
+    device.timings.formatMs = base.timings.formatMs + (i % 3) * 2000;
+    scenario.devices.push_back(std::move(device));
+    // The NVR answers among the first, as a recorder on the same switch would.
+    if (withNvr && i == std::min(cameras, 5) - 1) scenario.devices.push_back(MakeNvr(base, first));
+  }
+  if (withNvr && cameras == 0) scenario.devices.push_back(MakeNvr(base, first));
+}
+
+class Parser {
+ public:
+  Parser(Scenario* scenario) : m_scenario(scenario) {}
+
+  std::string Line(const std::vector<std::string>& words) {
+    Values values;
+    std::string error;
+    if (!SplitValues(words, &values, &error)) return error;
+    const std::string& directive = words[0];
+    if (directive == "defaults")
+      return ApplyDeviceKeys(m_defaults, values, "defaults", {"serial", "ip", "mac"});
+    if (directive == "device") return Device(values);
+    if (directive == "fleet") return Fleet(values);
+    if (directive == "fault") return Fault(values);
+    return "unknown directive '" + directive + "' (expected defaults, device, fleet or fault)";
+  }
+
+ private:
+  std::string Device(const Values& values) {
+    DeviceConfig device = m_defaults;
+    if (std::string why = ApplyDeviceKeys(device, values, "device", {}); !why.empty()) return why;
+    if (device.serial.empty()) return "device without serial";
+    if (device.ip.empty()) return "device without ip";
+    if (device.mac.empty()) device.mac = Mac(static_cast<int>(m_scenario->devices.size()) + 1);
+    return Add(std::move(device));
+  }
+
+  std::string Fleet(const Values& values) {
+    long long count = 24;
+    long long nvr = 1;
+    for (const auto& [key, value] : values) {
+      if (key == "count") {
+        if (!ParseInt(value, 0, kFleetMax, &count))
+          return "count: '" + value + "' is not 0 to 1000";
+      } else if (key == "nvr") {
+        if (!ParseInt(value, 0, 1, &nvr)) return "nvr: expected 0 or 1";
+      } else {
+        return "unknown key '" + key + "' for fleet (expected count, nvr)";
+      }
+    }
+    Scenario fleet;
+    AppendFleet(fleet, m_defaults, static_cast<int>(count), nvr == 1,
+                static_cast<int>(m_scenario->devices.size()));
+    for (DeviceConfig& device : fleet.devices) {
+      if (std::string why = Add(std::move(device)); !why.empty()) return why;
+    }
+    return {};
+  }
+
+  std::string Add(DeviceConfig device) {
+    if (!m_serials.insert(device.serial).second) return "duplicate serial '" + device.serial + "'";
+    m_scenario->devices.push_back(std::move(device));
+    return {};
+  }
+
+  std::string Fault(const Values& values) {
+    std::string serial;
+    std::string kind;
+    std::map<std::string, std::string> options;
+    for (const auto& [key, value] : values) {
+      if (key == "serial") {
+        serial = value;
+      } else if (key == "kind") {
+        kind = value;
+      } else if (key == "code" || key == "at" || key == "ip" || key == "version" || key == "on") {
+        options[key] = value;
+      } else {
+        return "unknown key '" + key + "' for fault";
+      }
+    }
+    if (serial.empty() || kind.empty()) return "fault needs serial= and kind=";
+    std::vector<DeviceConfig*> targets;
+    for (DeviceConfig& device : m_scenario->devices) {
+      if (serial == "*" || device.serial == serial) targets.push_back(&device);
+    }
+    if (targets.empty()) return "fault for unknown device '" + serial + "'";
+    for (DeviceConfig* device : targets) {
+      if (std::string why = ApplyFault(device->faults, kind, options); !why.empty()) return why;
+    }
+    return {};
+  }
+
+  static std::string ApplyFault(DeviceFaults& faults, const std::string& kind,
+                                const std::map<std::string, std::string>& options) {
+    auto option = [&options](const char* key) {
+      auto found = options.find(key);
+      return found == options.end() ? std::string() : found->second;
+    };
+    long long code = 0;
+    long long percent = 50;
+    if (!option("at").empty() && !ParseInt(option("at"), 0, 100, &percent)) {
+      return "at: expected a percentage from 0 to 100";
+    }
+    const bool needsCode = kind == "ignore-code" || kind == "refuse-code";
+    if (needsCode && !ParseInt(option("code"), 1, 0xFFFFFF, &code)) {
+      return kind + " needs code=N";
+    }
+    if (kind == "refuse-login") {
+      faults.refuseLogin = true;
+    } else if (kind == "ignore-login") {
+      faults.ignoreLogin = true;
+    } else if (kind == "ignore-code") {
+      faults.ignoreCodes.insert(static_cast<std::uint32_t>(code));
+    } else if (kind == "refuse-code") {
+      faults.refuseCodes.insert(static_cast<std::uint32_t>(code));
+    } else if (kind == "refuse-firmware") {
+      faults.refuseFirmware = true;
+      faults.refuseFirmwareVersion = option("version");
+    } else if (kind == "keep-version") {
+      faults.keepVersion = true;
+    } else if (kind == "stall-transfer") {
+      faults.stallAtPercent = static_cast<int>(percent);
+    } else if (kind == "fail-transfer") {
+      faults.failAtPercent = static_cast<int>(percent);
+    } else if (kind == "fail-format") {
+      faults.failFormat = true;
+    } else if (kind == "reject-modify") {
+      faults.rejectModify = true;
+    } else if (kind == "vanish-after-restore") {
+      faults.vanishAfterRestore = true;
+    } else if (kind == "restore-to") {
+      if (!ValidAddress(option("ip"))) return "restore-to needs ip= with an IPv4 address";
+      faults.restoreIp = option("ip");
+    } else if (kind == "short-storage") {
+      faults.shortStorage = true;
+    } else if (kind == "drop") {
+      const std::string step = option("on");
+      if (step != "login" && step != "transfer" && step != "check" &&
+          !ParseInt(step, 1, 0xFFFFFF, &code)) {
+        return "drop needs on=login, transfer, check or a command code";
+      }
+      faults.dropSteps[step] = static_cast<int>(percent);
+    } else {
+      return "unknown fault kind '" + kind + "'";
+    }
+    return {};
+  }
+
+  Scenario* m_scenario;
+  DeviceConfig m_defaults;
+  std::set<std::string> m_serials;
+};
+
+}  // namespace
+
+Scenario DefaultFleet(int cameras, bool withNvr) {
+  Scenario scenario;
+  AppendFleet(scenario, DeviceConfig{}, std::clamp(cameras, 0, kFleetMax), withNvr, 0);
+  return scenario;
+}
+
+bool ParseScenario(const std::string& text, const std::string& name, Scenario* scenario,
+                   std::string* error) {
+  Scenario result;
+  Parser parser(&result);
+  std::istringstream lines(text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    std::vector<std::string> words;
+    std::string why;
+    if (SplitLine(line, &words, &why) && !words.empty()) why = parser.Line(words);
+    if (!why.empty()) {
+      *error = name + ":" + std::to_string(number) + ": " + why;
+      return false;
+    }
+  }
+  *scenario = std::move(result);
+  return true;
+}
+
+bool LoadScenario(const std::string& path, Scenario* scenario, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = path + ": cannot be read";
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return ParseScenario(text.str(), path, scenario, error);
+}
+
+}  // namespace camsim

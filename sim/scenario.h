@@ -1,0 +1,38 @@
+// A scenario: the devices of the virtual LAN. Written as lines of a directive and key=value
+// pairs ('#' starts a comment, values with blanks go in double quotes):
+//
+//   defaults password=secret rate_kib=512        # for the devices of the following lines
+//   fleet count=24 nvr=1                           # the generated default fleet
+//   device serial=RD1 ip=192.168.1.10 type=IPC-R4B sd1=30436 allnet=0xFF allnet_state=1
+//   fault serial=RD1 kind=ignore-code code=1012    # serial=* gives it to every device so far
+//
+// Device keys: serial ip type user password channel port mac mask gateway allnet allnet_state
+// version sd1 sd2 usb factory_ip factory_user factory_password factory_allnet_state, and the
+// timings login_ms answer_ms search_ms reboot_ms restore_ms format_ms check_ms
+// upgrade_restart_ms rate_kib. Fault kinds: refuse-login ignore-login ignore-code refuse-code
+// refuse-firmware [version=] keep-version stall-transfer [at=] fail-transfer [at=] fail-format
+// reject-modify vanish-after-restore restore-to ip= short-storage drop on=login|transfer|check|CODE
+// [at=].
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/device_config.h"
+
+namespace camsim {
+
+struct Scenario {
+  std::vector<DeviceConfig> devices;
+};
+
+// cameras cameras and, when withNvr, one NVR among them: varied types, storage and all-network
+// bytes, search answers spread over 0.1 to 1 s.
+Scenario DefaultFleet(int cameras = 24, bool withNvr = true);
+
+// On failure error is "NAME:LINE: reason".
+bool ParseScenario(const std::string& text, const std::string& name, Scenario* scenario,
+                   std::string* error);
+bool LoadScenario(const std::string& path, Scenario* scenario, std::string* error);
+
+}  // namespace camsim

@@ -1,0 +1,69 @@
+// The camera simulator: serves a scenario's devices on one loopback endpoint, the virtual LAN that
+// the device library talks to. Runs its own network thread; every method is thread-safe.
+//
+//   camsim::Simulator sim(camsim::DefaultFleet(4));
+//   sim.SetTimeScale(20);
+//   std::string error;
+//   sim.Start("127.0.0.1:0", &error);   // any free port; sim.Endpoint() says which
+//   ... sim.GetJournal().Entries() ...
+//   sim.Stop();                          // also done by the destructor
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/journal.h"
+#include "sim/scenario.h"
+
+namespace camsim {
+
+// A device as it is now.
+struct DeviceSnapshot {
+  std::string serial;
+  bool online = false;
+  std::string ip;
+  std::string mask;
+  std::string gateway;
+  std::string user;
+  std::string password;
+  std::uint8_t allNetState = 0;
+  std::string version;
+  std::string clock;                             // the Time="..." of the last time request it took
+  std::map<std::uint32_t, std::string> configs;  // configuration documents by code
+  int logins = 0;                                // connections logged in now
+};
+
+class Simulator {
+ public:
+  explicit Simulator(Scenario scenario = DefaultFleet());
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  // Listens on listen ("127.0.0.1:PORT", loopback only; port 0 = any free port) and serves.
+  // false with a reason when the address is refused or the port is busy.
+  bool Start(const std::string& listen, std::string* error);
+  void Stop();
+  std::uint16_t Port() const;
+  std::string Endpoint() const;
+
+  // Device-side durations last ms / factor real milliseconds. May change while running.
+  void SetTimeScale(double factor);
+  double TimeScale() const;
+  // Program milliseconds since construction, on the simulator's clock.
+  double NowMs() const;
+
+  Journal& GetJournal();
+  std::optional<DeviceSnapshot> Device(const std::string& serial) const;
+  std::vector<DeviceSnapshot> Devices() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace camsim

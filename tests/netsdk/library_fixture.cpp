@@ -1,0 +1,154 @@
+#include "library_fixture.h"
+
+#include <cstring>
+#include <thread>
+
+namespace netsdk_test {
+
+camsim::DeviceConfig Camera(const std::string& serial, const std::string& ip) {
+  camsim::DeviceConfig device;
+  device.serial = serial;
+  device.ip = ip;
+  device.mac = "02:00:00:00:00:" + serial.substr(serial.size() - 2);
+  device.sd1 = 30436;
+  device.sd2 = 0;
+  device.usb = 15258;
+  device.timings.searchMs = 100;
+  return device;
+}
+
+void LibraryTest::Start(camsim::Scenario scenario, double scale) {
+  m_sim = std::make_unique<camsim::Simulator>(std::move(scenario));
+  m_sim->SetTimeScale(scale);
+  std::string error;
+  ASSERT_TRUE(m_sim->Start("127.0.0.1:0", &error)) << error;
+  ASSERT_EQ(IP_NET_DVR_Init(), 0);
+  ASSERT_EQ(IP_NET_DVR_SetEndpoint(m_sim->Endpoint().c_str()), 0);
+  ASSERT_EQ(IP_NET_DVR_SetTimeScale(scale), 0);
+  IP_NET_DVR_SetStatusEventCallBack(&LibraryTest::OnStatus, this);
+  IP_NET_DVR_SetAUXResponseCallBack(&LibraryTest::OnResponse, this);
+}
+
+void LibraryTest::TearDown() {
+  EXPECT_EQ(IP_NET_DVR_Cleanup(), 0);
+  if (m_sim) m_sim->Stop();
+}
+
+int LibraryTest::OnStatus(int handle, int event, int value, void* user) {
+  auto* self = static_cast<LibraryTest*>(user);
+  {
+    std::lock_guard lock(self->m_mutex);
+    self->m_statuses.push_back({handle, event, value});
+  }
+  self->m_changed.notify_all();
+  return 0;
+}
+
+int LibraryTest::OnResponse(int handle, std::uint32_t code, const char* text, void* user) {
+  auto* self = static_cast<LibraryTest*>(user);
+  {
+    std::lock_guard lock(self->m_mutex);
+    self->m_responses.push_back({handle, code, text == nullptr ? "" : text});
+  }
+  self->m_changed.notify_all();
+  return 0;
+}
+
+bool LibraryTest::WaitUntil(const std::function<bool()>& predicate,
+                            std::chrono::milliseconds patience) {
+  std::unique_lock lock(m_mutex);
+  return m_changed.wait_for(lock, patience, predicate);
+}
+
+bool LibraryTest::Eventually(const std::function<bool()>& predicate) {
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  while (!predicate()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+bool LibraryTest::WaitStatus(int handle, int event, StatusEvent* found) {
+  return WaitUntil([&] {
+    for (const StatusEvent& status : m_statuses) {
+      if (status.handle == handle && status.event == event) {
+        if (found != nullptr) *found = status;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+bool LibraryTest::WaitResponse(int handle, std::uint32_t code, ResponseEvent* found) {
+  return WaitUntil([&] {
+    for (const ResponseEvent& response : m_responses) {
+      if (response.handle == handle && response.code == code) {
+        if (found != nullptr) *found = response;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+bool LibraryTest::HasStatus(int handle, int event) {
+  std::lock_guard lock(m_mutex);
+  for (const StatusEvent& status : m_statuses) {
+    if (status.handle == handle && status.event == event) return true;
+  }
+  return false;
+}
+
+bool LibraryTest::HasResponse(int handle, std::uint32_t code) {
+  std::lock_guard lock(m_mutex);
+  for (const ResponseEvent& response : m_responses) {
+    if (response.handle == handle && (response.code & NETSDK_RESPONSE_CODE_MASK) == code) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<StatusEvent> LibraryTest::Statuses() {
+  std::lock_guard lock(m_mutex);
+  return m_statuses;
+}
+
+bool LibraryTest::SearchFor(int count) {
+  IP_NET_DVR_StartSearchIPC();
+  return Eventually([count] { return IP_NET_DVR_GetSearchIPCCount() >= count; });
+}
+
+int LibraryTest::FindResult(const std::string& serial, std::vector<unsigned char>* block) {
+  const int count = IP_NET_DVR_GetSearchIPCCount();
+  for (int i = 0; i < count; ++i) {
+    std::vector<unsigned char> info(IPC_INFO_SIZE, 0);
+    if (IP_NET_DVR_GetIPCInfo(i, info.data()) != 0) continue;
+    if (serial == reinterpret_cast<const char*>(info.data() + IPC_INFO_SERIAL)) {
+      if (block != nullptr) *block = info;
+      return i;
+    }
+  }
+  return -1;
+}
+
+int LibraryTest::LoginTo(const std::string& serial) {
+  std::vector<unsigned char> block;
+  if (FindResult(serial, &block) < 0) return -1;
+  std::uint16_t port = 0;
+  std::memcpy(&port, block.data() + IPC_INFO_PORT, sizeof port);
+  return LoginAt(reinterpret_cast<const char*>(block.data() + IPC_INFO_IP), port,
+                 reinterpret_cast<const char*>(block.data() + IPC_INFO_USER),
+                 reinterpret_cast<const char*>(block.data() + IPC_INFO_PASSWORD));
+}
+
+int LibraryTest::LoginAt(const std::string& ip, int port, const std::string& user,
+                         const std::string& password) {
+  const int handle = IP_NET_DVR_Login(ip.c_str(), port, user.c_str(), password.c_str(), nullptr);
+  if (handle <= 0 || !WaitStatus(handle, NETSDK_EVENT_LOGIN_OK)) return -1;
+  return handle;
+}
+
+}  // namespace netsdk_test
