@@ -17,6 +17,10 @@
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
 #include "app/main_dialog_layout.h"
+#include "batch/callbacks.h"
+#include "batch/engine.h"
+#include "batch/messages.h"
+#include "batch/run_controller.h"
 #include "config/config_file.h"
 #include "config/instruction_flags.h"
 #include "discovery/device_record.h"
@@ -91,6 +95,7 @@ CRavendockDlg::CRavendockDlg(const QString& programDirectory, QWidget* parent)
   CreateControls();
   CreateSystemMenu();
   m_deviceTable = std::make_unique<discovery::DeviceTable>(*this, *m_deviceList, *this);
+  m_runController = std::make_unique<batch::RunController>(*this, *m_deviceList, *this);
   ConnectHandlers();
   qApp->installEventFilter(this);
 }
@@ -137,9 +142,8 @@ BOOL CRavendockDlg::OnInitDialog() {
   // config.dat lives beside the executable.
   if (m_programDirectory.isEmpty()) m_programDirectory = QCoreApplication::applicationDirPath();
   config::SetConfigDirectory(m_programDirectory);
-
-  IP_NET_DVR_Init();
-  IP_KMR_Init();
+  FillInstructionTable();
+  StartDeviceServices();
 
   SetUpDeviceList();
   m_deviceList->SetSortable(true);
@@ -152,7 +156,30 @@ BOOL CRavendockDlg::OnInitDialog() {
 
   // The controls keep their template captions until the language is changed.
   m_languageIndex = texts::kLanguageChinese;
+  m_engine->Start();
   return TRUE;
+}
+
+void CRavendockDlg::FillInstructionTable() {
+  m_runController->SetOperation(batch::kRowSearch, [this] { m_deviceTable->StartSearch(); });
+}
+
+// The libraries, the login event and the locks, and the two callbacks; the worker threads start
+// at the end of the initialisation, once every control and the settings are ready.
+void CRavendockDlg::StartDeviceServices() {
+  IP_NET_DVR_Init();
+  IP_KMR_Init();
+  batch::WindowLink link{
+      [this](UINT message, WPARAM wParam, LPARAM lParam) { PostMessage(message, wParam, lParam); },
+      [this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return SendMessage(message, wParam, lParam);
+      }};
+  m_engine = std::make_unique<batch::Engine>(std::move(link), m_languageIndex);
+  batch::RegisterCallbacks(*m_engine);
+}
+
+bool CRavendockDlg::DestroyWindow() {
+  return !m_engine || m_engine->Stop();
 }
 
 void CRavendockDlg::OnClicked(int id, std::function<void()> handler) {
@@ -179,6 +206,7 @@ void CRavendockDlg::ConnectHandlers() {
   OnClicked(IDC_DO_ALLNET_OFF, [this] { OnAllNetworkCheck(IDC_DO_ALLNET_OFF); });
   OnClicked(IDC_LANGUAGE_CHINESE, [this] { SetLanguage(texts::kLanguageChinese); });
   OnClicked(IDC_LANGUAGE_ENGLISH, [this] { SetLanguage(texts::kLanguageEnglish); });
+  OnClicked(IDC_RUN_BATCH, [this] { m_runController->OnRunBatch(); });
 
   connect(DlgItem<QComboBox>(IDC_EXPECTED_COUNT), &QComboBox::activated, this,
           [this] { OnSelchangeExpectedCount(); });
@@ -186,6 +214,8 @@ void CRavendockDlg::ConnectHandlers() {
 }
 
 void CRavendockDlg::SetUpDeviceList() {
+  // Report view with grid lines, check boxes and full-row selection (the control sets the rest).
+  m_deviceList->setShowGrid(true);
   int column = 0;
   for (const app::ColumnSpec& spec : app::kDeviceColumns)
     m_deviceList->InsertColumn(column++, QString::fromUtf16(spec.heading), ui::kAlignCenter,
@@ -296,6 +326,27 @@ LRESULT CRavendockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case discovery::kMsgRowStatus:
       ShowRowStatus(reinterpret_cast<discovery::DeviceRecord*>(wParam), static_cast<int>(lParam));
       return 0;
+    case batch::kMsgUpgradeFinished:
+      m_runController->OnUpgradeFinished();
+      return 0;
+    case batch::kMsgRebootFinished:
+      m_runController->OnRebootFinished(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
+    case batch::kMsgRestoreFinished:
+      m_runController->OnRestoreFinished(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
+    case batch::kMsgSetTimeFinished:
+      m_runController->OnTimeFinished(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
+    case batch::kMsgFormatFinished:
+      m_runController->OnFormatFinished();
+      return 0;
+    case batch::kMsgModifyIpVerified:
+      m_runController->OnModifyIpVerified();
+      return 0;
+    case batch::kMsgPushThreadEnded:
+      m_runController->OnPushThreadEnded();
+      return 0;
     default:
       return 0;
   }
@@ -329,13 +380,64 @@ void CRavendockDlg::OnTimer(UINT id) {
   }
 }
 
-void CRavendockDlg::EmptyLoginList() {}
+bool CRavendockDlg::IsBatchRunning() const {
+  return m_runController->IsRunning();
+}
 
-void CRavendockDlg::OnSearchComplete() {}
+void CRavendockDlg::EmptyLoginList() {
+  m_engine->ClearLoginQueue();
+}
 
-void CRavendockDlg::OnSearchAbandoned() {}
+// Outside a run (the hidden search button) a search only gives the button back.
+void CRavendockDlg::OnSearchComplete() {
+  if (m_runController->IsRunning()) {
+    m_runController->OnSearchComplete();
+  } else {
+    EnableDlgItem(IDC_SEARCH, true);
+  }
+}
 
-void CRavendockDlg::VisitRestorePending(const std::function<bool(discovery::DeviceRecord&)>&) {}
+void CRavendockDlg::OnSearchAbandoned() {
+  if (m_runController->IsRunning()) {
+    m_runController->OnSearchAbandoned();
+  } else {
+    EnableDlgItem(IDC_SEARCH, true);
+  }
+}
+
+void CRavendockDlg::VisitRestorePending(
+    const std::function<bool(discovery::DeviceRecord&)>& visit) {
+  batch::RecordList& pending = m_engine->RestorePending();
+  platform::CriticalSectionLock lock(pending.Lock());
+  for (discovery::DeviceRecord* record : pending.Snapshot())
+    if (record != nullptr && visit(*record)) return;
+}
+
+int CRavendockDlg::CheckedCount() const {
+  return m_deviceTable->CheckedCount();
+}
+
+batch::UpgradeCounts CRavendockDlg::CountUpgradeResults() {
+  return m_engine->CountUpgradeResults();
+}
+
+bool CRavendockDlg::AllPushRecordsDone() {
+  for (const discovery::DeviceRecord* record : m_engine->PushList().Snapshot())
+    if (record->pushDone == 0) return false;
+  return true;
+}
+
+void CRavendockDlg::EmptyPushList() {
+  m_engine->PushList().Clear();
+}
+
+// The preview window comes with the live preview; until then the offer opens nothing.
+void CRavendockDlg::PreviewCheckedDevices() {}
+
+void CRavendockDlg::closeEvent(QCloseEvent* event) {
+  DestroyWindow();
+  Dialog::closeEvent(event);
+}
 
 void CRavendockDlg::OnSysCommand(UINT id) {
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {

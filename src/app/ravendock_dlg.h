@@ -9,17 +9,23 @@
 #include <functional>
 #include <memory>
 
+#include "batch/run_host.h"
 #include "discovery/search_host.h"
 #include "platform/dialog.h"
 
 class CReportCtrl;
 class QMenu;
 
+namespace batch {
+class Engine;
+class RunController;
+}  // namespace batch
+
 namespace discovery {
 class DeviceTable;
 }
 
-class CRavendockDlg : public platform::Dialog, public discovery::SearchHost {
+class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, public batch::RunHost {
   Q_OBJECT
 
  public:
@@ -32,17 +38,30 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost {
 
   CReportCtrl& DeviceList() { return *m_deviceList; }
   discovery::DeviceTable& Devices() { return *m_deviceTable; }
+  batch::Engine& Engine() { return *m_engine; }
+  batch::RunController& Runs() { return *m_runController; }
 
   int FormatTimeoutMs() const { return m_formatTimeoutMs; }
 
   // SearchHost.
   int LanguageIndex() const override { return m_languageIndex; }
   int ExpectedCount() const override { return m_expectedCount; }
-  bool IsBatchRunning() const override { return m_batchRunning != 0; }
+  bool IsBatchRunning() const override;
   void EmptyLoginList() override;
   void OnSearchComplete() override;
   void OnSearchAbandoned() override;
   void VisitRestorePending(const std::function<bool(discovery::DeviceRecord&)>& visit) override;
+
+  // RunHost.
+  int CheckedCount() const override;
+  batch::UpgradeCounts CountUpgradeResults() override;
+  bool AllPushRecordsDone() override;
+  void EmptyPushList() override;
+  void PreviewCheckedDevices() override;
+
+  // Closing: the worker threads are asked to stop and never waited for when blocked. True when
+  // every thread has ended.
+  bool DestroyWindow();
 
   // The stand-in for the system menu: minimise and close, then, below a separator, the About item
   // (command 16). Shown by a right click on the window and by Alt+Space.
@@ -64,6 +83,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost {
   bool PreTranslateMessage(QObject* target, QEvent* event);
   bool eventFilter(QObject* target, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
@@ -71,6 +91,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost {
   void ConnectHandlers();
   void OnClicked(int id, std::function<void()> handler);
   void SetUpDeviceList();
+  void StartDeviceServices();
+  void FillInstructionTable();
   void FillExpectedCountCombo();
   void FillFormatTimeoutCombo();
   void LoadSettings();
@@ -85,8 +107,10 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost {
   QIcon m_icon;
   QString m_programDirectory;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
+  std::unique_ptr<batch::RunController> m_runController;
+  // Last, so that its threads are stopped before anything they borrow goes away.
+  std::unique_ptr<batch::Engine> m_engine;
 
-  int m_batchRunning = 0;
   int m_formatTimeoutMs = 0;
   // Read by the workers when they produce a text.
   std::atomic<int> m_languageIndex{0};
