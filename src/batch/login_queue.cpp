@@ -27,8 +27,13 @@ bool LoginQueue::ApplyOutcome(int loginHandle, int result) {
     request->loginResult.store(result);
     return true;
   }
-  if (m_callsUnderWay > 0 && m_earlyOutcomes.size() < kMaxEarlyOutcomes) {
-    m_earlyOutcomes[loginHandle] = result;
+  if (m_callsUnderWay == 0) return false;
+  auto kept = FindEarly(loginHandle);
+  if (kept != m_earlyOutcomes.end()) {
+    kept->second = result;
+  } else {
+    m_earlyOutcomes.emplace_back(loginHandle, result);
+    if (m_earlyOutcomes.size() > kMaxEarlyOutcomes) m_earlyOutcomes.pop_front();
   }
   return false;
 }
@@ -53,7 +58,7 @@ bool LoginQueue::EndLoginCall(LoginRequest* request, int loginHandle) {
 
 void LoginQueue::EndLoginCall(int loginHandle) {
   platform::CriticalSectionLock lock(Lock());
-  m_earlyOutcomes.erase(loginHandle);
+  TakeEarlyOutcome(loginHandle);
   EndCallLocked();
 }
 
@@ -65,11 +70,16 @@ void LoginQueue::EndCallLocked() {
 
 int LoginQueue::TakeEarlyOutcome(int loginHandle) {
   platform::CriticalSectionLock lock(Lock());
-  auto it = m_earlyOutcomes.find(loginHandle);
+  auto it = FindEarly(loginHandle);
   if (it == m_earlyOutcomes.end()) return kLoginPending;
   const int result = it->second;
   m_earlyOutcomes.erase(it);
   return result;
+}
+
+std::deque<std::pair<int, int>>::iterator LoginQueue::FindEarly(int loginHandle) {
+  return std::find_if(m_earlyOutcomes.begin(), m_earlyOutcomes.end(),
+                      [loginHandle](const auto& kept) { return kept.first == loginHandle; });
 }
 
 void LoginQueue::KeepEndedBatchLogin(std::unique_ptr<LoginRequest> request) {

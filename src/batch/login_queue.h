@@ -4,8 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
+#include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "batch/guarded_list.h"
@@ -16,7 +17,8 @@ namespace batch {
 
 class LoginQueue {
  public:
-  // Early outcomes kept at most; a flood of events for unknown handles cannot grow it further.
+  // Early outcomes kept at most. A flood of events for unknown handles pushes out the oldest,
+  // while the outcome a call is waiting for arrives just before the call ends.
   static constexpr std::size_t kMaxEarlyOutcomes = 256;
 
   explicit LoginQueue(platform::CriticalSection& loginLock) : m_queue(loginLock) {}
@@ -64,11 +66,12 @@ class LoginQueue {
 
  private:
   void EndCallLocked();
+  std::deque<std::pair<int, int>>::iterator FindEarly(int loginHandle);
 
   ItemQueue<LoginRequest> m_queue;
   std::vector<std::unique_ptr<LoginRequest>> m_discarded;
   std::vector<std::unique_ptr<LoginRequest>> m_endedBatchLogins;
-  std::map<int, int> m_earlyOutcomes;
+  std::deque<std::pair<int, int>> m_earlyOutcomes;  // handle, result; oldest first
   int m_callsUnderWay = 0;
   std::vector<LoginRequest*> m_batchLogins;
 };
