@@ -210,7 +210,10 @@ void AppendFleet(Scenario& scenario, const DeviceConfig& base, int cameras, bool
     std::snprintf(text, sizeof text, "RD26C%06d", first + i + 1);
     device.serial = text;
     device.deviceType = kCameraTypes[i % 3];
-    std::snprintf(text, sizeof text, "192.168.%d.%d", 1 + i / 190, 64 + i % 190);
+    // Host numbers 64 to 254, leaving out 123: a camera is never found at a factory-default
+    // address before it was restored.
+    const int host = 64 + i % 190;
+    std::snprintf(text, sizeof text, "192.168.%d.%d", 1 + i / 190, host >= 123 ? host + 1 : host);
     device.ip = text;
     std::snprintf(text, sizeof text, "192.168.%d.1", 1 + i / 190);
     device.gateway = text;
@@ -237,16 +240,19 @@ class Parser {
   Parser(Scenario* scenario) : m_scenario(scenario) {}
 
   std::string Line(const std::vector<std::string>& words) {
+    const std::string& directive = words[0];
+    if (directive != "defaults" && directive != "device" && directive != "fleet" &&
+        directive != "fault") {
+      return "unknown directive '" + directive + "' (expected defaults, device, fleet or fault)";
+    }
     Values values;
     std::string error;
     if (!SplitValues(words, &values, &error)) return error;
-    const std::string& directive = words[0];
     if (directive == "defaults")
       return ApplyDeviceKeys(m_defaults, values, "defaults", {"serial", "ip", "mac"});
     if (directive == "device") return Device(values);
     if (directive == "fleet") return Fleet(values);
-    if (directive == "fault") return Fault(values);
-    return "unknown directive '" + directive + "' (expected defaults, device, fleet or fault)";
+    return Fault(values);
   }
 
  private:

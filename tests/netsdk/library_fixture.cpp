@@ -36,6 +36,12 @@ void LibraryTest::TearDown() {
 
 int LibraryTest::OnStatus(int handle, int event, int value, void* user) {
   auto* self = static_cast<LibraryTest*>(user);
+  std::function<void(const StatusEvent&)> hook;
+  {
+    std::lock_guard lock(self->m_mutex);
+    hook = self->m_onStatus;
+  }
+  if (hook) hook({handle, event, value});
   {
     std::lock_guard lock(self->m_mutex);
     self->m_statuses.push_back({handle, event, value});

@@ -68,7 +68,9 @@ class LibraryTest : public ::testing::Test {
   int LoginAt(const std::string& ip, int port, const std::string& user,
               const std::string& password);
 
-  std::mutex m_mutex;  // the recorded events
+  std::mutex m_mutex;  // the recorded events and the hook
+  // Called inside the status callback, on the library's thread, before the event is recorded.
+  std::function<void(const StatusEvent&)> m_onStatus;
   std::vector<StatusEvent> m_statuses;
   std::vector<ResponseEvent> m_responses;
 

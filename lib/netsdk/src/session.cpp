@@ -131,13 +131,15 @@ void Session::OnConnected(unsigned attempt, asio::ip::tcp::socket socket) {
 void Session::OnFrame(unsigned attempt, wire::Frame& frame) {
   if (attempt != m_attempt) return;
   switch (frame.type) {
-    case wire::MsgType::kHelloAnswer:
-      if (m_phase != Phase::kGreeting) return;
+    case wire::MsgType::kHelloAnswer: {
+      std::string serial;
+      if (m_phase != Phase::kGreeting || !wire::DecodeText(frame.payload, &serial)) return;
       m_timer.cancel();
       m_phase = Phase::kLoggingIn;
       m_connection->Send(wire::MsgType::kLogin, 0,
                          wire::Encode(wire::Login{m_target.user, m_target.password}));
       return;
+    }
     case wire::MsgType::kLoginResult:
       OnLoginResult(frame);
       return;
