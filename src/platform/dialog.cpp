@@ -130,6 +130,8 @@ void Dialog::SetTimer(UINT id, DWORD periodMs) {
   QTimer*& timer = m_timers[id];
   if (timer == nullptr) {
     timer = new QTimer(this);
+    // A coarse timer may fire up to 5 % early; a window timer never fires before its period.
+    timer->setTimerType(Qt::PreciseTimer);
     connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
   }
   const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(RealDuration(periodMs));

@@ -63,7 +63,9 @@ TEST_F(SpeedFactor, AutoResetEventReleasesOneWaiterPerSignal) {
   event->Set();
   platform::Sleep(2000);
   EXPECT_EQ(released.load(), 1);
+  // Two signals in a row before anyone woke would be one: release the waiters one at a time.
   event->Set();
+  while (released.load() < 2) platform::Sleep(50);
   event->Set();
   for (auto& waiter : waiters) waiter.join();
   EXPECT_EQ(released.load(), 3);
