@@ -151,7 +151,8 @@ TEST(FrameFuzz, RandomAndTruncatedPayloadsNeverDecodeAsSomethingElse) {
     }
   }
   // A string whose declared length is beyond both the payload and its limit.
-  wire::Reader reader(wire::Writer().U32(0xFFFFFFF0u).Take());
+  const wire::Bytes declared = wire::Writer().U32(0xFFFFFFF0u).Take();
+  wire::Reader reader(declared);
   EXPECT_TRUE(reader.Str(1 << 20).empty());
   EXPECT_FALSE(reader.Ok());
 }

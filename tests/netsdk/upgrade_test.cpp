@@ -174,7 +174,7 @@ TEST_F(UpgradeTest, StalledAbandonedOrDroppedTransfersEndInEvent15) {
   }
   EXPECT_TRUE(WaitStatus(handles[1], NETSDK_EVENT_UPGRADE_TRANSFER_FAILED));
   EXPECT_TRUE(WaitStatus(handles[2], NETSDK_EVENT_UPGRADE_TRANSFER_FAILED));
-  EXPECT_TRUE(HasStatus(handles[2], NETSDK_EVENT_DISCONNECTED));
+  EXPECT_TRUE(WaitStatus(handles[2], NETSDK_EVENT_DISCONNECTED));
   // The stalled one: no progress past the stall, then the library gives up on its own.
   EXPECT_TRUE(WaitStatus(handles[0], NETSDK_EVENT_UPGRADE_TRANSFER_FAILED));
   EXPECT_LT(IP_NET_DVR_GetUpgradeProgress(handles[0]), 40);

@@ -29,6 +29,8 @@ class Reader {
  public:
   Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
   explicit Reader(const std::vector<std::uint8_t>& bytes) : Reader(bytes.data(), bytes.size()) {}
+  // The reader does not own what it reads.
+  explicit Reader(std::vector<std::uint8_t>&& bytes) = delete;
 
   std::uint8_t U8();
   std::uint16_t U16();
