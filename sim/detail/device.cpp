@@ -192,35 +192,30 @@ void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
 }
 
 void Device::Reboot(const std::shared_ptr<Link>& link, std::uint32_t id) {
-  std::weak_ptr<Link> weak = link;
-  After(m_config.timings.answerMs, [this, weak, id] {
-    if (auto target = weak.lock()) {
-      target->connection->Send(wire::MsgType::kCommandResult, id,
-                               wire::Encode(wire::CommandResult{wire::kCodeReboot, true, ""}));
-    }
-    GoAway(m_config.timings.rebootMs, nullptr);
-  });
+  AnswerThenGoAway(link, id, wire::kCodeReboot, m_config.timings.rebootMs, nullptr);
 }
 
 void Device::Restore(const std::shared_ptr<Link>& link, std::uint32_t id) {
+  const double awayMs = m_config.faults.vanishAfterRestore ? -1 : m_config.timings.restoreMs;
+  AnswerThenGoAway(link, id, wire::kCodeRestore, awayMs, [this] {
+    m_config.ip =
+        m_config.faults.restoreIp.empty() ? m_config.factoryIp : m_config.faults.restoreIp;
+    m_config.mask = "255.255.255.0";
+    m_config.gateway = Gateway(m_config.ip);
+    m_config.user = m_config.factoryUser;
+    m_config.password = m_config.factoryPassword;
+    m_config.allNetState = m_config.allNetSupport == 0xFF ? m_config.factoryAllNetState : 0;
+    m_configs.clear();
+    m_clock.clear();
+  });
+}
+
+void Device::AnswerThenGoAway(const std::shared_ptr<Link>& link, std::uint32_t id,
+                              std::uint32_t code, double awayMs, std::function<void()> onBack) {
   std::weak_ptr<Link> weak = link;
-  After(m_config.timings.answerMs, [this, weak, id] {
-    if (auto target = weak.lock()) {
-      target->connection->Send(wire::MsgType::kCommandResult, id,
-                               wire::Encode(wire::CommandResult{wire::kCodeRestore, true, ""}));
-    }
-    const DeviceFaults& faults = m_config.faults;
-    GoAway(faults.vanishAfterRestore ? -1 : m_config.timings.restoreMs, [this] {
-      m_config.ip =
-          m_config.faults.restoreIp.empty() ? m_config.factoryIp : m_config.faults.restoreIp;
-      m_config.mask = "255.255.255.0";
-      m_config.gateway = Gateway(m_config.ip);
-      m_config.user = m_config.factoryUser;
-      m_config.password = m_config.factoryPassword;
-      m_config.allNetState = m_config.allNetSupport == 0xFF ? m_config.factoryAllNetState : 0;
-      m_configs.clear();
-      m_clock.clear();
-    });
+  After(m_config.timings.answerMs, [this, weak, id, code, awayMs, onBack = std::move(onBack)] {
+    Reply(weak.lock(), id, code, true, "");
+    GoAway(awayMs, onBack);
   });
 }
 
@@ -339,12 +334,9 @@ void Device::CheckFirmware(const std::shared_ptr<Link>& link, std::shared_ptr<Up
     reason = "refused by the device";
   }
   Record(wire::kCodeUpgradeChecked, "check", ok ? "accepted " + version : reason);
-  if (link) {
-    const std::string text = ok ? "<Upgrade Result=\"OK\" Version=\"" + version + "\"/>"
-                                : "<Upgrade Result=\"Failed\" Reason=\"" + reason + "\"/>";
-    link->connection->Send(wire::MsgType::kCommandResult, 0,
-                           wire::Encode(wire::CommandResult{wire::kCodeUpgradeChecked, ok, text}));
-  }
+  Reply(link, 0, wire::kCodeUpgradeChecked, ok,
+        ok ? "<Upgrade Result=\"OK\" Version=\"" + version + "\"/>"
+           : "<Upgrade Result=\"Failed\" Reason=\"" + reason + "\"/>");
   if (!ok) return;
   GoAway(m_config.timings.upgradeRestartMs, [this, version] {
     if (!m_config.faults.keepVersion) m_config.version = version;
@@ -393,12 +385,15 @@ void Device::DropLinks() {
 void Device::Answer(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
                     bool ok, std::string text, double delayMs) {
   std::weak_ptr<Link> weak = link;
-  After(delayMs, [weak, id, code, ok, text = std::move(text)] {
-    if (auto target = weak.lock()) {
-      target->connection->Send(wire::MsgType::kCommandResult, id,
-                               wire::Encode(wire::CommandResult{code, ok, text}));
-    }
-  });
+  After(delayMs,
+        [weak, id, code, ok, text = std::move(text)] { Reply(weak.lock(), id, code, ok, text); });
+}
+
+void Device::Reply(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code, bool ok,
+                   const std::string& text) {
+  if (!link) return;
+  link->connection->Send(wire::MsgType::kCommandResult, id,
+                         wire::Encode(wire::CommandResult{code, ok, text}));
 }
 
 void Device::Record(std::uint32_t code, const char* kind, std::string text) {

@@ -56,6 +56,12 @@ class Device {
   void DropLinks();
   void Answer(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code, bool ok,
               std::string text, double delayMs);
+  // Sends a command's answer now, if the link is still there.
+  static void Reply(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
+                    bool ok, const std::string& text);
+  // Accepts an action, then leaves the network: the answer still goes out first.
+  void AnswerThenGoAway(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
+                        double awayMs, std::function<void()> onBack);
   void Record(std::uint32_t code, const char* kind, std::string text);
   // True the first time a step named by the scenario's drop fault is reached.
   bool DropAt(const std::string& step);

@@ -2,7 +2,10 @@
 // Init..Cleanup, the endpoint rule, and Init again after Cleanup.
 #include <atomic>
 #include <limits>
+#include <thread>
 #include <vector>
+
+#include <stdlib.h>
 
 #include "library_fixture.h"
 
@@ -57,6 +60,45 @@ TEST(ApiContract, EndpointMustBeLoopbackAndTimeScalePositive) {
   EXPECT_EQ(IP_NET_DVR_SetTimeScale(-3), -1);
   EXPECT_EQ(IP_NET_DVR_SetTimeScale(std::numeric_limits<double>::infinity()), -1);
   EXPECT_EQ(IP_NET_DVR_SetTimeScale(40), 0);
+  EXPECT_EQ(IP_NET_DVR_Cleanup(), 0);
+}
+
+std::atomic<int> g_loginsAccepted{0};
+
+int CountLogins(int, int event, int, void*) {
+  if (event == NETSDK_EVENT_LOGIN_OK) ++g_loginsAccepted;
+  return 0;
+}
+
+TEST(ApiContract, EnvironmentNamesEndpointAndScaleUnlessSetExplicitly) {
+  camsim::Simulator sim(Cameras(1));
+  sim.SetTimeScale(kScale);
+  std::string error;
+  ASSERT_TRUE(sim.Start("127.0.0.1:0", &error)) << error;
+  IP_NET_DVR_SetStatusEventCallBack(&CountLogins, nullptr);
+  auto loginAccepted = [] {
+    g_loginsAccepted = 0;
+    IP_NET_DVR_Login("192.168.1.11", 9000, "admin", "Admin123", nullptr);
+    for (int i = 0; i < 2000 && g_loginsAccepted == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return g_loginsAccepted > 0;
+  };
+
+  ::setenv("NETSDK_ENDPOINT", sim.Endpoint().c_str(), 1);
+  ::setenv("NETSDK_TIME_SCALE", "20", 1);
+  ASSERT_EQ(IP_NET_DVR_Init(), 0);
+  EXPECT_TRUE(loginAccepted()) << "the environment's endpoint";
+  EXPECT_EQ(IP_NET_DVR_Cleanup(), 0);
+
+  // An explicit endpoint wins over the environment's. Cleanup forgot the callback.
+  ::setenv("NETSDK_ENDPOINT", "127.0.0.1:9", 1);
+  ASSERT_EQ(IP_NET_DVR_SetEndpoint(sim.Endpoint().c_str()), 0);
+  ASSERT_EQ(IP_NET_DVR_Init(), 0);
+  IP_NET_DVR_SetStatusEventCallBack(&CountLogins, nullptr);
+  EXPECT_TRUE(loginAccepted());
+  ::unsetenv("NETSDK_ENDPOINT");
+  ::unsetenv("NETSDK_TIME_SCALE");
   EXPECT_EQ(IP_NET_DVR_Cleanup(), 0);
 }
 

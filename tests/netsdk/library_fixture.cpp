@@ -17,6 +17,15 @@ camsim::DeviceConfig Camera(const std::string& serial, const std::string& ip) {
   return device;
 }
 
+camsim::Scenario Cameras(int count) {
+  camsim::Scenario scenario;
+  for (int i = 1; i <= count; ++i) {
+    const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+    scenario.devices.push_back(Camera("SN" + number, "192.168.1." + std::to_string(10 + i)));
+  }
+  return scenario;
+}
+
 void LibraryTest::Start(camsim::Scenario scenario, double scale) {
   m_sim = std::make_unique<camsim::Simulator>(std::move(scenario));
   m_sim->SetTimeScale(scale);

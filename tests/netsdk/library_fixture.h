@@ -38,6 +38,8 @@ struct ResponseEvent {
 
 // A camera with quick answers and the given serial and address.
 camsim::DeviceConfig Camera(const std::string& serial, const std::string& ip);
+// count cameras SN01, SN02 ... at 192.168.1.11, 192.168.1.12 ...
+camsim::Scenario Cameras(int count);
 
 class LibraryTest : public ::testing::Test {
  protected:

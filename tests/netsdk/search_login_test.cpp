@@ -109,9 +109,7 @@ TEST_F(SearchTest, NvrIsListedLikeAnyDevice) {
 class LoginTest : public LibraryTest {};
 
 TEST_F(LoginTest, AcceptedRefusedAndUnreachableLoginsEachGiveTheirEvent) {
-  camsim::Scenario scenario;
-  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
-  scenario.devices.push_back(Camera("SN02", "192.168.1.12"));
+  camsim::Scenario scenario = Cameras(2);
   scenario.devices[1].faults.refuseLogin = true;
   Start(scenario);
 
@@ -149,9 +147,7 @@ TEST_F(LoginTest, EndpointWithoutSimulatorMakesEveryLoginFail) {
 }
 
 TEST_F(LoginTest, DeviceThatNeverAnswersTheLoginGivesNoEvent) {
-  camsim::Scenario scenario;
-  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
-  scenario.devices.push_back(Camera("SN02", "192.168.1.12"));
+  camsim::Scenario scenario = Cameras(2);
   scenario.devices[1].faults.ignoreLogin = true;
   Start(scenario);
 
@@ -167,9 +163,7 @@ TEST_F(LoginTest, DeviceThatNeverAnswersTheLoginGivesNoEvent) {
 }
 
 TEST_F(LoginTest, AutoReconnectLogsInAgainAfterTheDeviceRestarts) {
-  camsim::Scenario scenario;
-  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
-  scenario.devices.push_back(Camera("SN02", "192.168.1.12"));
+  camsim::Scenario scenario = Cameras(2);
   Start(scenario);
   const int reconnecting = LoginAt("192.168.1.11", 9000, "admin", "Admin123");
   const int plain = LoginAt("192.168.1.12", 9000, "admin", "Admin123");

@@ -121,10 +121,7 @@ TEST_F(UpgradeTest, HappyPathProgressThenTransferredThenCheckedThenNewVersion) {
 }
 
 TEST_F(UpgradeTest, DevicesRefuseFilesThatAreNotTheirFirmware) {
-  camsim::Scenario scenario;
-  for (const char* serial : {"SN01", "SN02", "SN03", "SN04", "SN05"}) {
-    scenario.devices.push_back(Camera(serial, std::string("192.168.1.1") + serial[3]));
-  }
+  camsim::Scenario scenario = Cameras(5);
   scenario.devices[3].faults.refuseFirmware = true;
   scenario.devices[4].faults.keepVersion = true;
   scenario.devices[4].timings.upgradeRestartMs = 3000;
@@ -157,12 +154,9 @@ TEST_F(UpgradeTest, DevicesRefuseFilesThatAreNotTheirFirmware) {
 }
 
 TEST_F(UpgradeTest, StalledAbandonedOrDroppedTransfersEndInEvent15) {
-  camsim::Scenario scenario;
-  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
+  camsim::Scenario scenario = Cameras(3);
   scenario.devices[0].faults.stallAtPercent = 40;
-  scenario.devices.push_back(Camera("SN02", "192.168.1.12"));
   scenario.devices[1].faults.failAtPercent = 30;
-  scenario.devices.push_back(Camera("SN03", "192.168.1.13"));
   scenario.devices[2].faults.dropSteps["transfer"] = 60;
   Start(scenario);
   const std::string path = Firmware("V6", "", 1024 * 1024);
