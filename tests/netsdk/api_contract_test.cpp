@@ -47,11 +47,11 @@ TEST(ApiContract, EverythingFailsBeforeInitAndAfterCleanup) {
 }
 
 TEST(ApiContract, EndpointMustBeLoopbackAndTimeScalePositive) {
-  for (const char* good : {"127.0.0.1:39120", "127.1.2.3:1"}) {
+  for (const char* good : {"127.0.0.1:29120", "127.1.2.3:1"}) {
     EXPECT_EQ(IP_NET_DVR_SetEndpoint(good), 0) << good;
   }
-  for (const char* bad : {"192.168.1.64:9000", "10.0.0.1:39120", "0.0.0.0:39120", "127.0.0.1",
-                          "127.0.0.1:0", "127.0.0.1:70000", "localhost:39120", "127.0.0.1:-5",
+  for (const char* bad : {"192.168.1.64:9000", "10.0.0.1:29120", "0.0.0.0:29120", "127.0.0.1",
+                          "127.0.0.1:0", "127.0.0.1:70000", "localhost:29120", "127.0.0.1:-5",
                           "127.0.0.01:80", "", " 127.0.0.1:80"}) {
     EXPECT_EQ(IP_NET_DVR_SetEndpoint(bad), -1) << bad;
   }

@@ -136,10 +136,10 @@ TEST_F(CamsimProcess, BusyPortBadScenarioAndForeignAddressEndWithAReason) {
   EXPECT_EQ(Wait(), 2);
   EXPECT_EQ(Output("err"), "camsim: " + scenario + ":4: unknown key 'speed' for device\n");
 
-  Spawn({"--listen", "0.0.0.0:39120"});
+  Spawn({"--listen", "0.0.0.0:29120"});
   EXPECT_EQ(Wait(), 2);
   EXPECT_EQ(
-      Output("err").rfind("camsim: --listen 0.0.0.0:39120: '0.0.0.0' is not a loopback address", 0),
+      Output("err").rfind("camsim: --listen 0.0.0.0:29120: '0.0.0.0' is not a loopback address", 0),
       0u)
       << Output("err");
 }

@@ -42,8 +42,8 @@ TEST(CommandLine, NoArgumentsServeTheDefaultFleetOnTheDefaultEndpoint) {
 
 TEST(CommandLine, RefusesWhatItCannotServeWithAClearReason) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"--listen", "0.0.0.0:39120"},
-       "--listen 0.0.0.0:39120: '0.0.0.0' is not a loopback address (127.0.0.0/8); the virtual LAN "
+      {{"--listen", "0.0.0.0:29120"},
+       "--listen 0.0.0.0:29120: '0.0.0.0' is not a loopback address (127.0.0.0/8); the virtual LAN "
        "is served on loopback only (127.0.0.0/8)"},
       {{"--listen", "192.168.1.64:9000"},
        "--listen 192.168.1.64:9000: '192.168.1.64' is not a loopback address (127.0.0.0/8); the "
@@ -99,9 +99,9 @@ TEST(CommandLine, BusyPortAndForeignAddressesAreRefusedByTheSimulator) {
   EXPECT_FALSE(second.Start(first.Endpoint(), &error));
   EXPECT_EQ(error, "cannot listen on " + first.Endpoint() + ": Address already in use");
   camsim::Simulator third(camsim::DefaultFleet(1));
-  EXPECT_FALSE(third.Start("10.0.0.1:39120", &error));
+  EXPECT_FALSE(third.Start("10.0.0.1:29120", &error));
   EXPECT_EQ(error,
-            "refusing to listen on '10.0.0.1:39120': '10.0.0.1' is not a loopback address "
+            "refusing to listen on '10.0.0.1:29120': '10.0.0.1' is not a loopback address "
             "(127.0.0.0/8); the virtual LAN is served on loopback only");
 }
 

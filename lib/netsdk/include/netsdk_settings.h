@@ -4,7 +4,7 @@
 
 // Where the library looks for the virtual LAN when neither IP_NET_DVR_SetEndpoint nor
 // NETSDK_ENDPOINT says otherwise; camsim listens here by default.
-#define NETSDK_DEFAULT_ENDPOINT "127.0.0.1:39120"
+#define NETSDK_DEFAULT_ENDPOINT "127.0.0.1:29120"
 
 // Status event: the connection of an open login was lost (the device restarted or went away).
 // With auto-reconnect on, the library keeps trying and reports NETSDK_EVENT_LOGIN_OK with value

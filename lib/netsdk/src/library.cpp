@@ -5,8 +5,14 @@
 namespace netsdk {
 
 Library& Library::Instance() {
-  static Library library;
-  return library;
+  // Never destroyed: a program may end without Cleanup while the library's threads still run, and
+  // they must not find their state torn down by the exit's destructors.
+  static union Storage {
+    Storage() : library() {}
+    ~Storage() {}
+    Library library;
+  } storage;
+  return storage.library;
 }
 
 int Library::Init() {

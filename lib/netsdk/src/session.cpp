@@ -231,7 +231,10 @@ void Session::ScheduleRetry() {
   m_timer.expires_after(m_context.settings.Scale().Real(kReconnectIntervalMs));
   m_timer.async_wait([weak, attempt](const std::error_code& error) {
     auto self = weak.lock();
-    if (!self || error || attempt != self->m_attempt || self->m_phase != Phase::kDown) return;
+    if (!self || error || attempt != self->m_attempt || self->m_phase != Phase::kDown ||
+        !self->m_autoReconnect.load()) {
+      return;
+    }
     self->Connect();
   });
 }

@@ -8,8 +8,9 @@
 namespace wire {
 
 // The library's default endpoint and camsim's default listen address: the same, so that a demo
-// needs no setting at all.
-constexpr const char* kDefaultEndpoint = "127.0.0.1:39120";
+// needs no setting at all. The port lies below Linux's range of ephemeral ports, so that no
+// outgoing connection holds it when camsim starts.
+constexpr const char* kDefaultEndpoint = "127.0.0.1:29120";
 
 struct Endpoint {
   std::string host;  // dotted quad in 127.0.0.0/8
