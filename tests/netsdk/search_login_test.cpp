@@ -194,6 +194,20 @@ TEST_F(LoginTest, AutoReconnectLogsInAgainAfterTheDeviceRestarts) {
   EXPECT_EQ(IP_NET_DVR_SystemControl(plain, 1012, 0, "RESPONSE_PARAM"), -1);
 }
 
+TEST_F(LoginTest, ConnectionDroppedAtLoginIsRetriedByAutoReconnect) {
+  camsim::Scenario scenario = Cameras(1);
+  scenario.devices[0].faults.dropSteps["login"] = 0;
+  Start(scenario);
+  const int handle = IP_NET_DVR_Login("192.168.1.11", 9000, "admin", "Admin123", nullptr);
+  ASSERT_EQ(IP_NET_DVR_SetAutoReconnect(handle, 1), 0);
+  StatusEvent failed{};
+  EXPECT_TRUE(WaitStatus(handle, NETSDK_EVENT_LOGIN_FAILED, &failed));
+  EXPECT_EQ(failed.value, NETSDK_VALUE_UNREACHABLE);
+  // The device drops only its first login; the library's next attempt gets in.
+  EXPECT_TRUE(WaitStatus(handle, NETSDK_EVENT_LOGIN_OK));
+  EXPECT_EQ(Sim().GetJournal().Find("SN01", 1004).size(), 2u);
+}
+
 TEST_F(LoginTest, LogoutEndsTheLoginAndItsEvents) {
   camsim::Scenario scenario;
   scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
