@@ -27,6 +27,9 @@ Engine::Engine(WindowLink window, const std::atomic<int>& languageIndex, Library
 
 Engine::~Engine() {
   Stop();
+  // The library must not call into an engine that is gone.
+  IP_NET_DVR_SetStatusEventCallBack(nullptr, nullptr);
+  IP_NET_DVR_SetAUXResponseCallBack(nullptr, nullptr);
 }
 
 void Engine::Start() {

@@ -60,7 +60,7 @@ class Engine {
  public:
   // Creates the login event and the locks; the threads start with Start.
   Engine(WindowLink window, const std::atomic<int>& languageIndex, LibraryCalls library = {});
-  // Stops the threads as closing the window does.
+  // Stops the threads as closing the window does and takes the callbacks back from the library.
   ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
@@ -131,7 +131,9 @@ class Engine {
   platform::AutoResetEvent& LoginEvent() const { return *m_loginEvent; }
   const LibraryCalls& Library() const { return m_library; }
 
-  // The shared lists; each carries the lock that guards it.
+  // The shared lists; each carries the lock that guards it. An item or record found in a list is
+  // touched by another thread only while it holds that list's lock: once taken out, an item
+  // belongs to its new owner (a progress watch to the progress poller, which frees it).
   LoginQueue& Logins() { return m_logins; }
   ItemQueue<VersionQuery>& VersionQueue() { return m_versionQueue; }
   ItemQueue<UploadRequest>& UploadQueue() { return m_uploadQueue; }

@@ -3,6 +3,7 @@
 // window. Items that travel in a wParam change owner with the message.
 #pragma once
 
+#include "discovery/device_record.h"
 #include "platform/win_types.h"
 
 namespace batch {
@@ -24,8 +25,9 @@ constexpr UINT kMsgFirmwareRefused = 2037;    // 0x7F5, wParam = login handle (r
 constexpr UINT kMsgUpgradeDevice = 2127;      // 0x84F, wParam = device record (borrowed)
 
 // Window messages to the main window.
-constexpr UINT kMsgPushThreadEnded = 1032;   // 0x408, one configuration push thread ended
-constexpr UINT kMsgRowStatus = 2126;         // 0x84E, wParam = device record, lParam = column
+constexpr UINT kMsgPushThreadEnded = 1032;  // 0x408, one configuration push thread ended
+constexpr UINT kMsgRowStatus =
+    discovery::kMsgRowStatus;                // 2126, 0x84E: wParam = record, lParam = column
 constexpr UINT kMsgUpgradeFinished = 2129;   // 0x851
 constexpr UINT kMsgRebootFinished = 2130;    // 0x852, successes, failures
 constexpr UINT kMsgRestoreFinished = 2131;   // 0x853, successes, failures
@@ -37,5 +39,7 @@ constexpr UINT kMsgModifyIpVerified = 2134;  // 0x856
 constexpr LPARAM kColumnVersionBefore = 4;
 constexpr LPARAM kColumnVersionAfter = 5;
 constexpr LPARAM kColumnStatus = 6;
+
+static_assert(kMsgRowStatus == 2126);
 
 }  // namespace batch
