@@ -13,7 +13,10 @@ void DeviceRecord::ResetFrom(const sdk::DeviceInfoBlock& block) {
         &upgradeState, &timeSyncState, &pushDone})
     field->store(0);
   for (AtomicInt& flag : responseFlags) flag.store(0);
-  statusText.fill(0);
+  {
+    std::lock_guard lock(m_statusLock);
+    m_statusText.fill(0);
+  }
   versionBefore.fill(0);
   versionAfter.fill(0);
   verifyStartTime.store(0);
@@ -24,13 +27,16 @@ void DeviceRecord::ResetFrom(const sdk::DeviceInfoBlock& block) {
 void DeviceRecord::SetStatusText(const QString& text) {
   const std::size_t units =
       std::min<std::size_t>(static_cast<std::size_t>(text.size()), kStatusTextUnits - 1);
-  statusText.fill(0);
-  std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), units, statusText.begin());
+  std::lock_guard lock(m_statusLock);
+  m_statusText.fill(0);
+  std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), units, m_statusText.begin());
 }
 
 QString DeviceRecord::StatusText() const {
-  const auto end = std::find(statusText.begin(), statusText.end(), u'\0');
-  return QString::fromUtf16(statusText.data(), static_cast<qsizetype>(end - statusText.begin()));
+  std::lock_guard lock(m_statusLock);
+  const auto end = std::find(m_statusText.begin(), m_statusText.end(), u'\0');
+  return QString::fromUtf16(m_statusText.data(),
+                            static_cast<qsizetype>(end - m_statusText.begin()));
 }
 
 void DeviceRecord::CopyVersion(std::array<char, kVersionTextBytes>& field, const char* text) {

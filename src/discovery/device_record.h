@@ -5,14 +5,16 @@
 //
 // Single int32 fields are written by one thread and read by others without a lock (each has
 // one writer at any phase of a run), so they are atomics: the C++ form of those plain reads and
-// writes. The status text is written by the thread that then posts message 2126; the window
-// reads it when the message arrives.
+// writes. The status text is written by the thread that then posts message 2126 and read by the
+// window when the message arrives; a worker may already write the next text meanwhile, so the
+// text has a small lock of its own and is never seen half-written.
 #pragma once
 
 #include <QString>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "sdk/device_info_block.h"
 
@@ -81,7 +83,6 @@ struct DeviceRecord {
   AtomicInt loginHandle{0};
   AtomicInt loginState{0};
   AtomicInt upgradeResult{0};
-  std::array<char16_t, kStatusTextUnits> statusText{};
   AtomicInt refoundState{0};
 
   // The workers' fields.
@@ -103,6 +104,10 @@ struct DeviceRecord {
   std::atomic<void*> pushThread{nullptr};
   AtomicInt pushDone{0};
   std::array<AtomicInt, kConfigGroupCount> responseFlags{};
+
+ private:
+  mutable std::mutex m_statusLock;
+  std::array<char16_t, kStatusTextUnits> m_statusText{};
 };
 
 }  // namespace discovery
