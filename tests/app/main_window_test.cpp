@@ -90,9 +90,10 @@ TEST_F(MainWindow, EveryControlExistsWithItsIdKindCaptionAndVisibility) {
     ASSERT_NE(control, nullptr) << expected.id;
     EXPECT_TRUE(control->inherits(expected.kind)) << expected.id;
     EXPECT_EQ(control->isVisible(), expected.visible) << expected.id;
-    if (expected.caption != nullptr)
+    if (expected.caption != nullptr) {
       EXPECT_EQ(window().GetDlgItemText(expected.id), QString::fromUtf16(expected.caption))
           << expected.id;
+    }
   }
   EXPECT_EQ(window().windowTitle(), QStringLiteral("Ravendock_V2.0.1"));
   EXPECT_EQ(window().font().family(), QStringLiteral("Arial"));
