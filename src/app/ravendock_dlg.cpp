@@ -54,9 +54,9 @@ constexpr COLORREF kUpgradeFailedColor = RGB(255, 0, 0);
 constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_CLOSE = 0xF060;
 
-QWidget* CreateControl(const app::ControlSpec& spec, QWidget* parent) {
-  const QString caption = spec.caption != nullptr ? QString::fromUtf16(spec.caption) : QString();
-  switch (spec.kind) {
+QWidget* CreateControl(const app::ControlSpec& entry, QWidget* parent) {
+  const QString caption = entry.caption != nullptr ? QString::fromUtf16(entry.caption) : QString();
+  switch (entry.kind) {
     case app::ControlKind::GroupBox:
       return new QGroupBox(caption, parent);
     case app::ControlKind::PushButton: {
@@ -107,15 +107,15 @@ CRavendockDlg::~CRavendockDlg() {
 void CRavendockDlg::CreateControls() {
   setFixedSize(DialogUnitsToPixels(0, 0, app::kMainDialogWidth, app::kMainDialogHeight).size());
   // Group boxes first, so that the controls they frame are stacked above them.
-  for (const app::ControlSpec& spec : app::kMainDialogControls) {
-    QWidget* control = CreateControl(spec, this);
-    SetControlId(control, spec.id);
-    control->setGeometry(DialogUnitsToPixels(spec.x, spec.y, spec.width, spec.height));
-    if (spec.kind == app::ControlKind::DropDownList)
+  for (const app::ControlSpec& entry : app::kMainDialogControls) {
+    QWidget* control = CreateControl(entry, this);
+    SetControlId(control, entry.id);
+    control->setGeometry(DialogUnitsToPixels(entry.x, entry.y, entry.width, entry.height));
+    if (entry.kind == app::ControlKind::DropDownList)
       control->setFixedHeight(DialogUnitsToPixels(0, 0, 0, 13).height());
-    if (spec.kind == app::ControlKind::GroupBox) control->lower();
-    control->setVisible(spec.visible);
-    if (spec.id == IDC_DEVICE_LIST) m_deviceList = static_cast<CReportCtrl*>(control);
+    if (entry.kind == app::ControlKind::GroupBox) control->lower();
+    control->setVisible(entry.visible);
+    if (entry.id == IDC_DEVICE_LIST) m_deviceList = static_cast<CReportCtrl*>(control);
   }
 }
 
@@ -217,9 +217,9 @@ void CRavendockDlg::SetUpDeviceList() {
   // Report view with grid lines, check boxes and full-row selection (the control sets the rest).
   m_deviceList->setShowGrid(true);
   int column = 0;
-  for (const app::ColumnSpec& spec : app::kDeviceColumns)
-    m_deviceList->InsertColumn(column++, QString::fromUtf16(spec.heading), ui::kAlignCenter,
-                               spec.width);
+  for (const app::ColumnSpec& entry : app::kDeviceColumns)
+    m_deviceList->InsertColumn(column++, QString::fromUtf16(entry.heading), ui::kAlignCenter,
+                               entry.width);
 }
 
 void CRavendockDlg::FillExpectedCountCombo() {
