@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -161,6 +162,19 @@ TEST_F(MainWindow, AboutIsTheLastSystemMenuItemAfterASeparator) {
   EXPECT_EQ(actions.last()->text(), QStringLiteral("about Ravendock(&A)..."));
   EXPECT_EQ(actions.last()->data().toUInt(), 16u);
   EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+}
+
+TEST_F(MainWindow, AltSpaceAndARightClickOpenTheSystemMenu) {
+  window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+  QTest::keyClick(window().GetDlgItem(1005), Qt::Key_Space, Qt::AltModifier);
+  EXPECT_TRUE(window().SystemMenu()->isVisible());
+  window().SystemMenu()->hide();
+  QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                               window().mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(&window(), &rightClick);
+  EXPECT_TRUE(window().SystemMenu()->isVisible());
+  window().SystemMenu()->hide();
 }
 
 }  // namespace
