@@ -27,11 +27,26 @@ Player& ThePlayer() {
 
 constexpr int kFailure = -1;
 
+// Takes a frame for an open stream of that kind on the port.
+int Feed(int port, const unsigned char* data, int size, int kind) {
+  if (data == nullptr || size <= 0) return kFailure;
+  Player& player = ThePlayer();
+  std::lock_guard lock(player.mutex);
+  auto it = player.ports.find(port);
+  if (it == player.ports.end()) return kFailure;
+  Port& entry = it->second;
+  if (!(kind == KMR_STREAM_VIDEO ? entry.hasVideo : entry.hasAudio)) return kFailure;
+  (kind == KMR_STREAM_VIDEO ? entry.videoBytes : entry.audioBytes) += size;
+  return 0;
+}
+
 }  // namespace
 
 extern "C" {
 
-PLAYER_API int IP_KMR_Init(void) { return 0; }
+PLAYER_API int IP_KMR_Init(void) {
+  return 0;
+}
 
 PLAYER_API int IP_KMR_OpenStream(int port, const unsigned char* format, int size, int kind,
                                  int bufferFrames) {
@@ -55,23 +70,11 @@ PLAYER_API int IP_KMR_Play(int port, void* window) {
 }
 
 PLAYER_API int IP_KMR_InputVideoData(int port, const unsigned char* data, int size, int, int) {
-  if (data == nullptr || size <= 0) return kFailure;
-  Player& player = ThePlayer();
-  std::lock_guard lock(player.mutex);
-  auto it = player.ports.find(port);
-  if (it == player.ports.end() || !it->second.hasVideo) return kFailure;
-  it->second.videoBytes += size;
-  return 0;
+  return Feed(port, data, size, KMR_STREAM_VIDEO);
 }
 
 PLAYER_API int IP_KMR_InputAudioData(int port, const unsigned char* data, int size, int) {
-  if (data == nullptr || size <= 0) return kFailure;
-  Player& player = ThePlayer();
-  std::lock_guard lock(player.mutex);
-  auto it = player.ports.find(port);
-  if (it == player.ports.end() || !it->second.hasAudio) return kFailure;
-  it->second.audioBytes += size;
-  return 0;
+  return Feed(port, data, size, KMR_STREAM_AUDIO);
 }
 
 PLAYER_API int IP_KMR_Stop(int port) {

@@ -7,8 +7,6 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/clock.h"
-
 namespace platform {
 namespace {
 
@@ -25,22 +23,11 @@ class MessageQueue {
   void Take(MSG* msg) {
     std::unique_lock lock(m_mutex);
     m_arrived.wait(lock, [this] { return !m_messages.empty(); });
-    PopLocked(msg);
-  }
-
-  bool TakeWithin(MSG* msg, std::chrono::microseconds wait) {
-    std::unique_lock lock(m_mutex);
-    if (!m_arrived.wait_for(lock, wait, [this] { return !m_messages.empty(); })) return false;
-    PopLocked(msg);
-    return true;
-  }
-
- private:
-  void PopLocked(MSG* msg) {
     *msg = m_messages.front();
     m_messages.pop_front();
   }
 
+ private:
   std::mutex m_mutex;
   std::condition_variable m_arrived;
   std::deque<MSG> m_messages;
@@ -109,10 +96,6 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 bool GetMessage(MSG* msg) {
   OwnQueue().Take(msg);
   return msg->message != WM_QUIT;
-}
-
-bool WaitMessage(MSG* msg, DWORD ms) {
-  return OwnQueue().TakeWithin(msg, RealDuration(ms));
 }
 
 }  // namespace platform

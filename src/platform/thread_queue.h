@@ -28,7 +28,4 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 // WM_QUIT, true otherwise. Creates the queue when the thread has none.
 bool GetMessage(MSG* msg);
 
-// Waits at most ms clock milliseconds for a message; false when none came (msg untouched).
-bool WaitMessage(MSG* msg, DWORD ms);
-
 }  // namespace platform

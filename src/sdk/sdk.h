@@ -41,13 +41,12 @@ constexpr int NormaliseResponseCode(std::uint32_t code) {
   return static_cast<int>(code);
 }
 
-// A login or preview handle is valid when greater than 0.
-constexpr bool IsValidHandle(int handle) { return handle > 0; }
-
-static_assert(kEventLoginOk == NETSDK_EVENT_LOGIN_OK && kEventLoginFailed == NETSDK_EVENT_LOGIN_FAILED);
+static_assert(kEventLoginOk == NETSDK_EVENT_LOGIN_OK &&
+              kEventLoginFailed == NETSDK_EVENT_LOGIN_FAILED);
 static_assert(kEventUpgradeTransferred == NETSDK_EVENT_UPGRADE_TRANSFERRED);
 static_assert(kEventUpgradeTransferFailed == NETSDK_EVENT_UPGRADE_TRANSFER_FAILED);
-static_assert(kResponseFailedBit == NETSDK_RESPONSE_FAILED && kResponseCodeMask == NETSDK_RESPONSE_CODE_MASK);
+static_assert(kResponseFailedBit == NETSDK_RESPONSE_FAILED &&
+              kResponseCodeMask == NETSDK_RESPONSE_CODE_MASK);
 static_assert(NormaliseResponseCode(0x80000000u | 1009) == -1009);
 static_assert(NormaliseResponseCode(1012) == 1012);
 

@@ -70,14 +70,4 @@ TEST(WorkerThread, ABlockedThreadIsLeftBehindNotWaitedFor) {
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
-TEST(WorkerThread, WaitMessageTimesOutWithoutMessage) {
-  platform::MSG msg{42, 1, 2};
-  EXPECT_FALSE(platform::WaitMessage(&msg, 20));
-  EXPECT_EQ(msg.message, 42u);
-  platform::PostThreadMessage(platform::GetCurrentThreadId(), 2127, 7, 0);
-  ASSERT_TRUE(platform::WaitMessage(&msg, 1000));
-  EXPECT_EQ(msg.message, 2127u);
-  EXPECT_EQ(msg.wParam, 7u);
-}
-
 }  // namespace
