@@ -41,8 +41,8 @@ void RunController::SetOperation(int row, Operation start) {
   if (row >= 0 && row < kInstructionCount) m_operations[row] = std::move(start);
 }
 
-QString RunController::Text(int id) const {
-  return texts::Text(static_cast<TextId>(id), m_host.LanguageIndex());
+QString RunController::Text(TextId id) const {
+  return texts::Text(id, m_host.LanguageIndex());
 }
 
 bool RunController::IsChecked(int row) const {
@@ -113,14 +113,17 @@ void RunController::EnableRunControls(bool enable) {
 }
 
 void RunController::OnSearchComplete() {
+  if (!m_running) return;
   RunNextFrom(kRowModifyIp);
 }
 
 void RunController::OnSearchAbandoned() {
+  if (!m_running) return;
   Finish();
 }
 
 void RunController::OnModifyIpVerified() {
+  if (!m_running) return;
   m_window.repaint();
   // The pause lets the re-addressed devices settle; a timer keeps the window responsive.
   QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -129,10 +132,12 @@ void RunController::OnModifyIpVerified() {
 }
 
 void RunController::OnAllNetworkDone() {
+  if (!m_running) return;
   RunNextFrom(kRowUpgrade);
 }
 
 void RunController::OnUpgradeFinished() {
+  if (!m_running) return;
   const UpgradeCounts counts = m_host.CountUpgradeResults();
   m_window.SetDlgItemText(ids::IDC_SUCCESS, QString::asprintf("%d", counts.successes));
   m_window.SetDlgItemText(ids::IDC_FAILURE, QString::asprintf("%d", counts.failures));
@@ -162,6 +167,7 @@ void RunController::OnUpgradeFinished() {
 }
 
 void RunController::OnRebootFinished(int succeeded, int failed) {
+  if (!m_running) return;
   if (failed > 0) {
     QString summary;
     if (m_host.LanguageIndex() == kLanguageEnglish) {
@@ -196,6 +202,7 @@ bool RunController::ContinueAfterFailures(int nextRow, const QString& question,
 }
 
 void RunController::OnRestoreFinished(int succeeded, int failed) {
+  if (!m_running) return;
   if (failed > 0) {
     const bool english = m_host.LanguageIndex() == kLanguageEnglish;
     const QString counted = CountedSummary(Text(kTextRestoreCompleteTotal), succeeded, failed,
@@ -208,6 +215,7 @@ void RunController::OnRestoreFinished(int succeeded, int failed) {
 }
 
 void RunController::OnTimeFinished(int succeeded, int failed) {
+  if (!m_running) return;
   if (failed > 0) {
     const QString summary = CountedSummary(Text(kTextSetTimeCompleteTotal), succeeded, failed,
                                            Text(kTextSuccess), Text(kTextFailed));
@@ -218,6 +226,7 @@ void RunController::OnTimeFinished(int succeeded, int failed) {
 }
 
 void RunController::OnFormatFinished() {
+  if (!m_running) return;
   int succeeded = 0;
   int failed = 0;
   int diskIndex = 0;
@@ -246,6 +255,7 @@ void RunController::OnFormatFinished() {
 }
 
 void RunController::OnPushThreadEnded() {
+  if (!m_running) return;
   if (m_host.AllPushRecordsDone()) Finish();
 }
 

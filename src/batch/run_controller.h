@@ -9,6 +9,7 @@
 
 #include "batch/instruction_table.h"
 #include "batch/run_host.h"
+#include "text/text_id.h"
 
 class CReportCtrl;
 
@@ -39,7 +40,7 @@ class RunController {
   void Finish();
   bool IsRunning() const { return m_running; }
 
-  // End events of the instructions.
+  // End events of the instructions; one that arrives when no run is active is ignored.
   void OnSearchComplete();                            // expected count reached
   void OnSearchAbandoned();                           // "No" to the search question
   void OnModifyIpVerified();                          // 2134
@@ -56,7 +57,7 @@ class RunController {
   bool AnyChecked(int fromRow, int toRow) const;
   void StartRow(int row);
   void EnableRunControls(bool enable);
-  QString Text(int id) const;
+  QString Text(texts::TextId id) const;
   // The prompt of an instruction that ended with failures: a Yes/No question when a later row
   // is checked (No ends the run), an OK box that ends the run otherwise. True when the run goes
   // on.

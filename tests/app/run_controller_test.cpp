@@ -218,6 +218,16 @@ TEST_F(Runs, RebootSummaryCarriesTheTotalOnlyInChinese) {
   ExpectRunEnded();
 }
 
+TEST_F(Runs, AnEndEventOutsideARunIsIgnored) {
+  FindDevices();
+  Choose({batch::kRowSetTime, batch::kRowFormatSd1});
+  Deliver(batch::kMsgSetTimeFinished, 1, 2);
+  Deliver(batch::kMsgRebootFinished, 1, 2);
+  EXPECT_TRUE(dialogs().shown().empty());
+  EXPECT_TRUE(started.empty());
+  EXPECT_FALSE(window().Runs().IsRunning());
+}
+
 TEST_F(Runs, RebootWithoutFailuresEndsSilently) {
   FindDevices();
   Choose({batch::kRowReboot});
