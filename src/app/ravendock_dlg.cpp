@@ -43,10 +43,7 @@ constexpr int kExpectedCountItems = 250;
 constexpr int kMsPerMinute = 60000;
 constexpr int kMaxComboTextChars = 64;
 
-// Row status columns of message 2126, and the colours of the upgrade verdict in column 5.
-constexpr int kColumnVersionBefore = 4;
-constexpr int kColumnVersionAfter = 5;
-constexpr int kColumnStatus = 6;
+// The colours of the upgrade verdict in column 5.
 constexpr COLORREF kUpgradeSucceededColor = RGB(0, 200, 0);
 constexpr COLORREF kUpgradeFailedColor = RGB(255, 0, 0);
 
@@ -353,7 +350,8 @@ LRESULT CRavendockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
-  if (record == nullptr || column < kColumnVersionBefore || column > kColumnStatus) return;
+  if (record == nullptr || column < batch::kColumnVersionBefore || column > batch::kColumnStatus)
+    return;
   const int row = record->rowIndex;
   // Only a record still shown in the table: its row is where the record says.
   if (m_deviceTable->RecordAt(row) != record) return;
@@ -361,9 +359,9 @@ void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
   m_deviceList->SetItemText(row, column, text);
   const int language = m_languageIndex;
   if (text == texts::Text(texts::kTextUpgradeSucceeded, language)) {
-    m_deviceList->SetItemTextColor(row, kColumnVersionAfter, kUpgradeSucceededColor);
+    m_deviceList->SetItemTextColor(row, batch::kColumnVersionAfter, kUpgradeSucceededColor);
   } else if (text == texts::Text(texts::kTextSameVersionFailed, language)) {
-    m_deviceList->SetItemTextColor(row, kColumnVersionAfter, kUpgradeFailedColor);
+    m_deviceList->SetItemTextColor(row, batch::kColumnVersionAfter, kUpgradeFailedColor);
   }
 }
 
