@@ -127,6 +127,11 @@ void Dialog::RemovePendingMessages(UINT message) {
 }
 
 void Dialog::SetTimer(UINT id, DWORD periodMs) {
+  if (QThread::currentThread() != thread()) {
+    QMetaObject::invokeMethod(
+        this, [this, id, periodMs] { SetTimer(id, periodMs); }, Qt::QueuedConnection);
+    return;
+  }
   QTimer*& timer = m_timers[id];
   if (timer == nullptr) {
     timer = new QTimer(this);
@@ -139,6 +144,11 @@ void Dialog::SetTimer(UINT id, DWORD periodMs) {
 }
 
 void Dialog::KillTimer(UINT id) {
+  if (QThread::currentThread() != thread()) {
+    QMetaObject::invokeMethod(
+        this, [this, id] { KillTimer(id); }, Qt::QueuedConnection);
+    return;
+  }
   auto it = m_timers.find(id);
   if (it != m_timers.end()) it->second->stop();
 }

@@ -47,9 +47,12 @@ class Dialog : public QDialog {
   // Drops every pending posted message of that number.
   void RemovePendingMessages(UINT message);
 
-  // Timers by number; period in clock milliseconds. Setting a running timer restarts it.
+  // Timers by number; period in clock milliseconds. Setting a running timer restarts it. Any
+  // thread may set or kill a timer: a call from another thread is carried over to the window's
+  // thread and takes effect there, in order with the messages posted before it.
   void SetTimer(UINT id, DWORD periodMs);
   void KillTimer(UINT id);
+  // Window thread only.
   bool IsTimerRunning(UINT id) const;
 
   // Rectangle in dialog units to pixels, by the dialog font's average character size.

@@ -11,6 +11,7 @@ class QWidget;
 namespace platform {
 
 constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <mutex>
 
 namespace platform {
 namespace {
@@ -20,6 +21,9 @@ std::string AddressText(const sockaddr_in* address) {
 bool IsLoopback(const sockaddr_in* address) {
   return (ntohl(address->sin_addr.s_addr) >> 24) == 127;
 }
+
+std::mutex g_overrideMutex;
+std::optional<std::string> g_override;
 
 std::string FromInterfaces() {
   ifaddrs* list = nullptr;
@@ -41,16 +45,25 @@ std::string FromHostName() {
   addrinfo* result = nullptr;
   if (getaddrinfo(name, nullptr, &hints, &result) != 0 || result == nullptr) return {};
   std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owner(result, freeaddrinfo);
-  return AddressText(reinterpret_cast<const sockaddr_in*>(result->ai_addr));
+  const auto* address = reinterpret_cast<const sockaddr_in*>(result->ai_addr);
+  return IsLoopback(address) ? std::string() : AddressText(address);
 }
 
 }  // namespace
 
-std::string FirstIPv4Address() {
+std::string PcAddress() {
+  {
+    std::lock_guard lock(g_overrideMutex);
+    if (g_override) return *g_override;
+  }
   std::string address = FromInterfaces();
   if (address.empty()) address = FromHostName();
-  if (address.empty()) address = "127.0.0.1";
   return address;
+}
+
+void SetPcAddressForTesting(std::optional<std::string> address) {
+  std::lock_guard lock(g_overrideMutex);
+  g_override = std::move(address);
 }
 
 }  // namespace platform

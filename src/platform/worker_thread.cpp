@@ -45,7 +45,8 @@ bool StopToken::Sleep(DWORD ms) const {
 }
 
 bool WorkerThread::Stop(DWORD ms) {
-  if (!m_thread.joinable()) return true;
+  // A thread left behind by an earlier stop is still running until it says it has finished.
+  if (!m_thread.joinable()) return !m_state || m_state->finished.load();
   RequestStop();
   const DWORD start = GetTickCount();
   while (!m_state->finished && GetTickCount() - start < ms) platform::Sleep(5);

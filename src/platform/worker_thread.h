@@ -49,7 +49,8 @@ class WorkerThread {
   bool StopRequested() const { return m_state && m_state->stopRequested.load(); }
 
   // Requests a stop and waits up to ms clock milliseconds for the thread to end; a thread that
-  // has not ended by then is detached. True when it ended.
+  // has not ended by then is detached. True when it ended; a later call on a thread left
+  // behind stays false until that thread has finished.
   bool Stop(DWORD ms);
 
  private:

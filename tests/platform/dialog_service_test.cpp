@@ -28,14 +28,23 @@ TEST(DialogService, Win32FilterBecomesQtFilter) {
       QStringLiteral("bin Files (*.bin);;ALL Files (*.*)"));
 }
 
-TEST(HostAddress, IsADottedQuad) {
-  const std::string address = platform::FirstIPv4Address();
-  int parts[4];
-  char tail;
-  EXPECT_EQ(std::sscanf(address.c_str(), "%d.%d.%d.%d%c", &parts[0], &parts[1], &parts[2],
-                        &parts[3], &tail),
-            4)
-      << address;
+TEST(HostAddress, IsADottedQuadOutsideLoopbackOrNothing) {
+  const std::string address = platform::PcAddress();
+  if (!address.empty()) {
+    int parts[4];
+    char tail;
+    EXPECT_EQ(std::sscanf(address.c_str(), "%d.%d.%d.%d%c", &parts[0], &parts[1], &parts[2],
+                          &parts[3], &tail),
+              4)
+        << address;
+    EXPECT_NE(parts[0], 127) << address;
+  }
+  platform::SetPcAddressForTesting("192.168.1.3");
+  EXPECT_EQ(platform::PcAddress(), "192.168.1.3");
+  platform::SetPcAddressForTesting("");
+  EXPECT_EQ(platform::PcAddress(), "");
+  platform::SetPcAddressForTesting(std::nullopt);
+  EXPECT_EQ(platform::PcAddress(), address);
 }
 
 }  // namespace

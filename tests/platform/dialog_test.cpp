@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -34,7 +35,15 @@ class RecordingDialog : public platform::Dialog {
   }
   void OnTimer(UINT id) override {
     if (id == 1000) timerTicks.push_back(platform::GetTickCount());
+    if (id == 1008) {
+      ++workerTimerTicks;
+      onWindowThread = onWindowThread && QThread::currentThread() == thread();
+    }
   }
+
+ public:
+  int workerTimerTicks = 0;
+  bool onWindowThread = true;
 };
 
 TEST(Dialog, MessagesPostedFromSeveralThreadsKeepEachThreadsOrder) {
@@ -101,6 +110,22 @@ TEST(Dialog, TimersFireAtTheScaledPeriod) {
   EXPECT_FALSE(dialog.IsTimerRunning(1000));
   for (size_t i = 1; i < dialog.timerTicks.size(); ++i)
     EXPECT_GE(dialog.timerTicks[i] - dialog.timerTicks[i - 1], 1400u);
+  platform::SetSpeedFactor(1.0);
+}
+
+TEST(Dialog, AWorkerSetsAndKillsATimerThatRunsOnTheWindowThread) {
+  platform::SetSpeedFactor(40.0);
+  RecordingDialog dialog;
+  std::thread([&dialog] { dialog.SetTimer(1008, 1500); }).join();
+  ASSERT_TRUE(testsupport::RunUntil([&] { return dialog.workerTimerTicks >= 2; }));
+  EXPECT_TRUE(dialog.onWindowThread);
+  EXPECT_TRUE(dialog.IsTimerRunning(1008));
+  std::thread([&dialog] { dialog.KillTimer(1008); }).join();
+  // The kill is carried over in order: once the window has taken it, no tick follows.
+  ASSERT_TRUE(testsupport::RunUntil([&] { return !dialog.IsTimerRunning(1008); }));
+  const int ticks = dialog.workerTimerTicks;
+  testsupport::RunUntil([] { return false; }, 200);
+  EXPECT_EQ(dialog.workerTimerTicks, ticks);
   platform::SetSpeedFactor(1.0);
 }
 
