@@ -227,15 +227,20 @@ void Device::SetTime(const std::shared_ptr<Link>& link, std::uint32_t id, const 
 }
 
 void Device::Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::int32_t disk) {
-  const std::int64_t totals[] = {m_config.sd1, m_config.sd2, m_config.usb};
-  if (disk < 0 || disk > 2 || totals[disk] <= 0) {
+  if (disk < 0 || disk > 2) {
     Answer(link, id, wire::kCodeFormatDisk, false, "no such medium", m_config.timings.answerMs);
     return;
   }
+  // Every answer names its disk, so that a late answer is not taken for another disk's.
+  const std::string answer = std::string("<Format Disk=\"") + kDiskNames[disk] + "\" Result=\"";
+  const std::int64_t totals[] = {m_config.sd1, m_config.sd2, m_config.usb};
+  if (totals[disk] <= 0) {
+    Answer(link, id, wire::kCodeFormatDisk, false, answer + "Failed\" Reason=\"no such medium\"/>",
+           m_config.timings.answerMs);
+    return;
+  }
   const bool ok = !m_config.faults.failFormat;
-  Answer(link, id, wire::kCodeFormatDisk, ok,
-         std::string("<Format Disk=\"") + kDiskNames[disk] + "\" Result=\"" +
-             (ok ? "OK" : "Failed") + "\"/>",
+  Answer(link, id, wire::kCodeFormatDisk, ok, answer + (ok ? "OK" : "Failed") + "\"/>",
          m_config.timings.formatMs);
 }
 

@@ -101,6 +101,15 @@ TEST_F(ModifyTest, BadIndexOrBlockIsRefusedWithoutContactingAnyDevice) {
   EXPECT_EQ(IP_NET_DVR_ModifyIPC(0, nullptr), -1);
   std::memset(block.data() + IPC_INFO_IP, 'x', 256);  // no terminator in the address field
   EXPECT_EQ(IP_NET_DVR_ModifyIPC(0, block.data()), -1);
+  // A block of an earlier search handed in with an index that names another device now.
+  std::vector<unsigned char> stale;
+  const int sn01 = FindResult("SN01", &stale);
+  const int sn02 = FindResult("SN02", &block);
+  ASSERT_GE(sn01, 0);
+  ASSERT_GE(sn02, 0);
+  SetText(stale, IPC_INFO_IP, "192.168.1.99");
+  EXPECT_EQ(IP_NET_DVR_ModifyIPC(sn02, stale.data()), -1);
+  EXPECT_EQ(Sim().Device("SN02")->ip, "192.168.1.65");
   for (const char* serial : {"SN01", "SN02", "SN03"}) {
     EXPECT_TRUE(Sim().GetJournal().Find(serial, 1003).empty());
   }

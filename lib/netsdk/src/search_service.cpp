@@ -1,5 +1,7 @@
 #include "search_service.h"
 
+#include <cstring>
+
 #include "timing.h"
 #include "wire/messages.h"
 
@@ -8,6 +10,7 @@ namespace netsdk {
 namespace {
 // Frames waiting for the LAN connection; more than this means the endpoint is not there.
 constexpr std::size_t kMaxPending = 64;
+constexpr std::size_t kSerialBytes = 32;
 }  // namespace
 
 SearchService::SearchService(const Context& context)
@@ -56,6 +59,10 @@ int SearchService::Modify(int index, const std::uint8_t* block) {
     std::lock_guard lock(m_mutex);
     if (static_cast<std::size_t>(index) >= m_results.size()) return -1;
     const Result& result = m_results[static_cast<std::size_t>(index)];
+    // A block from an earlier search may name another device at this index now: never change
+    // a device the caller did not mean.
+    const auto* serial = reinterpret_cast<const char*>(block + IPC_INFO_SERIAL);
+    if (std::string(serial, strnlen(serial, kSerialBytes)) != result.serial) return -1;
     modify.targetIp = result.ip;
     modify.targetPort = result.port;
     modify.serial = result.serial;
