@@ -25,6 +25,7 @@
 #include "config/instruction_flags.h"
 #include "discovery/device_record.h"
 #include "discovery/device_table.h"
+#include "operations/operations.h"
 #include "platform/win_types.h"
 #include "sdk/sdk.h"
 #include "text/retitle_table.h"
@@ -139,8 +140,9 @@ BOOL CRavendockDlg::OnInitDialog() {
   // config.dat lives beside the executable.
   if (m_programDirectory.isEmpty()) m_programDirectory = QCoreApplication::applicationDirPath();
   config::SetConfigDirectory(m_programDirectory);
-  FillInstructionTable();
+  // The instructions plug into the engine, so the engine comes first.
   StartDeviceServices();
+  FillInstructionTable();
 
   SetUpDeviceList();
   m_deviceList->SetSortable(true);
@@ -159,6 +161,12 @@ BOOL CRavendockDlg::OnInitDialog() {
 
 void CRavendockDlg::FillInstructionTable() {
   m_runController->SetOperation(batch::kRowSearch, [this] { m_deviceTable->StartSearch(); });
+  m_operations = std::make_unique<operations::Operations>(
+      operations::OperationContext{*this, *m_deviceList, *m_deviceTable, *m_engine,
+                                   *m_runController, [this] { return m_formatTimeoutMs; }});
+  for (const auto& [buttonId, row] : operations::kHiddenButtons)
+    OnClicked(buttonId, [this, row = row] { m_runController->RunSingle(row); });
+  OnClicked(IDC_START_ADDRESS, [this] { m_operations->OpenStartAddressDialog(); });
 }
 
 // The libraries, the login event and the locks, and the two callbacks; the worker threads start
@@ -190,6 +198,9 @@ void CRavendockDlg::ConnectHandlers() {
     m_deviceTable->OnItemChanged(change);
   };
   m_deviceList->onClick = [this](const QPoint& pos) { return m_deviceTable->OnClick(pos); };
+  m_deviceList->onDoubleClick = [this](int row, const QPoint& pos) {
+    return m_deviceTable->OnDoubleClick(row, pos);
+  };
 
   OnClicked(IDC_SEARCH, [this] { m_deviceTable->StartSearch(); });
   OnClicked(IDC_SELECT_ALL, [this] { m_deviceTable->CheckAll(); });
@@ -352,8 +363,10 @@ LRESULT CRavendockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
   if (record == nullptr || column < batch::kColumnVersionBefore || column > batch::kColumnStatus)
     return;
+  // Only a record still shown in the table is read: a worker's late message may name one the
+  // table has let go of.
+  if (!m_deviceTable->Lists(record)) return;
   const int row = record->rowIndex;
-  // Only a record still shown in the table: its row is where the record says.
   if (m_deviceTable->RecordAt(row) != record) return;
   const QString text = record->StatusText();
   m_deviceList->SetItemText(row, column, text);
@@ -374,6 +387,7 @@ void CRavendockDlg::OnTimer(UINT id) {
       m_deviceTable->OnRefoundTimer();
       break;
     default:
+      if (m_operations) m_operations->OnTimer(id);
       break;
   }
 }
@@ -382,8 +396,12 @@ bool CRavendockDlg::IsBatchRunning() const {
   return m_runController->IsRunning();
 }
 
-void CRavendockDlg::EmptyLoginList() {
-  m_engine->ClearLoginQueue();
+void CRavendockDlg::DetachRecords() {
+  m_engine->DetachAllRecords();
+}
+
+bool CRavendockDlg::RetiredRecordsUnreachable() const {
+  return !batch::RecordBorrow::AnyOutstanding();
 }
 
 // Outside a run (the hidden search button) a search only gives the button back.

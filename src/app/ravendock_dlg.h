@@ -25,6 +25,10 @@ namespace discovery {
 class DeviceTable;
 }
 
+namespace operations {
+class Operations;
+}
+
 class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, public batch::RunHost {
   Q_OBJECT
 
@@ -40,6 +44,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   discovery::DeviceTable& Devices() { return *m_deviceTable; }
   batch::Engine& Engine() { return *m_engine; }
   batch::RunController& Runs() { return *m_runController; }
+  operations::Operations& Instructions() { return *m_operations; }
 
   int FormatTimeoutMs() const { return m_formatTimeoutMs; }
 
@@ -47,7 +52,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   int LanguageIndex() const override { return m_languageIndex; }
   int ExpectedCount() const override { return m_expectedCount; }
   bool IsBatchRunning() const override;
-  void EmptyLoginList() override;
+  void DetachRecords() override;
+  bool RetiredRecordsUnreachable() const override;
   void OnSearchComplete() override;
   void OnSearchAbandoned() override;
   void VisitRestorePending(const std::function<bool(discovery::DeviceRecord&)>& visit) override;
@@ -60,7 +66,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   void PreviewCheckedDevices() override;
 
   // Closing: the worker threads are asked to stop and never waited for when blocked. True when
-  // every thread has ended.
+  // every thread has ended; once a thread has been left behind, every later call says so too,
+  // until it has ended.
   bool DestroyWindow();
 
   // The stand-in for the system menu: minimise and close, then, below a separator, the About item
@@ -108,6 +115,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   QString m_programDirectory;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
   std::unique_ptr<batch::RunController> m_runController;
+  std::unique_ptr<operations::Operations> m_operations;
   // Last, so that its threads are stopped before anything they borrow goes away.
   std::unique_ptr<batch::Engine> m_engine;
 

@@ -42,7 +42,8 @@ bool BatchLogin(Engine& engine, const platform::StopToken& stop) {
     }
     const bool outstanding =
         std::any_of(queued.begin(), queued.end(), [](const discovery::DeviceRecord* record) {
-          return record->loginState.load() == discovery::kLoginUnknown;
+          // A record the table let go of has lost its request: nothing will settle it.
+          return record->loginState.load() == discovery::kLoginUnknown && !record->retired.load();
         });
     if (!outstanding) break;
     if (!stop.Sleep(kBatchLoginRoundMs)) return false;

@@ -2,6 +2,7 @@
 
 #include "batch/config_response_codes.h"
 #include "batch/engine.h"
+#include "batch/record_borrow.h"
 #include "batch/response_text.h"
 
 namespace batch {
@@ -57,20 +58,26 @@ void OnStorageAnswer(Engine& engine, int loginHandle, const char* text) {
   pending.Remove(record);
 }
 
-void OnFormatAnswer(Engine& engine, int loginHandle, bool succeeded) {
+void OnFormatAnswer(Engine& engine, int loginHandle, bool succeeded, const char* text) {
   RecordList& pending = engine.FormatPending();
   platform::CriticalSectionLock lock(pending.Lock());
   discovery::DeviceRecord* record = pending.FindByHandle(loginHandle);
   if (record == nullptr) return;
+  // A late answer for the disk formatted before this one says nothing about this one.
+  const int disk = FormatAnswerDisk(AnswerText(text));
+  if (disk != 0 && disk != record->diskIndex.load()) return;
   record->formatState.store(succeeded ? discovery::kStateDone : discovery::kStateFailed);
   pending.Remove(record);
 }
 
 }  // namespace
 
+// Both callbacks hold a record borrow: the push list is searched without a lock, so a record
+// found there must outlive the table letting go of it meanwhile.
 int StatusCallback(int loginHandle, int eventCode, int /*value*/, void* user) {
   auto* engine = static_cast<Engine*>(user);
   if (engine == nullptr || loginHandle <= 0) return 0;
+  RecordBorrow borrow;
   switch (eventCode) {
     case sdk::kEventLoginOk:
       SettleLogin(*engine, loginHandle, kLoginSucceeded, discovery::kLoginConfirmed);
@@ -93,6 +100,7 @@ int StatusCallback(int loginHandle, int eventCode, int /*value*/, void* user) {
 int ResponseCallback(int loginHandle, std::uint32_t code, const char* text, void* user) {
   auto* engine = static_cast<Engine*>(user);
   if (engine == nullptr || loginHandle <= 0) return 0;
+  RecordBorrow borrow;
   const int normalised = sdk::NormaliseResponseCode(code);
   const bool succeeded = normalised > 0;
   const int command = succeeded ? normalised : -normalised;
@@ -115,7 +123,7 @@ int ResponseCallback(int loginHandle, std::uint32_t code, const char* text, void
       if (succeeded) OnStorageAnswer(*engine, loginHandle, text);
       break;
     case sdk::kCmdFormatDisk:
-      OnFormatAnswer(*engine, loginHandle, succeeded);
+      OnFormatAnswer(*engine, loginHandle, succeeded, text);
       break;
     default:
       break;

@@ -106,6 +106,7 @@ std::unique_ptr<Item> Engine::NewItem(discovery::DeviceRecord& record) {
 }
 
 int Engine::QueueLogin(discovery::DeviceRecord& record) {
+  if (record.retired.load()) return -1;
   std::unique_ptr<LoginRequest> request = NewItem<LoginRequest>(record);
   if (!request) {
     ShowStatus(record, Text(texts::kTextLoginOutOfMemory));
@@ -114,12 +115,15 @@ int Engine::QueueLogin(discovery::DeviceRecord& record) {
   const int phase = record.workPhase.load();
   request->timeoutMs =
       phase == discovery::kPhaseUpgradeRestarting ? kLoginTimeoutAfterUpgradeMs : kLoginTimeoutMs;
-  if (phase == discovery::kPhaseBatchLogin) m_logins.BatchLoginList().push_back(request.get());
-  m_logins.Append(std::move(request));
+  LoginRequest* queued = request.get();
+  if (!m_logins.Append(std::move(request))) return -1;
+  // Only the batch worker reads this list, and it is the caller of a phase-4 login.
+  if (phase == discovery::kPhaseBatchLogin) m_logins.BatchLoginList().push_back(queued);
   return 0;
 }
 
 int Engine::QueueVersionQuery(discovery::DeviceRecord& record, int phase) {
+  if (record.retired.load()) return -1;
   std::unique_ptr<VersionQuery> query = NewItem<VersionQuery>(record);
   if (!query) {
     record.upgradeResult.store(discovery::kUpgradeFailed);
@@ -129,30 +133,29 @@ int Engine::QueueVersionQuery(discovery::DeviceRecord& record, int phase) {
   query->timeoutMs = kVersionQueryTimeoutMs;
   query->phase = phase;
   ShowStatus(record, Text(texts::kTextGetVersion));
-  m_versionQueue.Append(std::move(query));
-  return 0;
+  return m_versionQueue.Append(std::move(query)) ? 0 : -1;
 }
 
 int Engine::QueueUpload(discovery::DeviceRecord& record) {
+  if (record.retired.load()) return -1;
   std::unique_ptr<UploadRequest> request = NewItem<UploadRequest>(record);
   if (!request) {
     record.upgradeResult.store(discovery::kUpgradeFailed);
     ShowStatus(record, Text(texts::kTextUploadOutOfMemory));
     return -1;
   }
-  m_uploadQueue.Append(std::move(request));
-  return 0;
+  return m_uploadQueue.Append(std::move(request)) ? 0 : -1;
 }
 
 int Engine::QueueProgressWatch(discovery::DeviceRecord& record) {
+  if (record.retired.load()) return -1;
   std::unique_ptr<ProgressWatch> watch = NewItem<ProgressWatch>(record);
   if (!watch) {
     ShowStatus(record, Text(texts::kTextProgressOutOfMemory));
     return -1;
   }
   watch->lastChangeTime = platform::GetTickCount();
-  m_progressWatches.Append(std::move(watch));
-  return 0;
+  return m_progressWatches.Append(std::move(watch)) ? 0 : -1;
 }
 
 void Engine::BeginUpgrade() {
@@ -196,6 +199,27 @@ UpgradeCounts Engine::CountUpgradeResults() const {
 
 void Engine::SetBatchDevices(std::vector<discovery::DeviceRecord*> records) {
   m_batchDevices.Assign(std::move(records));
+}
+
+bool Engine::PostUpgradeDevice(discovery::DeviceRecord& record) const {
+  RecordBorrow::Hold();
+  if (PostToCoordinator(kMsgUpgradeDevice, reinterpret_cast<WPARAM>(&record))) return true;
+  RecordBorrow::Release();
+  return false;
+}
+
+void Engine::DetachAllRecords() {
+  // Requests the login worker is in the middle of are freed at the start of its next round.
+  m_logins.Discard();
+  for (RecordList* list : {&m_batchDevices, &m_upgradeDevices, &m_verifyList, &m_storagePending,
+                           &m_formatPending, &m_timeSyncPending, &m_restorePending})
+    list->Clear();
+  m_pushList.Clear();
+  {
+    // The upgrade list is empty now, which reads as complete: nobody is waiting for a 2129.
+    platform::CriticalSectionLock lock(m_upgradeLock);
+    m_upgradeFinishPosted = true;
+  }
 }
 
 }  // namespace batch

@@ -19,6 +19,7 @@
 #include "batch/messages.h"
 #include "batch/push_list.h"
 #include "batch/queue_items.h"
+#include "batch/record_borrow.h"
 #include "batch/worker_hooks.h"
 #include "batch/worker_periods.h"
 #include "discovery/device_record.h"
@@ -121,8 +122,16 @@ class Engine {
   // Window thread, while no batch runs: the batch device list becomes these records.
   void SetBatchDevices(std::vector<discovery::DeviceRecord*> records);
 
-  // Clearing the device table: empties the login queue.
-  void ClearLoginQueue() { m_logins.Discard(); }
+  // Clearing the device table, after it has marked its records retired: every record leaves
+  // every list (the login queue's requests are discarded, the push list is emptied). From then
+  // on no list, callback or new item reaches those records; the queue items that still name one
+  // are dropped by their workers, and whoever is in the middle of a step holds a record borrow
+  // until it is done (record_borrow.h).
+  void DetachAllRecords();
+
+  // 2127: starts the upgrade of a record on the coordinator. The record travels with a borrow
+  // that the coordinator gives back once it has handled the message.
+  bool PostUpgradeDevice(discovery::DeviceRecord& record) const;
 
   // 1 while the login queue is empty, 0 while the login worker has requests.
   bool LoginIdle() const { return m_loginIdle.load() != 0; }

@@ -2,14 +2,24 @@
 
 namespace batch {
 
-void RecordList::Append(discovery::DeviceRecord* record) {
+namespace {
+
+bool Retired(const discovery::DeviceRecord* record) {
+  return record != nullptr && record->retired.load();
+}
+
+}  // namespace
+
+bool RecordList::Append(discovery::DeviceRecord* record) {
   platform::CriticalSectionLock lock(m_lock);
+  if (Retired(record)) return false;
   m_records.push_back(record);
+  return true;
 }
 
 bool RecordList::AppendUnique(discovery::DeviceRecord* record) {
   platform::CriticalSectionLock lock(m_lock);
-  if (Contains(record)) return false;
+  if (Retired(record) || Contains(record)) return false;
   m_records.push_back(record);
   return true;
 }
@@ -33,6 +43,7 @@ void RecordList::Clear() {
 }
 
 void RecordList::Assign(std::vector<discovery::DeviceRecord*> records) {
+  std::erase_if(records, Retired);
   platform::CriticalSectionLock lock(m_lock);
   m_records = std::move(records);
 }

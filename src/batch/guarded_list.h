@@ -2,6 +2,10 @@
 // lock around its own change or read; the locks are re-entrant, so a caller that needs several
 // steps to be atomic holds the list's lock around them (CriticalSectionLock lock(list.Lock())).
 // Nobody holds a list's lock across a library call.
+//
+// A record the table has let go of (retired) is never taken into a list again: the check is made
+// under the list's lock, and the table marks its records before it empties the lists under their
+// locks, so a record is either emptied out with the list or refused by it.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/queue_items.h"
 #include "discovery/device_record.h"
 #include "platform/critical_section.h"
 
@@ -25,9 +30,12 @@ class ItemQueue {
 
   platform::CriticalSection& Lock() const { return m_lock; }
 
-  void Append(std::unique_ptr<Item> item) {
+  // False (and the item is freed) when its record has been retired.
+  bool Append(std::unique_ptr<Item> item) {
     platform::CriticalSectionLock lock(m_lock);
+    if (!item || RecordRetired(*item)) return false;
     m_items.push_back(std::move(item));
+    return true;
   }
 
   // The items as they are now, for a worker's round without the lock. An item in the copy may
@@ -95,13 +103,15 @@ class RecordList {
 
   platform::CriticalSection& Lock() const { return m_lock; }
 
-  void Append(discovery::DeviceRecord* record);
+  // Retired records are refused: false.
+  bool Append(discovery::DeviceRecord* record);
   // Appends unless the record is already in the list; true when appended.
   bool AppendUnique(discovery::DeviceRecord* record);
   // Removes the first occurrence; true when the record was there.
   bool Remove(const discovery::DeviceRecord* record);
   bool Contains(const discovery::DeviceRecord* record) const;
   void Clear();
+  // The list becomes these records, less any retired one.
   void Assign(std::vector<discovery::DeviceRecord*> records);
   std::vector<discovery::DeviceRecord*> Snapshot() const;
   std::size_t Size() const;

@@ -27,7 +27,8 @@ class LoginQueue {
 
   platform::CriticalSection& Lock() const { return m_queue.Lock(); }
 
-  void Append(std::unique_ptr<LoginRequest> request) { m_queue.Append(std::move(request)); }
+  // False (and the request is freed) when its record has been retired.
+  bool Append(std::unique_ptr<LoginRequest> request) { return m_queue.Append(std::move(request)); }
   std::vector<LoginRequest*> Snapshot() const { return m_queue.Snapshot(); }
   bool Contains(const LoginRequest* request) const { return m_queue.Contains(request); }
   std::unique_ptr<LoginRequest> Take(const LoginRequest* request) { return m_queue.Take(request); }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "batch/engine.h"
+#include "batch/record_borrow.h"
 #include "platform/clock.h"
 
 namespace batch {
@@ -113,9 +114,13 @@ void RunLoginWorker(Engine& engine, const platform::StopToken& stop) {
       continue;
     }
     engine.SetLoginIdle(false);
-    for (LoginRequest* request : copy) {
-      WorkRequest(engine, request, stop);
-      if (stop.StopRequested()) return;
+    {
+      // A request of the copy may be discarded with the table while its login call runs.
+      RecordBorrow borrow;
+      for (LoginRequest* request : copy) {
+        WorkRequest(engine, request, stop);
+        if (stop.StopRequested()) return;
+      }
     }
     if (!stop.Sleep(kRoundPauseMs)) return;
   }

@@ -2,6 +2,7 @@
 
 #include "batch/batch_login.h"
 #include "batch/engine.h"
+#include "batch/record_borrow.h"
 #include "platform/thread_queue.h"
 
 namespace batch {
@@ -32,30 +33,41 @@ void RunOperation(BatchOperations& operations, const platform::MSG& msg,
   }
 }
 
-// Owned items are adopted even when no upgrade is plugged in, so that they are freed.
+// Owned items are adopted even when no upgrade is plugged in, so that they are freed; so is an
+// item whose record the table has let go of while it travelled.
+template <typename Item>
+std::unique_ptr<Item> Adopt(UpgradeSteps* steps, WPARAM wParam) {
+  auto item = AdoptFromMessage<Item>(wParam);
+  if (steps == nullptr || !item || RecordRetired(*item)) return nullptr;
+  return item;
+}
+
 void Dispatch(UpgradeSteps* steps, const platform::MSG& msg) {
   const auto handle = static_cast<int>(msg.wParam);
   switch (msg.message) {
-    case kMsgUpgradeDevice:
-      if (steps != nullptr && msg.wParam != 0) {
-        steps->OnUpgradeDevice(*reinterpret_cast<discovery::DeviceRecord*>(msg.wParam));
+    case kMsgUpgradeDevice: {
+      auto* record = reinterpret_cast<discovery::DeviceRecord*>(msg.wParam);
+      if (steps != nullptr && record != nullptr && !record->retired.load()) {
+        steps->OnUpgradeDevice(*record);
+      }
+      RecordBorrow::Release();  // held by Engine::PostUpgradeDevice
+      break;
+    }
+    case kMsgLoginEnded:
+      if (auto request = Adopt<LoginRequest>(steps, msg.wParam)) {
+        steps->OnLoginEnded(std::move(request));
       }
       break;
-    case kMsgLoginEnded: {
-      auto request = AdoptFromMessage<LoginRequest>(msg.wParam);
-      if (steps != nullptr) steps->OnLoginEnded(std::move(request));
+    case kMsgVersionQueryEnded:
+      if (auto query = Adopt<VersionQuery>(steps, msg.wParam)) {
+        steps->OnVersionQueryEnded(std::move(query));
+      }
       break;
-    }
-    case kMsgVersionQueryEnded: {
-      auto query = AdoptFromMessage<VersionQuery>(msg.wParam);
-      if (steps != nullptr) steps->OnVersionQueryEnded(std::move(query));
+    case kMsgUploadEnded:
+      if (auto request = Adopt<UploadRequest>(steps, msg.wParam)) {
+        steps->OnUploadEnded(std::move(request));
+      }
       break;
-    }
-    case kMsgUploadEnded: {
-      auto request = AdoptFromMessage<UploadRequest>(msg.wParam);
-      if (steps != nullptr) steps->OnUploadEnded(std::move(request));
-      break;
-    }
     case kMsgFileTransferred:
       if (steps != nullptr) steps->OnFileTransferred(handle);
       break;
@@ -79,6 +91,8 @@ void RunBatchWorker(Engine& engine, const platform::StopToken& stop) {
   platform::MSG msg;
   while (platform::GetMessage(&msg)) {
     if (!IsBatchMessage(msg.message)) continue;
+    // The batch device list is read into copies all through the operation.
+    RecordBorrow borrow;
     if (!BatchLogin(engine, stop)) return;
     if (BatchOperations* operations = engine.Operations()) RunOperation(*operations, msg, stop);
     if (stop.StopRequested()) return;
@@ -88,6 +102,7 @@ void RunBatchWorker(Engine& engine, const platform::StopToken& stop) {
 void RunUpgradeCoordinator(Engine& engine, const platform::StopToken& stop) {
   platform::MSG msg;
   while (platform::GetMessage(&msg)) {
+    RecordBorrow borrow;
     Dispatch(engine.Upgrade(), msg);
     if (stop.StopRequested()) return;
   }

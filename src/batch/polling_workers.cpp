@@ -4,31 +4,62 @@
 #include <vector>
 
 #include "batch/engine.h"
+#include "batch/record_borrow.h"
 #include "platform/clock.h"
 
 namespace batch {
 namespace {
 
+bool LetGo(const discovery::DeviceRecord* record) {
+  return record->retired.load();
+}
+template <typename Item>
+bool LetGo(const Item* item) {
+  return RecordRetired(*item);
+}
+
+void Drop(RecordList& list, const discovery::DeviceRecord* record) {
+  list.Remove(record);
+}
+template <typename Item>
+void Drop(ItemQueue<Item>& list, const Item* item) {
+  list.Take(item);  // freed here
+}
+
 // Rounds over a copy of the list. An entry of the copy that has left the list since the copy
-// was taken is an empty slot and costs emptySlotPauseMs.
+// was taken is an empty slot and costs emptySlotPauseMs; an entry whose record the table has
+// let go of leaves the list unworked. A round holds a record borrow, since its copy outlives
+// the list's lock.
 template <typename List, typename Work>
 void PollList(const platform::StopToken& stop, List& list, DWORD emptySlotPauseMs, Work work) {
   while (!stop.StopRequested()) {
-    const auto copy = list.Snapshot();
-    if (copy.empty()) {
-      if (!stop.Sleep(kEmptyListPauseMs)) return;
-      continue;
-    }
-    const DWORD roundStart = platform::GetTickCount();
-    for (auto* entry : copy) {
-      if (!list.Contains(entry)) {
-        if (emptySlotPauseMs > 0 && !stop.Sleep(emptySlotPauseMs)) return;
-        continue;
+    bool hadEntries = false;
+    {
+      RecordBorrow borrow;
+      const auto copy = list.Snapshot();
+      hadEntries = !copy.empty();
+      if (hadEntries) {
+        const DWORD roundStart = platform::GetTickCount();
+        for (auto* entry : copy) {
+          bool present = false;
+          {
+            platform::CriticalSectionLock lock(list.Lock());
+            present = list.Contains(entry);
+            if (present && LetGo(entry)) {
+              Drop(list, entry);
+              continue;
+            }
+          }
+          if (!present) {
+            if (emptySlotPauseMs > 0 && !stop.Sleep(emptySlotPauseMs)) return;
+            continue;
+          }
+          work(entry, roundStart);
+          if (stop.StopRequested()) return;
+        }
       }
-      work(entry, roundStart);
-      if (stop.StopRequested()) return;
     }
-    if (!stop.Sleep(kRoundPauseMs)) return;
+    if (!stop.Sleep(hadEntries ? kRoundPauseMs : kEmptyListPauseMs)) return;
   }
 }
 

@@ -4,7 +4,8 @@
 //
 // Fields that another thread writes while the item sits in its list (a callback's login result,
 // a version answer's state, a progress watch's end state) are atomics; the rest belong to the
-// thread working the list.
+// thread working the list. Every item holds a record borrow for as long as it lives, so that the
+// record it names outlives it even when the table has let go of that record.
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "batch/record_borrow.h"
 #include "discovery/device_record.h"
 #include "platform/win_types.h"
 
@@ -53,6 +55,7 @@ struct LoginRequest {
   DWORD firstSeenTime = 0;
   DWORD lastAttemptTime = 0;
   DWORD timeoutMs = 0;
+  RecordBorrow borrow;
 };
 
 struct VersionQuery {
@@ -63,12 +66,14 @@ struct VersionQuery {
   std::atomic<std::int32_t> state{kQueryNotSent};
   DWORD firstSeenTime = 0;
   DWORD timeoutMs = kVersionQueryTimeoutMs;
+  RecordBorrow borrow;
 };
 
 struct UploadRequest {
   discovery::DeviceRecord* record = nullptr;
   std::int32_t attempts = 0;
   std::int32_t result = kUploadPending;
+  RecordBorrow borrow;
 };
 
 struct ProgressWatch {
@@ -76,7 +81,15 @@ struct ProgressWatch {
   std::int32_t lastProgress = 0;
   DWORD lastChangeTime = 0;
   std::atomic<std::int32_t> endState{kTransferRunning};
+  RecordBorrow borrow;
 };
+
+// Whether the item's record has been let go by the table; an item without a record (a progress
+// watch the coordinator has taken its record from) has nothing to let go.
+template <typename Item>
+bool RecordRetired(const Item& item) {
+  return item.record != nullptr && item.record->retired.load();
+}
 
 // The receiver of a message that carries an item owns it again.
 template <typename Item>

@@ -8,6 +8,8 @@ namespace batch {
 namespace {
 
 constexpr std::string_view kTotalMarker = "Total=\"";
+constexpr std::string_view kDiskMarker = "Disk=\"";
+constexpr std::string_view kFormatDisks[] = {"SD1", "SD2", "USB"};
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -56,6 +58,17 @@ StorageTotals ParseStorageTotals(std::string_view text) {
     from = std::min(end + 1, text.size());
   }
   return totals;
+}
+
+int FormatAnswerDisk(std::string_view text) {
+  const std::size_t marker = text.find(kDiskMarker);
+  if (marker == std::string_view::npos) return 0;
+  const std::string_view rest = text.substr(marker + kDiskMarker.size());
+  const std::string_view name = rest.substr(0, rest.find('"'));
+  for (int disk = 0; disk < 3; ++disk) {
+    if (name == kFormatDisks[disk]) return disk + 1;
+  }
+  return 0;
 }
 
 }  // namespace batch

@@ -30,6 +30,10 @@ struct StorageTotals {
 // leaves that total and the following ones at 0.
 StorageTotals ParseStorageTotals(std::string_view text);
 
+// The disk a format answer names in its Disk attribute ("SD1", "SD2", "USB" give 1, 2, 3); 0
+// when it names none.
+int FormatAnswerDisk(std::string_view text);
+
 // A signed decimal as the storage answer writes it.
 int ParseSignedDecimal(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "batch/disk_names.h"
 #include "discovery/device_record.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
@@ -17,8 +18,6 @@ using namespace texts;
 constexpr int kMaxFirmwarePathChars = 260;
 // Upgrades of more devices than this get no preview offer: the grid would not find them.
 constexpr int kMaxPreviewOfferTotal = 49;
-
-const char16_t* const kDiskNames[] = {u"SD1", u"SD2", u"USB"};
 
 // "%s:%d，%s%d %s%d。" with a summary word, the total, and the two counts.
 QString CountedSummary(const QString& word, int succeeded, int failed, const QString& successWord,
@@ -46,6 +45,7 @@ QString RunController::Text(TextId id) const {
 }
 
 bool RunController::IsChecked(int row) const {
+  if (m_single) return false;
   return m_window.IsDlgButtonChecked(kInstructionCheckBoxes[row]);
 }
 
@@ -66,6 +66,16 @@ void RunController::OnRunBatch() {
   m_running = true;
   m_list.SetSortable(false);
   RunNextFrom(kRowSearch);
+}
+
+void RunController::RunSingle(int row) {
+  if (m_running || row < 0 || row >= kInstructionCount) return;
+  m_host.EmptyPushList();
+  EnableRunControls(false);
+  m_running = true;
+  m_single = true;
+  m_list.SetSortable(false);
+  StartRow(row);
 }
 
 bool RunController::RunNextFrom(int row) {
@@ -101,6 +111,7 @@ void RunController::StartRow(int row) {
 
 void RunController::Finish() {
   m_running = false;
+  m_single = false;
   m_currentRow = -1;
   m_list.SetSortable(true);
   m_window.SetDlgItemText(ids::IDC_ACTION, Text(kTextComplete));
@@ -240,12 +251,9 @@ void RunController::OnFormatFinished() {
   }
   // Disk 1, 2, 3 continue at rows 7, 8, 9. Without a disk index on any row, the row after the
   // format that ran, so that a format is never started again.
-  const int nextRow =
-      diskIndex >= 1 && diskIndex <= 3 ? kRowFormatSd1 + diskIndex : m_currentRow + 1;
+  const int nextRow = IsDiskIndex(diskIndex) ? kRowFormatSd1 + diskIndex : m_currentRow + 1;
   if (failed > 0) {
-    const QString disk = diskIndex >= 1 && diskIndex <= 3
-                             ? QString::fromUtf16(kDiskNames[diskIndex - 1])
-                             : QString();
+    const QString disk = DiskName(diskIndex);
     const QString summary = disk + QLatin1Char(' ') +
                             CountedSummary(Text(kTextFormatCompleteTotal), succeeded, failed,
                                            Text(kTextSuccess), Text(kTextFailed));

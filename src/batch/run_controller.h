@@ -33,6 +33,9 @@ class RunController {
 
   // Button 1014.
   void OnRunBatch();
+  // A hidden button: a run of this one instruction, whatever else is checked. The controls are
+  // disabled as for any run, so that nothing else starts meanwhile; its end event ends the run.
+  void RunSingle(int row);
   // Starts the first checked instruction from row on; finishes the run when none is. Returns
   // whether one was started.
   bool RunNextFrom(int row);
@@ -53,6 +56,8 @@ class RunController {
   void OnPushThreadEnded();                           // 1032
 
  private:
+  // Whether the row takes part in the run: its box is checked (a single-instruction run has no
+  // other rows).
   bool IsChecked(int row) const;
   bool AnyChecked(int fromRow, int toRow) const;
   void StartRow(int row);
@@ -68,6 +73,7 @@ class RunController {
   RunHost& m_host;
   std::array<Operation, kInstructionCount> m_operations;
   bool m_running = false;
+  bool m_single = false;
   int m_currentRow = -1;
 };
 

@@ -99,6 +99,11 @@ struct DeviceRecord {
   std::atomic<std::uint32_t> verifyStartTime{0};
   AtomicInt timeSyncState{0};
 
+  // Set when the table lets go of the record (a new search, IP re-addressing): from then on no
+  // list takes it again and every worker drops what it still holds of it. The record itself is
+  // freed only once nothing can reach it any more.
+  std::atomic<bool> retired{false};
+
   // The configuration push fields.
   std::atomic<void*> ownerWindow{nullptr};
   std::atomic<void*> pushThread{nullptr};

@@ -1,5 +1,7 @@
 #include "discovery/device_table.h"
 
+#include <algorithm>
+
 #include "discovery/search_host.h"
 #include "platform/ansi_text.h"
 #include "platform/clock.h"
@@ -50,6 +52,7 @@ DeviceTable::DeviceTable(platform::Dialog& window, CReportCtrl& list, SearchHost
 DeviceTable::~DeviceTable() = default;
 
 void DeviceTable::StartSearch() {
+  m_checkOnly.reset();
   m_checkedCount = 0;
   ShowCount(ids::IDC_CHECKED, 0);
   ShowCount(ids::IDC_SUCCESS, 0);
@@ -59,14 +62,16 @@ void DeviceTable::StartSearch() {
   Clear();
   IP_NET_DVR_StartSearchIPC();
   m_window.EnableDlgItem(ids::IDC_SEARCH, false);
-  m_searchStartTick = platform::GetTickCount();
+  BeginSearchWindow();
   m_window.SetTimer(kTimerSearch, kSearchTimerPeriodMs);
 }
 
 void DeviceTable::Clear() {
-  // No queued row status may reach a record that is about to be freed.
+  // No queued row status may reach a record that is about to go.
   m_window.RemovePendingMessages(kMsgRowStatus);
-  m_host.EmptyLoginList();
+  // Marked before the lists are emptied, so that no list takes one of them back meanwhile.
+  for (const auto& record : m_records) record->retired = true;
+  m_host.DetachRecords();
   for (int row = 0; row < m_list.GetItemCount(); ++row) {
     ui::RowControlBlock* block = m_list.GetItemData(row);
     if (block == nullptr || block->rowPointer == nullptr) continue;
@@ -79,7 +84,9 @@ void DeviceTable::Clear() {
     block->rowPointer = nullptr;
     m_list.SetItemData(row, block);
   }
+  for (auto& record : m_records) m_retired.push_back(std::move(record));
   m_records.clear();
+  FreeRetiredRecords();
   m_resultTaken.clear();
   m_list.DeleteAllItems();
   m_totalCount = 0;
@@ -88,22 +95,44 @@ void DeviceTable::Clear() {
   ShowCount(ids::IDC_CHECKED, 0);
 }
 
+void DeviceTable::FreeRetiredRecords() {
+  if (!m_retired.empty() && m_host.RetiredRecordsUnreachable()) m_retired.clear();
+}
+
+void DeviceTable::BeginSearchWindow() {
+  m_searchStartTick = platform::GetTickCount();
+}
+
+DeviceTable::SearchWindow DeviceTable::CheckSearchWindow(UINT timerId) {
+  if (platform::GetTickCount() - m_searchStartTick <= kSearchWindowMs) return SearchWindow::kOpen;
+  m_window.KillTimer(timerId);
+  const QString question = texts::Text(texts::kTextAskContinueSearch, m_host.LanguageIndex());
+  if (platform::AskYesNo(&m_window, question)) {
+    BeginSearchWindow();
+    m_window.SetTimer(timerId, kSearchTimerPeriodMs);
+    return SearchWindow::kExtended;
+  }
+  IP_NET_DVR_StopSearchIPC();
+  return SearchWindow::kAbandoned;
+}
+
+void DeviceTable::CheckOnlySerials(std::set<std::string> serials) {
+  m_checkOnly = std::move(serials);
+}
+
 void DeviceTable::OnSearchTimer() {
-  if (platform::GetTickCount() - m_searchStartTick > kSearchWindowMs) {
-    m_window.KillTimer(kTimerSearch);
-    const QString question = texts::Text(texts::kTextAskContinueSearch, m_host.LanguageIndex());
-    if (platform::AskYesNo(&m_window, question)) {
-      m_searchStartTick = platform::GetTickCount();
-      m_window.SetTimer(kTimerSearch, kSearchTimerPeriodMs);
-    } else {
-      IP_NET_DVR_StopSearchIPC();
+  switch (CheckSearchWindow(kTimerSearch)) {
+    case SearchWindow::kOpen:
+      break;
+    case SearchWindow::kExtended:
+      return;
+    case SearchWindow::kAbandoned:
       m_host.OnSearchAbandoned();
-    }
-    return;
+      return;
   }
   Refresh();
   m_window.repaint();
-  if (m_totalCount >= m_host.ExpectedCount()) {
+  if (ReachedExpectedCount()) {
     m_window.KillTimer(kTimerSearch);
     IP_NET_DVR_StopSearchIPC();
     m_host.OnSearchComplete();
@@ -111,6 +140,7 @@ void DeviceTable::OnSearchTimer() {
 }
 
 void DeviceTable::Refresh() {
+  FreeRetiredRecords();
   if (m_totalCount > kMaxRefreshRows) return;
   const int resultCount = IP_NET_DVR_GetSearchIPCCount();
   if (resultCount <= 0) return;
@@ -158,7 +188,7 @@ void DeviceTable::AppendNewResults(int resultCount) {
     m_records.push_back(std::move(record));
     m_resultTaken[index] = true;
     m_list.SetItemData(row, rowBlock);
-    m_list.SetCheck(row, true);
+    m_list.SetCheck(row, !m_checkOnly || m_checkOnly->count(block.Serial()) > 0);
   }
 }
 
@@ -196,10 +226,18 @@ void DeviceTable::OnItemChanged(const ui::ItemChange& change) {
 }
 
 int DeviceTable::OnClick(const QPoint& listPos) const {
-  if (!m_host.IsBatchRunning()) return 0;
+  if (!m_host.IsBatchRunning() && !m_busy) return 0;
   unsigned flags = 0;
   const int row = m_list.HitTest(listPos, &flags);
   return row >= 0 && (flags & ui::kHitOnStateIcon) != 0 ? 1 : 0;
+}
+
+int DeviceTable::OnDoubleClick(int /*row*/, const QPoint& listPos) const {
+  return OnClick(listPos);
+}
+
+bool DeviceTable::ReachedExpectedCount() const {
+  return m_totalCount >= m_host.ExpectedCount();
 }
 
 void DeviceTable::OnRefoundTimer() {
@@ -224,6 +262,17 @@ void DeviceTable::OnRefoundTimer() {
 DeviceRecord* DeviceTable::RecordAt(int row) const {
   const ui::RowControlBlock* block = m_list.GetItemData(row);
   return block != nullptr ? static_cast<DeviceRecord*>(block->rowPointer) : nullptr;
+}
+
+void DeviceTable::ShowAllNetworkState(int row) {
+  if (const DeviceRecord* record = RecordAt(row))
+    m_list.SetItemText(row, kColumnAllNetwork, AllNetworkText(record->info));
+}
+
+bool DeviceTable::Lists(const DeviceRecord* record) const {
+  return std::any_of(
+      m_records.begin(), m_records.end(),
+      [record](const std::unique_ptr<DeviceRecord>& own) { return own.get() == record; });
 }
 
 std::vector<DeviceRecord*> DeviceTable::CheckedRecords() const {

@@ -6,6 +6,9 @@
 #include <QPoint>
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "discovery/device_record.h"
@@ -45,12 +48,26 @@ class DeviceTable {
 
   // Button 1002 and the search instruction.
   void StartSearch();
-  // Logs out every logged-in device, frees every record and deletes every row.
+  // Logs out every logged-in device, lets go of every record and deletes every row. The records
+  // are retired: freed once nothing outside the table can reach them any more (at once when
+  // nothing does).
   void Clear();
   // Timer 1000.
   void OnSearchTimer();
   // Merges the library's results into the table (timers 1000 and 1007).
   void Refresh();
+
+  // The 20-second window of a search that timer timerId refreshes. BeginSearchWindow opens it.
+  // CheckSearchWindow on each tick: kOpen while it lasts; once it is over the timer stops and
+  // the operator is asked whether to go on searching: Yes opens a new window on the same timer
+  // (kExtended), No stops the library's search (kAbandoned).
+  enum class SearchWindow { kOpen, kExtended, kAbandoned };
+  void BeginSearchWindow();
+  SearchWindow CheckSearchWindow(UINT timerId);
+
+  // Rows added from now on are checked only when their serial number is one of these (the
+  // re-search after IP re-addressing); the next StartSearch checks every row again.
+  void CheckOnlySerials(std::set<std::string> serials);
 
   // Check marks: 1036; 1037 and 1022; 1003.
   void CheckAll();
@@ -59,14 +76,34 @@ class DeviceTable {
 
   // Notifications of list 1000.
   void OnItemChanged(const ui::ItemChange& change);
-  // Returns 1 to keep a row's check mark while a batch runs.
+  // Return 1 to keep a row's check mark while a batch runs or the table is busy; the second
+  // click of a double click is a click too.
   int OnClick(const QPoint& listPos) const;
+  int OnDoubleClick(int row, const QPoint& listPos) const;
+
+  // While IP re-addressing owns the table (from its first device to the end of its
+  // verification) no click may change a check mark and nothing may open a record: the pass
+  // lets go of every record when it searches again.
+  void SetBusy(bool busy) { m_busy = busy; }
+  bool IsBusy() const { return m_busy; }
+
+  // Whether the table holds the expected device count (the end of a search).
+  bool ReachedExpectedCount() const;
 
   // Timer 1008; the factory-restore worker resets the cursor before it starts the timer.
   void OnRefoundTimer();
   void ResetSearchCursor() { m_searchCursor = 0; }
 
+  // Column 7 from the all-network bytes of the row's record.
+  void ShowAllNetworkState(int row);
+
   DeviceRecord* RecordAt(int row) const;
+  // Whether the record is one of the table's own (not retired); never reads the record.
+  bool Lists(const DeviceRecord* record) const;
+  // Records let go of by Clear that something may still reach.
+  std::size_t RetiredCount() const { return m_retired.size(); }
+  // Frees the retired records once nothing can reach them; every refresh tries again.
+  void FreeRetiredRecords();
   int TotalCount() const { return m_totalCount; }
   int CheckedCount() const { return m_checkedCount; }
   // The records of the checked rows, in row order.
@@ -81,14 +118,17 @@ class DeviceTable {
   CReportCtrl& m_list;
   SearchHost& m_host;
 
-  // Every record of the table; rows point into it. Freed only by Clear.
+  // Every record of the table; rows point into it. Let go of only by Clear.
   std::vector<std::unique_ptr<DeviceRecord>> m_records;
+  std::vector<std::unique_ptr<DeviceRecord>> m_retired;
+  std::optional<std::set<std::string>> m_checkOnly;
   // Which library results have been listed or set aside (an "NVR"); a result whose lookup failed
   // stays open and is tried again on the next refresh.
   std::vector<bool> m_resultTaken;
 
   int m_totalCount = 0;
   int m_checkedCount = 0;
+  bool m_busy = false;
   DWORD m_searchStartTick = 0;
   // Search results already examined by the re-found check.
   std::atomic<int> m_searchCursor{0};

@@ -17,9 +17,12 @@ class SearchHost {
   virtual int ExpectedCount() const = 0;
   virtual bool IsBatchRunning() const = 0;
 
-  // Clearing the table empties the login list before any record is freed, so that no login
-  // confirmation can reach a freed record.
-  virtual void EmptyLoginList() = 0;
+  // Clearing the table, after it has marked every record retired: takes the records out of
+  // every list and queue of the workers (the login list among them), before any is freed.
+  virtual void DetachRecords() = 0;
+  // True when nothing outside the table can reach a retired record any more: the table may free
+  // them.
+  virtual bool RetiredRecordsUnreachable() const = 0;
 
   // The search reached the expected count: the batch goes on after the search instruction.
   virtual void OnSearchComplete() = 0;

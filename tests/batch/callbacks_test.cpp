@@ -126,23 +126,40 @@ TEST_F(Callbacks, StorageTextsWithoutTotalsOrClosingQuoteAreReadAsFarAsTheyGo) {
   }
 }
 
-TEST_F(Callbacks, AFormatAnswerSettlesTheDeviceOnceAndASecondOneChangesNothing) {
+TEST_F(Callbacks, AFormatAnswerSettlesOnlyAPendingDeviceAndOnlyForTheDiskItFormats) {
   camsim::Scenario scenario = testsupport::Cameras(2);
-  for (auto& device : scenario.devices) device.sd1 = 1024;
+  for (auto& device : scenario.devices) device.sd1 = device.sd2 = 1024;
   scenario.devices[1].faults.failFormat = true;
   StartLoggedIn(scenario);
-  for (auto& record : records) engine->FormatPending().Append(record.get());
+  for (auto& record : records) {
+    record->diskIndex = 1;
+    engine->FormatPending().Append(record.get());
+  }
   for (int device = 0; device < 2; ++device) ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(device), 0), 0);
   ASSERT_TRUE(WaitUntil([&] { return engine->FormatPending().Size() == 0; }, 20000));
   EXPECT_EQ(records[0]->formatState, discovery::kStateDone);
   EXPECT_EQ(records[1]->formatState, discovery::kStateFailed);
 
+  // A second answer after the record left the pending list changes nothing.
   records[0]->formatState = discovery::kStateWaiting;
   ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(0), 0), 0);
   ASSERT_TRUE(WaitUntil(
       [&] { return sim().GetJournal().Find(records[0]->info.Serial(), 1017).size() == 2; }, 5000));
   platform::Sleep(10000);  // longer than the device takes to answer
   EXPECT_EQ(records[0]->formatState, discovery::kStateWaiting);
+
+  // Formatting SD2 now: a late SD1 answer is not SD2's, the SD2 answer is.
+  records[0]->diskIndex = 2;
+  engine->FormatPending().Append(records[0].get());
+  ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(0), 0), 0);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return sim().GetJournal().Find(records[0]->info.Serial(), 1017).size() == 3; }, 5000));
+  platform::Sleep(10000);
+  EXPECT_EQ(records[0]->formatState, discovery::kStateWaiting);
+  EXPECT_TRUE(engine->FormatPending().Contains(records[0].get()));
+  ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(0), 1), 0);
+  ASSERT_TRUE(WaitUntil([&] { return engine->FormatPending().Size() == 0; }, 20000));
+  EXPECT_EQ(records[0]->formatState, discovery::kStateDone);
 }
 
 TEST_F(Callbacks, ConfigurationAnswersSetTheFlagOfTheirGroup) {

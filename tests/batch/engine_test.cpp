@@ -130,8 +130,7 @@ TEST_F(EngineAlone, ItemsTravelToTheCoordinatorAndHandlesAndRecordsArriveAsPoste
   request->loginResult = batch::kLoginSucceeded;
   const batch::LoginRequest* sent = request.get();
   ASSERT_TRUE(engine->HandToCoordinator(batch::kMsgLoginEnded, std::move(request)));
-  ASSERT_TRUE(
-      engine->PostToCoordinator(batch::kMsgUpgradeDevice, reinterpret_cast<WPARAM>(&record)));
+  ASSERT_TRUE(engine->PostUpgradeDevice(record));
   ASSERT_TRUE(engine->PostToCoordinator(4711, 0));  // not the coordinator's: ignored
   for (UINT message : {batch::kMsgFileTransferred, batch::kMsgTransferFailed,
                        batch::kMsgFirmwareTaken, batch::kMsgFirmwareRefused}) {

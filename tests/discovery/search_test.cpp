@@ -143,7 +143,7 @@ TEST_F(Search, ASecondSearchLogsOutEveryDeviceAndEmptiesTheTableFirst) {
   EXPECT_EQ(harness.list().GetItemCount(), 0);
   EXPECT_EQ(harness.table().TotalCount(), 0);
   EXPECT_EQ(harness.GetDlgItemText(ids::IDC_TOTAL), QStringLiteral("0"));
-  EXPECT_EQ(harness.loginListEmptied, 2);
+  EXPECT_EQ(harness.recordsDetached, 2);
   ASSERT_TRUE(RunUntil([&] {
     for (const auto& device : network.simulator().Devices())
       if (device.logins != 0) return false;

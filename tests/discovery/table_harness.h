@@ -35,7 +35,8 @@ class TableHarness : public platform::Dialog, public discovery::SearchHost {
   int LanguageIndex() const override { return language; }
   int ExpectedCount() const override { return expected; }
   bool IsBatchRunning() const override { return batchRunning; }
-  void EmptyLoginList() override { ++loginListEmptied; }
+  void DetachRecords() override { ++recordsDetached; }
+  bool RetiredRecordsUnreachable() const override { return retiredUnreachable; }
   void OnSearchComplete() override { ++completed; }
   void OnSearchAbandoned() override { ++abandoned; }
   void VisitRestorePending(const std::function<bool(discovery::DeviceRecord&)>& visit) override {
@@ -46,7 +47,8 @@ class TableHarness : public platform::Dialog, public discovery::SearchHost {
   int language = 0;
   int expected = 3;
   bool batchRunning = false;
-  int loginListEmptied = 0;
+  int recordsDetached = 0;
+  bool retiredUnreachable = true;
   int completed = 0;
   int abandoned = 0;
   std::vector<discovery::DeviceRecord*> restorePending;

@@ -34,6 +34,8 @@ class AppFixture : public testing::Test {
   // For fixtures that prepare config.dat or the clock before the window starts.
   virtual void BeforeInit() {}
 
+  void CloseWindow() { m_window.reset(); }
+
   // Closes the window (if open) and starts a new one on the same directory, as a restart would.
   void OpenWindow() {
     m_window.reset();

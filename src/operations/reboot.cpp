@@ -1,0 +1,37 @@
+#include "operations/reboot.h"
+
+#include "batch/instruction_table.h"
+#include "batch/messages.h"
+
+namespace operations {
+
+void Reboot::Register() {
+  m_context.runs.SetOperation(batch::kRowReboot, [this] { Start(); });
+}
+
+void Reboot::Start() {
+  StartBatchCommand(m_context, texts::kTextRebooting, batch::kMsgReboot);
+}
+
+void Reboot::Work(const platform::StopToken& stop) {
+  batch::Engine& engine = m_context.engine;
+  int succeeded = 0;
+  int failed = 0;
+  for (discovery::DeviceRecord* record : engine.BatchDevices().Snapshot()) {
+    if (record == nullptr) continue;
+    // A device that is not logged in keeps the text its login left.
+    if (!LoggedIn(*record)) {
+      ++failed;
+      continue;
+    }
+    const bool ok = IP_NET_DVR_RebootDVR(record->loginHandle) == 0;
+    if (stop.StopRequested()) return;
+    engine.ShowStatus(*record, engine.Text(ok ? texts::kTextRebootOk : texts::kTextRebootFailed));
+    ++(ok ? succeeded : failed);
+  }
+  if (!stop.Sleep(kAfterRebootPauseMs)) return;
+  engine.PostToWindow(batch::kMsgRebootFinished, static_cast<WPARAM>(succeeded),
+                      static_cast<LPARAM>(failed));
+}
+
+}  // namespace operations
