@@ -13,6 +13,11 @@
 // refuse-firmware [version=] keep-version stall-transfer [at=] fail-transfer [at=] fail-format
 // reject-modify vanish-after-restore restore-to ip= short-storage drop on=login|transfer|check|CODE
 // [at=].
+//
+// Several devices may hold one address (after a factory restore they all come back at
+// 192.168.1.123): each answers the search with its own serial number and a ModifyIPC reaches the
+// device its search result names, while a login to that address reaches the first of them in
+// scenario order, as on a LAN where they would fight over it.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QPushButton>
 
 #include "batch/engine.h"
 #include "batch/messages.h"
@@ -46,6 +47,43 @@ TEST_F(Closing, DoesNotWaitForLoginsThatNeverAnswer) {
   EXPECT_LT(platform::GetTickCount() - start, 18000u);
   EXPECT_FALSE(window().Engine().IsRunning(batch::Worker::kBatchWorker));
   EXPECT_FALSE(window().Engine().IsRunning(batch::Worker::kLoginWorker));
+}
+
+// A worker blocked in a library call when the operator closes the window with the caption
+// button: the close asks and does not wait, and the application's own DestroyWindow after the
+// modal loop must still learn that a thread was left behind, so that it ends the process
+// instead of tearing down what that thread uses.
+class ClosingDuringACall : public testsupport::AppFixture {
+ protected:
+  void BeforeInit() override {
+    camsim::Scenario scenario = testsupport::Cameras(2);
+    for (auto& device : scenario.devices) device.faults.ignoreCodes.insert(1001);  // reboot
+    network = std::make_unique<testsupport::SimNetwork>(scenario);
+  }
+  void TearDown() override {
+    AppFixture::TearDown();
+    network.reset();
+  }
+  std::unique_ptr<testsupport::SimNetwork> network;
+};
+
+TEST_F(ClosingDuringACall, TheCaptionButtonCloseStillReportsTheThreadLeftBehind) {
+  window().DlgItem<QComboBox>(1020)->setCurrentIndex(1);
+  window().OnSelchangeExpectedCount();
+  window().Devices().StartSearch();
+  ASSERT_TRUE(RunUntil([&] { return window().IsDlgItemEnabled(1002); }, 30000));
+  window().DlgItem<QPushButton>(1034)->click();  // reboot, which the devices never answer
+  ASSERT_TRUE(RunUntil(
+      [&] { return !network->simulator().GetJournal().Find("SN1000", 1001).empty(); }, 30000));
+
+  window().show();
+  window().close();
+  EXPECT_FALSE(window().isVisible());
+  EXPECT_FALSE(window().DestroyWindow());
+  // Once the call has returned, the worker sees the stop and ends.
+  ASSERT_TRUE(
+      RunUntil([&] { return !window().Engine().IsRunning(batch::Worker::kBatchWorker); }, 30000));
+  EXPECT_TRUE(window().DestroyWindow());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 #include <vector>
 
 #include "batch/engine.h"
@@ -317,7 +318,7 @@ TEST_F(Runs, ThePushEndsTheRunOnlyWhenEveryRecordIsDone) {
   EXPECT_EQ(window().Engine().PushList().Size(), 0u);
 }
 
-TEST_F(Runs, WhileARunSearchesACheckBoxClickKeepsTheMark) {
+TEST_F(Runs, WhileARunGoesOnNeitherAClickNorADoubleClickChangesACheckMark) {
   FindDevices();
   Choose({batch::kRowModifyIp});
   ClickRun();
@@ -325,16 +326,24 @@ TEST_F(Runs, WhileARunSearchesACheckBoxClickKeepsTheMark) {
   window().show();
   CReportCtrl& list = window().DeviceList();
   const QRect cell = list.visualItemRect(list.item(1, 0));
-  for (int x = cell.left(); x <= cell.right(); ++x) {
+  std::optional<QPoint> box;
+  for (int x = cell.left(); x <= cell.right() && !box; ++x) {
     unsigned flags = 0;
-    if (list.HitTest(QPoint(x, cell.center().y()), &flags) == 1 && flags == ui::kHitOnStateIcon) {
-      QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(x + 2, cell.center().y()));
-      break;
-    }
+    const QPoint point(x + 2, cell.center().y());
+    if (list.HitTest(point, &flags) == 1 && flags == ui::kHitOnStateIcon) box = point;
   }
+  ASSERT_TRUE(box.has_value()) << "no check box found in row 1";
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, *box);
   EXPECT_TRUE(list.GetCheck(1));
   EXPECT_TRUE(list.IsSelected(1));
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, *box);
+  EXPECT_TRUE(list.GetCheck(1));
   EXPECT_EQ(window().Devices().CheckedCount(), 3);
+
+  // Once the run is over, a click changes the mark again.
+  window().Runs().Finish();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, *box);
+  EXPECT_FALSE(list.GetCheck(1));
 }
 
 }  // namespace

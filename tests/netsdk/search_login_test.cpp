@@ -108,6 +108,26 @@ TEST_F(SearchTest, NvrIsListedLikeAnyDevice) {
 
 class LoginTest : public LibraryTest {};
 
+// After a factory restore several devices answer at one factory address: the search lists each
+// of them by its serial number, and a login to that address reaches one of them (the first of
+// the scenario), as on a LAN where they would fight over it.
+TEST_F(LoginTest, SeveralDevicesAtOneAddressAreEachFoundButOneTakesTheLogin) {
+  camsim::Scenario scenario;
+  for (const char* serial : {"SN01", "SN02", "SN03"})
+    scenario.devices.push_back(Camera(serial, "192.168.1.123"));
+  Start(scenario);
+  ASSERT_TRUE(SearchFor(3));
+  std::vector<unsigned char> block;
+  for (const char* serial : {"SN01", "SN02", "SN03"}) {
+    ASSERT_GE(FindResult(serial, &block), 0) << serial;
+    EXPECT_EQ(Text(block, IPC_INFO_IP), "192.168.1.123");
+  }
+  EXPECT_GT(LoginAt("192.168.1.123", 9000, "admin", "Admin123"), 0);
+  EXPECT_EQ(Sim().GetJournal().Find("SN01", 1004).size(), 1u);
+  EXPECT_TRUE(Sim().GetJournal().Find("SN02", 1004).empty());
+  EXPECT_TRUE(Sim().GetJournal().Find("SN03", 1004).empty());
+}
+
 TEST_F(LoginTest, AcceptedRefusedAndUnreachableLoginsEachGiveTheirEvent) {
   camsim::Scenario scenario = Cameras(2);
   scenario.devices[1].faults.refuseLogin = true;
