@@ -89,17 +89,13 @@ bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
     if (stop.StopRequested()) return false;
   }
 
-  if (pending.Size() > 0) {
-    auto allSettled = [&devices] {
-      return std::all_of(devices.begin(), devices.end(), [](const discovery::DeviceRecord* r) {
-        return Failed(*r) || r->storageInfoReceived.load() != 0;
-      });
-    };
-    const DWORD start = platform::GetTickCount();
-    while (!allSettled() && platform::GetTickCount() - start < kStorageWaitMs) {
-      if (!stop.Sleep(kStorageWaitRoundMs)) return false;
-    }
-  }
+  const auto allSettled = [&devices] {
+    return std::all_of(devices.begin(), devices.end(), [](const discovery::DeviceRecord* r) {
+      return Failed(*r) || r->storageInfoReceived.load() != 0;
+    });
+  };
+  if (pending.Size() > 0 && !PollUntil(stop, kStorageWaitRoundMs, kStorageWaitMs, allSettled))
+    return false;
 
   for (discovery::DeviceRecord* record : devices) {
     if (record->storageInfoReceived.load() == 0) {

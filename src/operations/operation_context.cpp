@@ -32,6 +32,21 @@ void AfterOnWindow(OperationContext& context, DWORD ms, std::function<void()> st
   QTimer::singleShot(delay, &context.window, std::move(step));
 }
 
+bool PollUntil(const platform::StopToken& stop, DWORD roundMs, DWORD limitMs,
+               const std::function<bool()>& done) {
+  const DWORD start = platform::GetTickCount();
+  while (!done() && platform::GetTickCount() - start < limitMs) {
+    if (!stop.Sleep(roundMs)) return false;
+  }
+  return true;
+}
+
+void ReportCounts(OperationContext& context, const platform::StopToken& stop, DWORD pauseMs,
+                  UINT message, int succeeded, int failed) {
+  if (!stop.Sleep(pauseMs)) return;
+  context.engine.PostToWindow(message, static_cast<WPARAM>(succeeded), static_cast<LPARAM>(failed));
+}
+
 bool LoggedIn(const discovery::DeviceRecord& record) {
   return record.loginHandle.load() > 0 && record.loginState.load() > 0;
 }

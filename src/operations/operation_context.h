@@ -11,6 +11,7 @@
 #include "batch/run_controller.h"
 #include "discovery/device_table.h"
 #include "platform/dialog.h"
+#include "platform/worker_thread.h"
 #include "text/text_id.h"
 #include "ui/report_ctrl.h"
 
@@ -43,6 +44,16 @@ void StartBatchCommand(OperationContext& context, texts::TextId action, UINT mes
 // Runs step on the window thread after ms clock milliseconds (0: on the next turn of the event
 // loop, so that the window paints first). Dropped when the window goes away first.
 void AfterOnWindow(OperationContext& context, DWORD ms, std::function<void()> step);
+
+// On a worker: checks done() every roundMs until it holds or limitMs have passed. False only
+// when the worker was asked to stop meanwhile.
+bool PollUntil(const platform::StopToken& stop, DWORD roundMs, DWORD limitMs,
+               const std::function<bool()>& done);
+
+// On the batch worker, the end of a counted instruction: the pause, then its end message with
+// the successes and failures.
+void ReportCounts(OperationContext& context, const platform::StopToken& stop, DWORD pauseMs,
+                  UINT message, int succeeded, int failed);
 
 // Whether the record has a confirmed login with a handle, as the batch commands require.
 bool LoggedIn(const discovery::DeviceRecord& record);

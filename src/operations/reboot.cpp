@@ -29,9 +29,7 @@ void Reboot::Work(const platform::StopToken& stop) {
     engine.ShowStatus(*record, engine.Text(ok ? texts::kTextRebootOk : texts::kTextRebootFailed));
     ++(ok ? succeeded : failed);
   }
-  if (!stop.Sleep(kAfterRebootPauseMs)) return;
-  engine.PostToWindow(batch::kMsgRebootFinished, static_cast<WPARAM>(succeeded),
-                      static_cast<LPARAM>(failed));
+  ReportCounts(m_context, stop, kAfterRebootPauseMs, batch::kMsgRebootFinished, succeeded, failed);
 }
 
 }  // namespace operations

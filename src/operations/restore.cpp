@@ -2,7 +2,6 @@
 
 #include "batch/instruction_table.h"
 #include "batch/messages.h"
-#include "platform/clock.h"
 
 namespace operations {
 
@@ -48,10 +47,8 @@ void Restore::Work(const platform::StopToken& stop) {
   IP_NET_DVR_StartSearchIPC();
   m_context.window.SetTimer(discovery::kTimerRefound, discovery::kRefoundTimerPeriodMs);
   if (!stop.Sleep(kRestoreSearchSettleMs)) return;
-  const DWORD start = platform::GetTickCount();
-  while (!AllPendingRefound() && platform::GetTickCount() - start < kRestoreWaitMs) {
-    if (!stop.Sleep(kRestoreWaitRoundMs)) return;
-  }
+  if (!PollUntil(stop, kRestoreWaitRoundMs, kRestoreWaitMs, [this] { return AllPendingRefound(); }))
+    return;
   IP_NET_DVR_StopSearchIPC();
   m_context.window.KillTimer(discovery::kTimerRefound);
 
@@ -70,9 +67,8 @@ void Restore::Work(const platform::StopToken& stop) {
     }
     ++failed;
   }
-  if (!stop.Sleep(kAfterRestorePauseMs)) return;
-  engine.PostToWindow(batch::kMsgRestoreFinished, static_cast<WPARAM>(succeeded),
-                      static_cast<LPARAM>(failed));
+  ReportCounts(m_context, stop, kAfterRestorePauseMs, batch::kMsgRestoreFinished, succeeded,
+               failed);
 }
 
 }  // namespace operations

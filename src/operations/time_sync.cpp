@@ -50,10 +50,8 @@ void TimeSync::Work(const platform::StopToken& stop) {
   }
 
   if (!stop.Sleep(kTimeSettleMs)) return;
-  const DWORD start = platform::GetTickCount();
-  while (!AllPendingAnswered() && platform::GetTickCount() - start < kTimeWaitMs) {
-    if (!stop.Sleep(kTimeWaitRoundMs)) return;
-  }
+  if (!PollUntil(stop, kTimeWaitRoundMs, kTimeWaitMs, [this] { return AllPendingAnswered(); }))
+    return;
 
   // Answers that come later are still recorded by the callback but count no more.
   int succeeded = 0;
@@ -63,9 +61,7 @@ void TimeSync::Work(const platform::StopToken& stop) {
     engine.ShowStatus(*record, engine.Text(ok ? texts::kTextSetTimeOk : texts::kTextSetTimeFailed));
     ++(ok ? succeeded : failed);
   }
-  if (!stop.Sleep(kAfterTimePauseMs)) return;
-  engine.PostToWindow(batch::kMsgSetTimeFinished, static_cast<WPARAM>(succeeded),
-                      static_cast<LPARAM>(failed));
+  ReportCounts(m_context, stop, kAfterTimePauseMs, batch::kMsgSetTimeFinished, succeeded, failed);
 }
 
 }  // namespace operations

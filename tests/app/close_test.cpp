@@ -1,5 +1,5 @@
-// Closing the main window while the batch worker waits on device logins: the worker threads are
-// asked to stop and the window does not wait for the logins' time-out.
+// Closing the main window while workers are busy: the worker threads are asked to stop and the
+// window does not wait for logins or library calls that never end.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -17,25 +17,35 @@ namespace {
 
 using testsupport::RunUntil;
 
+// Three cameras, each with the fault a test gives it, found by a search.
 class Closing : public testsupport::AppFixture {
  protected:
+  virtual void Fault(camsim::DeviceFaults& faults) = 0;
+
   void BeforeInit() override {
     camsim::Scenario scenario = testsupport::Cameras(3);
-    for (auto& device : scenario.devices) device.faults.ignoreLogin = true;
+    for (auto& device : scenario.devices) Fault(device.faults);
     network = std::make_unique<testsupport::SimNetwork>(scenario);
   }
   void TearDown() override {
     AppFixture::TearDown();
     network.reset();
   }
+  void FindDevices() {
+    window().DlgItem<QComboBox>(1020)->setCurrentIndex(2);
+    window().OnSelchangeExpectedCount();
+    window().Devices().StartSearch();
+    ASSERT_TRUE(RunUntil([&] { return window().IsDlgItemEnabled(1002); }, 30000));
+  }
   std::unique_ptr<testsupport::SimNetwork> network;
 };
 
-TEST_F(Closing, DoesNotWaitForLoginsThatNeverAnswer) {
-  window().DlgItem<QComboBox>(1020)->setCurrentIndex(2);
-  window().OnSelchangeExpectedCount();
-  window().Devices().StartSearch();
-  ASSERT_TRUE(RunUntil([&] { return window().IsDlgItemEnabled(1002); }, 30000));
+class ClosingWhileLoggingIn : public Closing {
+  void Fault(camsim::DeviceFaults& faults) override { faults.ignoreLogin = true; }
+};
+
+TEST_F(ClosingWhileLoggingIn, DoesNotWaitForLoginsThatNeverAnswer) {
+  FindDevices();
   window().Engine().SetBatchDevices(window().Devices().CheckedRecords());
   ASSERT_TRUE(window().Engine().PostToBatchWorker(batch::kMsgReboot));
   ASSERT_TRUE(RunUntil(
@@ -53,25 +63,12 @@ TEST_F(Closing, DoesNotWaitForLoginsThatNeverAnswer) {
 // button: the close asks and does not wait, and the application's own DestroyWindow after the
 // modal loop must still learn that a thread was left behind, so that it ends the process
 // instead of tearing down what that thread uses.
-class ClosingDuringACall : public testsupport::AppFixture {
- protected:
-  void BeforeInit() override {
-    camsim::Scenario scenario = testsupport::Cameras(2);
-    for (auto& device : scenario.devices) device.faults.ignoreCodes.insert(1001);  // reboot
-    network = std::make_unique<testsupport::SimNetwork>(scenario);
-  }
-  void TearDown() override {
-    AppFixture::TearDown();
-    network.reset();
-  }
-  std::unique_ptr<testsupport::SimNetwork> network;
+class ClosingDuringACall : public Closing {
+  void Fault(camsim::DeviceFaults& faults) override { faults.ignoreCodes.insert(1001); }
 };
 
 TEST_F(ClosingDuringACall, TheCaptionButtonCloseStillReportsTheThreadLeftBehind) {
-  window().DlgItem<QComboBox>(1020)->setCurrentIndex(1);
-  window().OnSelchangeExpectedCount();
-  window().Devices().StartSearch();
-  ASSERT_TRUE(RunUntil([&] { return window().IsDlgItemEnabled(1002); }, 30000));
+  FindDevices();
   window().DlgItem<QPushButton>(1034)->click();  // reboot, which the devices never answer
   ASSERT_TRUE(RunUntil(
       [&] { return !network->simulator().GetJournal().Find("SN1000", 1001).empty(); }, 30000));
