@@ -1,0 +1,196 @@
+// The batch instructions on 250 simulated devices at real speed (clock factor 1) with short
+// device timings, through the real main window on Qt's offscreen platform. Each instruction is
+// measured from button 1014 to the end of its run and set against its floor: the fixed waits of
+// the instruction plus one device round trip for every library call it makes one after another.
+// The IP pass also reports the longest time the window thread went without a turn of its event
+// loop, which is the longest it could not paint.
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+
+#include "app/ravendock_dlg.h"
+#include "batch/engine.h"
+#include "batch/instruction_table.h"
+#include "batch/run_controller.h"
+#include "config/config_set.h"
+#include "discovery/device_table.h"
+#include "platform/dialog_service.h"
+#include "platform/host_address.h"
+#include "sim/simulator.h"
+#include "ui/report_ctrl.h"
+
+namespace {
+
+constexpr int kDevices = 250;
+// One device round trip: the simulator answers a command after this many milliseconds.
+constexpr double kAnswerMs = 5;
+
+camsim::Scenario ShortTimedFleet() {
+  camsim::Scenario scenario;
+  for (int i = 0; i < kDevices; ++i) {
+    camsim::DeviceConfig device;
+    device.serial = "BN" + std::to_string(10000 + i);
+    device.ip = "192.168." + std::to_string(10 + i / 200) + "." + std::to_string(10 + i % 200);
+    device.mac = "02:00:00:00:" + std::to_string(10 + i / 100) + ":" + std::to_string(i % 100);
+    device.sd1 = 30436;
+    device.timings.loginMs = kAnswerMs;
+    device.timings.answerMs = kAnswerMs;
+    device.timings.searchMs = 10 + i % 50;
+    device.timings.rebootMs = 300;
+    device.timings.restoreMs = 300;
+    device.timings.formatMs = 50;
+    scenario.devices.push_back(device);
+  }
+  return scenario;
+}
+
+bool RunEventsUntil(const std::function<bool()>& done, int limitMs) {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (!done()) {
+    if (elapsed.elapsed() > limitMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+// The window thread's turns of its event loop, where it can paint: a 5 ms timer on it, and the
+// longest gap between two of its ticks.
+class LoopWatch {
+ public:
+  void Start() {
+    m_clock.start();
+    m_last = 0;
+    m_longest = 0;
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      const qint64 now = m_clock.elapsed();
+      m_longest = std::max(m_longest, now - m_last);
+      m_last = now;
+    });
+    m_timer.start(5);
+  }
+  void Stop() { m_timer.stop(); }
+  qint64 LongestGapMs() const { return m_longest; }
+
+ private:
+  QTimer m_timer;
+  QElapsedTimer m_clock;
+  qint64 m_last = 0;
+  qint64 m_longest = 0;
+};
+
+class Bench {
+ public:
+  explicit Bench(CRavendockDlg& window) : m_window(window) {}
+
+  void Choose(std::initializer_list<int> rows) {
+    for (int row = 0; row < batch::kInstructionCount; ++row)
+      m_window.CheckDlgButton(batch::kInstructionCheckBoxes[row], false);
+    for (int row : rows) m_window.CheckDlgButton(batch::kInstructionCheckBoxes[row], true);
+  }
+
+  // Seconds from button 1014 to the end of the run; negative when it did not end. onTurn runs
+  // on every turn of the event loop meanwhile.
+  double Run(
+      std::initializer_list<int> rows, const std::function<void()>& onTurn = [] {}) {
+    Choose(rows);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    m_window.DlgItem<QPushButton>(1014)->click();
+    const bool ended = RunEventsUntil(
+        [&] {
+          onTurn();
+          return !m_window.Runs().IsRunning();
+        },
+        600000);
+    return ended ? static_cast<double>(elapsed.nsecsElapsed()) / 1e9 : -1;
+  }
+
+  void Report(const char* name, double measured, double floor) {
+    std::printf("%-10s %7.2f s, floor %7.2f s, measured / floor %.3f\n", name, measured, floor,
+                measured / floor);
+  }
+
+ private:
+  CRavendockDlg& m_window;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QTemporaryDir directory;
+  platform::ScriptedDialogs dialogs;
+  platform::SetDialogService(&dialogs);
+  platform::SetPcAddressForTesting("192.168.1.3");
+
+  camsim::Simulator simulator(ShortTimedFleet());
+  std::string error;
+  if (!simulator.Start("127.0.0.1:0", &error)) {
+    std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    return 1;
+  }
+  IP_NET_DVR_SetEndpoint(simulator.Endpoint().c_str());
+
+  auto window = std::make_unique<CRavendockDlg>(directory.path());
+  window->OnInitDialog();
+  window->show();
+  window->DlgItem<QComboBox>(1020)->setCurrentIndex(kDevices - 1);
+  window->OnSelchangeExpectedCount();
+  window->DlgItem<QComboBox>(1038)->setCurrentIndex(0);
+  window->OnSelchangeFormatTimeout();
+  Bench bench(*window);
+
+  const double search = bench.Run({batch::kRowSearch});
+  std::printf("%d devices listed in %.2f s\n", window->Devices().TotalCount(), search);
+  if (window->Devices().TotalCount() != kDevices) return 1;
+
+  const double roundTrip = kAnswerMs / 1000.0;
+  // The pass first: the restore would bring every device back at one factory address.
+  LoopWatch loop;
+  loop.Start();
+  double passEnd = 0;
+  QElapsedTimer passClock;
+  passClock.start();
+  const double pass = bench.Run({batch::kRowModifyIp}, [&] {
+    // Up to the re-search, which clears the table.
+    if (passEnd == 0 && window->DeviceList().GetItemCount() == 0) {
+      passEnd = static_cast<double>(passClock.nsecsElapsed()) / 1e9;
+      loop.Stop();
+    }
+  });
+  std::printf(
+      "IP pass of %d devices: %.2f s to the re-search (floor %.2f s), whole run %.2f s; "
+      "longest gap between two turns of the window's event loop %lld ms\n",
+      kDevices, passEnd, kDevices * (0.4 + roundTrip) + 4.0, pass,
+      static_cast<long long>(loop.LongestGapMs()));
+  std::fflush(stdout);
+
+  // The first time sync also logs every device in; the second finds them logged in.
+  const double withLogins = bench.Run({batch::kRowSetTime});
+  std::printf("time sync with the batch login of %d devices: %.2f s\n", kDevices, withLogins);
+  bench.Report("time sync", bench.Run({batch::kRowSetTime}), 2.0 + roundTrip + 2.0);
+  // Storage: one wait round for the answers, then the pause; format: one round, then the pause.
+  bench.Report("format", bench.Run({batch::kRowFormatSd1}), 1.0 + 1.5 + 1.0 + 1.5);
+  // RebootDVR waits for each device's answer.
+  bench.Report("reboot", bench.Run({batch::kRowReboot}), kDevices * roundTrip + 2.0);
+  // The devices are back and logged in again before the restore is sent.
+  RunEventsUntil([] { return false; }, 3000);
+  bench.Report("restore", bench.Run({batch::kRowRestore}), kDevices * roundTrip + 10.0 + 2.0 + 1.5);
+  window.reset();
+  platform::SetDialogService(nullptr);
+  return 0;
+}
