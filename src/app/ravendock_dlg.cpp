@@ -167,6 +167,7 @@ void CRavendockDlg::FillInstructionTable() {
   for (const auto& [buttonId, row] : operations::kHiddenButtons)
     OnClicked(buttonId, [this, row = row] { m_runController->RunSingle(row); });
   OnClicked(IDC_START_ADDRESS, [this] { m_operations->OpenStartAddressDialog(); });
+  OnClicked(IDC_BROWSE, [this] { m_operations->BrowseFirmware(); });
 }
 
 // The libraries, the login event and the locks, and the two callbacks; the worker threads start

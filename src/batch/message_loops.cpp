@@ -101,10 +101,14 @@ void RunBatchWorker(Engine& engine, const platform::StopToken& stop) {
 
 void RunUpgradeCoordinator(Engine& engine, const platform::StopToken& stop) {
   platform::MSG msg;
-  while (platform::GetMessage(&msg)) {
+  for (;;) {
+    UpgradeSteps* steps = engine.Upgrade();
+    const DWORD wait = steps != nullptr ? steps->MsUntilNextStep() : platform::INFINITE;
+    const platform::MessageWait got = platform::GetMessage(&msg, wait);
+    if (got == platform::MessageWait::kQuit || stop.StopRequested()) return;
     RecordBorrow borrow;
-    Dispatch(engine.Upgrade(), msg);
-    if (stop.StopRequested()) return;
+    if (got == platform::MessageWait::kMessage) Dispatch(steps, msg);
+    if (steps != nullptr) steps->RunDueSteps();
   }
 }
 

@@ -13,7 +13,8 @@ class Engine;
 void RunBatchWorker(Engine& engine, const platform::StopToken& stop);
 
 // The firmware upgrade's messages 2127, 2025, 2027, 2030 and 2034 to 2037, handed to the
-// upgrade steps; items that travel in them are owned again here.
+// upgrade steps; items that travel in them are owned again here. Between messages it runs the
+// steps' timed steps when they are due.
 void RunUpgradeCoordinator(Engine& engine, const platform::StopToken& stop);
 
 }  // namespace batch

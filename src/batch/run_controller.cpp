@@ -4,6 +4,7 @@
 
 #include "batch/disk_names.h"
 #include "discovery/device_record.h"
+#include "platform/ansi_text.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/dialog_service.h"
@@ -16,6 +17,8 @@ namespace {
 using namespace texts;
 
 constexpr int kMaxFirmwarePathChars = 260;
+// The library takes the path in a 260-byte buffer with its terminating zero.
+constexpr std::size_t kMaxFirmwarePathBytes = 259;
 // Upgrades of more devices than this get no preview offer: the grid would not find them.
 constexpr int kMaxPreviewOfferTotal = 49;
 
@@ -44,6 +47,10 @@ QString RunController::Text(TextId id) const {
   return texts::Text(id, m_host.LanguageIndex());
 }
 
+bool RunController::Awaits(int firstRow, int lastRow) const {
+  return m_running && m_currentRow >= firstRow && m_currentRow <= lastRow;
+}
+
 bool RunController::IsChecked(int row) const {
   if (m_single) return false;
   return m_window.IsDlgButtonChecked(kInstructionCheckBoxes[row]);
@@ -56,8 +63,10 @@ bool RunController::AnyChecked(int fromRow, int toRow) const {
 }
 
 void RunController::OnRunBatch() {
+  // A path the device library could not be handed whole is as good as none.
+  const QString path = m_window.GetDlgItemText(ids::IDC_FILE_PATH).left(kMaxFirmwarePathChars);
   if (IsChecked(kRowUpgrade) &&
-      m_window.GetDlgItemText(ids::IDC_FILE_PATH).left(kMaxFirmwarePathChars).isEmpty()) {
+      (path.isEmpty() || !platform::FitsAnsi(path, kMaxFirmwarePathBytes))) {
     platform::AfxMessageBox(&m_window, Text(kTextSelectUpgradeFileFirst));
     return;
   }
@@ -124,17 +133,17 @@ void RunController::EnableRunControls(bool enable) {
 }
 
 void RunController::OnSearchComplete() {
-  if (!m_running) return;
+  if (!Awaits(kRowSearch, kRowSearch)) return;
   RunNextFrom(kRowModifyIp);
 }
 
 void RunController::OnSearchAbandoned() {
-  if (!m_running) return;
+  if (!Awaits(kRowSearch, kRowSearch)) return;
   Finish();
 }
 
 void RunController::OnModifyIpVerified() {
-  if (!m_running) return;
+  if (!Awaits(kRowModifyIp, kRowModifyIp)) return;
   m_window.repaint();
   // The pause lets the re-addressed devices settle; a timer keeps the window responsive.
   QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -143,12 +152,12 @@ void RunController::OnModifyIpVerified() {
 }
 
 void RunController::OnAllNetworkDone() {
-  if (!m_running) return;
+  if (!Awaits(kRowAllNetworkOn, kRowAllNetworkOff)) return;
   RunNextFrom(kRowUpgrade);
 }
 
 void RunController::OnUpgradeFinished() {
-  if (!m_running) return;
+  if (!Awaits(kRowUpgrade, kRowUpgrade)) return;
   const UpgradeCounts counts = m_host.CountUpgradeResults();
   m_window.SetDlgItemText(ids::IDC_SUCCESS, QString::asprintf("%d", counts.successes));
   m_window.SetDlgItemText(ids::IDC_FAILURE, QString::asprintf("%d", counts.failures));
@@ -178,7 +187,7 @@ void RunController::OnUpgradeFinished() {
 }
 
 void RunController::OnRebootFinished(int succeeded, int failed) {
-  if (!m_running) return;
+  if (!Awaits(kRowReboot, kRowReboot)) return;
   if (failed > 0) {
     QString summary;
     if (m_host.LanguageIndex() == kLanguageEnglish) {
@@ -213,7 +222,7 @@ bool RunController::ContinueAfterFailures(int nextRow, const QString& question,
 }
 
 void RunController::OnRestoreFinished(int succeeded, int failed) {
-  if (!m_running) return;
+  if (!Awaits(kRowRestore, kRowRestore)) return;
   if (failed > 0) {
     const bool english = m_host.LanguageIndex() == kLanguageEnglish;
     const QString counted = CountedSummary(Text(kTextRestoreCompleteTotal), succeeded, failed,
@@ -226,7 +235,7 @@ void RunController::OnRestoreFinished(int succeeded, int failed) {
 }
 
 void RunController::OnTimeFinished(int succeeded, int failed) {
-  if (!m_running) return;
+  if (!Awaits(kRowSetTime, kRowSetTime)) return;
   if (failed > 0) {
     const QString summary = CountedSummary(Text(kTextSetTimeCompleteTotal), succeeded, failed,
                                            Text(kTextSuccess), Text(kTextFailed));
@@ -237,7 +246,7 @@ void RunController::OnTimeFinished(int succeeded, int failed) {
 }
 
 void RunController::OnFormatFinished() {
-  if (!m_running) return;
+  if (!Awaits(kRowFormatSd1, kRowFormatUsb)) return;
   int succeeded = 0;
   int failed = 0;
   int diskIndex = 0;
@@ -263,7 +272,7 @@ void RunController::OnFormatFinished() {
 }
 
 void RunController::OnPushThreadEnded() {
-  if (!m_running) return;
+  if (!Awaits(kRowOtherSettings, kRowOtherSettings)) return;
   if (m_host.AllPushRecordsDone()) Finish();
 }
 

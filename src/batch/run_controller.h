@@ -43,7 +43,8 @@ class RunController {
   void Finish();
   bool IsRunning() const { return m_running; }
 
-  // End events of the instructions; one that arrives when no run is active is ignored.
+  // End events of the instructions. One that arrives when no run is active, or while another
+  // instruction runs (a late event of an earlier one), is ignored.
   void OnSearchComplete();                            // expected count reached
   void OnSearchAbandoned();                           // "No" to the search question
   void OnModifyIpVerified();                          // 2134
@@ -56,6 +57,8 @@ class RunController {
   void OnPushThreadEnded();                           // 1032
 
  private:
+  // Whether the running instruction is one of these rows.
+  bool Awaits(int firstRow, int lastRow) const;
   // Whether the row takes part in the run: its box is checked (a single-instruction run has no
   // other rows).
   bool IsChecked(int row) const;

@@ -54,6 +54,12 @@ class UpgradeSteps {
   // Verify watcher, once per record and round, with the round's tick count. kDone: the record
   // leaves the verify list.
   virtual StepOutcome StepVerify(discovery::DeviceRecord& record, DWORD now) = 0;
+
+  // The coordinator's own timed steps (one device's pause must not hold up the others): how
+  // many clock milliseconds until the next one is due (INFINITE when none is), and running
+  // those that are due. Both on the coordinator, between its messages.
+  virtual DWORD MsUntilNextStep() = 0;
+  virtual void RunDueSteps() = 0;
 };
 
 }  // namespace batch

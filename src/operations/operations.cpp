@@ -7,11 +7,13 @@ namespace operations {
 Operations::Operations(OperationContext context) : m_context(std::move(context)) {
   m_ipReaddress.Register();
   m_allNetwork.Register();
+  m_upgrade.Register();
   m_timeSync.Register();
   m_format.Register();
   m_restore.Register();
   m_reboot.Register();
   m_context.engine.SetBatchOperations(this);
+  m_context.engine.SetUpgradeSteps(&m_upgrade);
 }
 
 bool Operations::OnTimer(UINT id) {

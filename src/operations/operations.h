@@ -15,6 +15,7 @@
 #include "operations/reboot.h"
 #include "operations/restore.h"
 #include "operations/time_sync.h"
+#include "operations/upgrade.h"
 #include "ui/main_dialog_ids.h"
 
 namespace operations {
@@ -32,14 +33,16 @@ constexpr std::array<std::pair<int, int>, 7> kHiddenButtons = {{
 
 class Operations : public batch::BatchOperations {
  public:
-  // Fills rows 1, 2, 3 and 5 to 10 of the instruction table and plugs into the engine, whose
-  // threads must not have started yet.
+  // Fills rows 1 to 10 of the instruction table and plugs into the engine, whose threads must
+  // not have started yet.
   explicit Operations(OperationContext context);
 
   // Timers of the instructions; false for a timer that is none of theirs.
   bool OnTimer(UINT id);
   // Button 1211: the start-address dialog.
   void OpenStartAddressDialog();
+  // Button 1006: the firmware file.
+  void BrowseFirmware() { m_upgrade.Browse(); }
 
   const IpReaddress& Readdressing() const { return m_ipReaddress; }
 
@@ -53,6 +56,7 @@ class Operations : public batch::BatchOperations {
   OperationContext m_context;
   IpReaddress m_ipReaddress{m_context};
   AllNetworkSwitch m_allNetwork{m_context};
+  Upgrade m_upgrade{m_context};
   TimeSync m_timeSync{m_context};
   Format m_format{m_context};
   Restore m_restore{m_context};

@@ -97,4 +97,9 @@ void CopyAnsiField(const QString& text, char* field, std::size_t fieldSize) {
   std::memcpy(field, ansi.data(), ansi.size());
 }
 
+bool FitsAnsi(const QString& text, std::size_t maxBytes) {
+  const std::string ansi = ToAnsi(text);
+  return ansi.size() <= maxBytes && FromAnsi(ansi) == text;
+}
+
 }  // namespace platform

@@ -17,6 +17,9 @@ std::string ToAnsi(const QString& text, std::size_t maxBytes = std::string::npos
 QString FromAnsi(const char* text, std::size_t maxBytes);
 QString FromAnsi(const std::string& text);
 
+// Whether text survives the trip to GBK unchanged and takes at most maxBytes bytes there.
+bool FitsAnsi(const QString& text, std::size_t maxBytes);
+
 // Copies text as GBK into a fixed field of fieldSize bytes: at most fieldSize - 1 bytes of text,
 // the rest of the field zero.
 void CopyAnsiField(const QString& text, char* field, std::size_t fieldSize);

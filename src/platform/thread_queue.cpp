@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/clock.h"
+
 namespace platform {
 namespace {
 
@@ -20,11 +22,18 @@ class MessageQueue {
     m_arrived.notify_one();
   }
 
-  void Take(MSG* msg) {
+  // False when nothing came within ms clock milliseconds.
+  bool Take(MSG* msg, DWORD ms) {
     std::unique_lock lock(m_mutex);
-    m_arrived.wait(lock, [this] { return !m_messages.empty(); });
+    const auto arrived = [this] { return !m_messages.empty(); };
+    if (ms == INFINITE) {
+      m_arrived.wait(lock, arrived);
+    } else if (!m_arrived.wait_for(lock, RealDuration(ms), arrived)) {
+      return false;
+    }
     *msg = m_messages.front();
     m_messages.pop_front();
+    return true;
   }
 
  private:
@@ -94,8 +103,12 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool GetMessage(MSG* msg) {
-  OwnQueue().Take(msg);
-  return msg->message != WM_QUIT;
+  return GetMessage(msg, INFINITE) == MessageWait::kMessage;
+}
+
+MessageWait GetMessage(MSG* msg, DWORD ms) {
+  if (!OwnQueue().Take(msg, ms)) return MessageWait::kTimedOut;
+  return msg->message == WM_QUIT ? MessageWait::kQuit : MessageWait::kMessage;
 }
 
 }  // namespace platform

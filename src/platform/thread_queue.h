@@ -28,4 +28,10 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 // WM_QUIT, true otherwise. Creates the queue when the thread has none.
 bool GetMessage(MSG* msg);
 
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+enum class MessageWait { kMessage, kTimedOut, kQuit };
+// GetMessage that waits at most ms clock milliseconds (INFINITE: as long as it takes).
+MessageWait GetMessage(MSG* msg, DWORD ms);
+
 }  // namespace platform

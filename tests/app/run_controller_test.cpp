@@ -98,11 +98,16 @@ TEST_F(Runs, NothingCheckedDisablesAndReEnablesTheControlsAndCompletes) {
   EXPECT_TRUE(dialogs().shown().empty());
 }
 
-TEST_F(Runs, UpgradeWithoutAFileStopsBeforeAnythingIsDisabled) {
+TEST_F(Runs, UpgradeWithoutAUsableFileStopsBeforeAnythingIsDisabled) {
   Choose({batch::kRowSearch, batch::kRowUpgrade});
-  window().SetDlgItemText(1005, QString());
-  ClickRun();
-  ASSERT_EQ(ShownTexts(), std::vector<QString>{QStringLiteral("请先选择升级文件!")});
+  // None, one the ANSI code page cannot hold, one longer than the library's 259 bytes.
+  for (const QString& path : {QString(), QStringLiteral("/tmp/\U0001F600.bin"),
+                              QStringLiteral("/tmp/") + QString(300, QLatin1Char('a'))}) {
+    window().SetDlgItemText(1005, path);
+    ClickRun();
+  }
+  const QString selectFile = QStringLiteral("请先选择升级文件!");
+  ASSERT_EQ(ShownTexts(), (std::vector<QString>{selectFile, selectFile, selectFile}));
   EXPECT_FALSE(window().Runs().IsRunning());
   EXPECT_TRUE(window().IsDlgItemEnabled(1014));
   EXPECT_TRUE(window().GetDlgItemText(1062).isEmpty());
@@ -219,7 +224,7 @@ TEST_F(Runs, RebootSummaryCarriesTheTotalOnlyInChinese) {
   ExpectRunEnded();
 }
 
-TEST_F(Runs, AnEndEventOutsideARunIsIgnored) {
+TEST_F(Runs, AnEndEventOutsideARunOrOfAnotherInstructionIsIgnored) {
   FindDevices();
   Choose({batch::kRowSetTime, batch::kRowFormatSd1});
   Deliver(batch::kMsgSetTimeFinished, 1, 2);
@@ -227,6 +232,16 @@ TEST_F(Runs, AnEndEventOutsideARunIsIgnored) {
   EXPECT_TRUE(dialogs().shown().empty());
   EXPECT_TRUE(started.empty());
   EXPECT_FALSE(window().Runs().IsRunning());
+
+  // While the time sync runs, a late end of an upgrade or a format starts nothing.
+  ClickRun();
+  ASSERT_EQ(started, std::vector<int>{batch::kRowSetTime});
+  Deliver(batch::kMsgUpgradeFinished);
+  Deliver(batch::kMsgFormatFinished);
+  EXPECT_EQ(started, std::vector<int>{batch::kRowSetTime});
+  EXPECT_TRUE(window().Runs().IsRunning());
+  Deliver(batch::kMsgSetTimeFinished, 3, 0);
+  EXPECT_EQ(started, (std::vector<int>{batch::kRowSetTime, batch::kRowFormatSd1}));
 }
 
 TEST_F(Runs, RebootWithoutFailuresEndsSilently) {

@@ -19,6 +19,7 @@
 
 #include "batch/engine.h"
 #include "platform/clock.h"
+#include "platform/thread_queue.h"
 #include "sim/device_config.h"
 #include "text/text.h"
 
@@ -168,6 +169,8 @@ class RecordingUpgrade : public batch::UpgradeSteps {
   batch::StepOutcome StepVerify(discovery::DeviceRecord& record, DWORD) override {
     return record.upgradeState.load() != 0 ? batch::StepOutcome::kDone : batch::StepOutcome::kKeep;
   }
+  DWORD MsUntilNextStep() override { return platform::INFINITE; }
+  void RunDueSteps() override {}
 
   std::vector<Event> Events() const {
     std::lock_guard lock(m_mutex);

@@ -191,6 +191,27 @@ TEST_F(UpgradeTest, UnreadablePathsAreRefusedAtOnce) {
   EXPECT_NE(IP_NET_DVR_Upgrade(handle + 1000, Firmware("V7").c_str()), 0);
   EXPECT_EQ(IP_NET_DVR_GetUpgradeState(handle), -1);
   EXPECT_TRUE(Sim().GetJournal().Find("SN01", 1008).empty());
+  // Not GBK at all: a lead byte without its second byte.
+  EXPECT_NE(IP_NET_DVR_Upgrade(handle, (m_dir.string() + "/\x81.bin").c_str()), 0);
+}
+
+// The path comes in GBK, as every text of the library; the file system names it in UTF-8.
+TEST_F(UpgradeTest, AChinesePathInTheAnsiCodePageFindsItsFile) {
+  Start({{Camera("SN01", "192.168.1.11")}});
+  const int handle = LoginAt("192.168.1.11", 9000, "admin", "Admin123");
+  ASSERT_GT(handle, 0);
+  std::filesystem::create_directories(m_dir / "固件");
+  const std::string utf8 = (m_dir / "固件" / "a.bin").string();
+  {
+    const auto bytes = wire::BuildFirmware("V8", "", Payload(4096));
+    std::ofstream(utf8, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  // "固件" in GBK.
+  const std::string gbk = m_dir.string() + "/\xB9\xCC\xBC\xFE/a.bin";
+  EXPECT_NE(IP_NET_DVR_Upgrade(handle, utf8.c_str()), 0) << "UTF-8 bytes are not a GBK path";
+  EXPECT_EQ(IP_NET_DVR_Upgrade(handle, gbk.c_str()), 0);
 }
 
 }  // namespace

@@ -137,16 +137,19 @@ TEST_F(IpReaddressing, DevicesBeyondTheLastFreeNumberCountAsFailedAfterTheReSear
   EXPECT_EQ(ShownTexts(), std::vector<QString>{kStops});
 }
 
-TEST_F(IpReaddressing, TheHiddenButtonRunsThePassAloneAndHoldsTheTableMeanwhile) {
+TEST_F(IpReaddressing, TheHiddenButtonRunsThePassAloneInEnglishAndHoldsTheTableMeanwhile) {
   FindDevices(3);
   Choose({batch::kRowReboot});
+  window().SetLanguage(1);
   window().DlgItem<QPushButton>(1029)->click();
   EXPECT_TRUE(window().Runs().IsRunning());
   EXPECT_TRUE(window().Devices().IsBusy());
   EXPECT_FALSE(window().IsDlgItemEnabled(1211));
+  EXPECT_EQ(window().GetDlgItemText(1062), QStringLiteral("Modifying IP"));
+  ASSERT_TRUE(RunUntil([&] { return StatusOf("SN1000") == QStringLiteral("new IP:192.168.1.4"); }));
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_FALSE(window().Devices().IsBusy());
-  EXPECT_EQ(StatusOf("SN1002"), kVerified);
+  EXPECT_EQ(StatusOf("SN1002"), QStringLiteral("modify IP OK"));
   EXPECT_TRUE(Journal("SN1000", 1001).empty()) << "a hidden button runs only its instruction";
 }
 

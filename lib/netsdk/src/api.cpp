@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "ansi_path.h"
 #include "library.h"
 #include "netsdk.h"
 #include "timing.h"
@@ -176,8 +177,12 @@ int IP_NET_DVR_FormatDisk(int loginHandle, int disk) {
 
 int IP_NET_DVR_Upgrade(int loginHandle, const char* path) {
   return WithSession(loginHandle, [&](Runtime& runtime, Session& session) {
+    std::string ansi;
     std::string file;
-    if (!BoundedText(path, kMaxPath, &file) || file.empty()) return -1;
+    if (!BoundedText(path, kMaxPath, &ansi) || ansi.empty() ||
+        !netsdk::AnsiPathToFileSystem(ansi, &file)) {
+      return -1;
+    }
     auto image = runtime.Firmware().Load(file);
     if (!image) return -1;
     return session.StartUpgrade(std::move(image));

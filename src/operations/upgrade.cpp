@@ -1,0 +1,262 @@
+#include "operations/upgrade.h"
+
+#include "batch/instruction_table.h"
+#include "batch/messages.h"
+#include "platform/ansi_text.h"
+#include "platform/clock.h"
+#include "platform/dialog_service.h"
+#include "platform/thread_queue.h"
+
+namespace operations {
+namespace {
+
+constexpr int kMaxPathChars = 260;
+constexpr std::size_t kMaxPathBytes = 259;
+constexpr std::size_t kMaxVersionUnits = 255;
+constexpr char16_t kVersionMarker[] = u"FileSystemVersion=\"";
+
+bool Judged(const discovery::DeviceRecord& record) {
+  return record.upgradeResult.load() != discovery::kUpgradeNone || record.retired.load();
+}
+
+bool IsUpgradePhase(int phase) {
+  return phase == discovery::kPhaseUpgradeBeforeTransfer ||
+         phase == discovery::kPhaseUpgradeRestarting;
+}
+
+}  // namespace
+
+QString FileSystemVersion(const char* answer) {
+  const QString text =
+      platform::FromAnsi(answer != nullptr ? answer : "", batch::kResponseTextBytes - 1);
+  const QString marker = QString::fromUtf16(kVersionMarker);
+  const qsizetype start = text.indexOf(marker);
+  if (start < 0) return {};
+  const qsizetype from = start + marker.size();
+  const qsizetype end = text.indexOf(QLatin1Char('"'), from);
+  return text.mid(from, end < 0 ? -1 : end - from).left(kMaxVersionUnits);
+}
+
+void Upgrade::Register() {
+  m_context.runs.SetOperation(batch::kRowUpgrade, [this] { Start(); });
+}
+
+void Upgrade::Browse() {
+  const QString path =
+      platform::Dialogs().GetOpenFileName(&m_context.window, QString::fromUtf16(kFirmwareFilter));
+  if (!path.isEmpty()) m_context.window.SetDlgItemText(ids::IDC_FILE_PATH, path);
+}
+
+std::string Upgrade::FirmwarePath() const {
+  std::lock_guard lock(m_pathMutex);
+  return m_firmwarePath;
+}
+
+void Upgrade::Start() {
+  batch::Engine& engine = m_context.engine;
+  m_context.window.SetDlgItemText(ids::IDC_ACTION, m_context.Text(texts::kTextUpgrading));
+  {
+    // The run checked the path before it started; field 1005 is disabled until it ends.
+    std::lock_guard lock(m_pathMutex);
+    m_firmwarePath = platform::ToAnsi(
+        m_context.window.GetDlgItemText(ids::IDC_FILE_PATH).left(kMaxPathChars), kMaxPathBytes);
+  }
+  engine.BeginUpgrade();
+  engine.VerifyList().Clear();
+  bool any = false;
+  for (int row = 0; row < m_context.list.GetItemCount(); ++row) {
+    discovery::DeviceRecord* record = m_context.table.RecordAt(row);
+    if (!m_context.list.GetCheck(row) || record == nullptr) continue;
+    record->workPhase = discovery::kPhaseUpgradeBeforeTransfer;
+    record->upgradeState = 0;
+    record->verifyStartTime = 0;
+    if (record->upgradeResult != discovery::kUpgradeNone) {
+      // An earlier upgrade: its verdict and both versions go.
+      record->upgradeResult = discovery::kUpgradeNone;
+      record->versionBefore.fill(0);
+      record->versionAfter.fill(0);
+      m_context.list.SetItemText(row, static_cast<int>(batch::kColumnVersionBefore), QString());
+      m_context.list.SetItemText(row, static_cast<int>(batch::kColumnVersionAfter), QString());
+    }
+    platform::CriticalSectionLock lock(engine.UpgradeDevices().Lock());
+    engine.AddUpgradeDevice(*record);
+    any = engine.PostUpgradeDevice(*record) || any;
+  }
+  if (!any) m_context.runs.Finish();
+}
+
+bool Upgrade::SetResult(discovery::DeviceRecord& record, int result) {
+  std::int32_t none = discovery::kUpgradeNone;
+  return record.upgradeResult.compare_exchange_strong(none, result);
+}
+
+void Upgrade::Fail(discovery::DeviceRecord& record, texts::TextId text) {
+  // Whoever sets the result writes the text: a second failure never overwrites the first.
+  if (record.retired || !SetResult(record, discovery::kUpgradeFailed)) return;
+  m_context.engine.ShowStatus(record, m_context.Text(text));
+  m_context.engine.CheckUpgradeCompletion();
+}
+
+void Upgrade::Fail(discovery::DeviceRecord& record) {
+  if (SetResult(record, discovery::kUpgradeFailed)) m_context.engine.CheckUpgradeCompletion();
+}
+
+void Upgrade::OnUpgradeDevice(discovery::DeviceRecord& record) {
+  batch::Engine& engine = m_context.engine;
+  if (Judged(record)) return;
+  if (record.loginHandle <= 0 && record.loginState <= 0) {
+    engine.ShowStatus(record, m_context.Text(texts::kTextLoggingIn));
+    if (engine.QueueLogin(record) != 0) Fail(record);
+  } else if (record.versionBefore[0] == '\0') {
+    if (engine.QueueVersionQuery(record, discovery::kPhaseUpgradeBeforeTransfer) != 0) Fail(record);
+  } else if (engine.QueueUpload(record) != 0) {
+    Fail(record);
+  }
+}
+
+void Upgrade::OnLoginEnded(std::unique_ptr<batch::LoginRequest> request) {
+  discovery::DeviceRecord& record = *request->record;
+  if (Judged(record)) return;
+  const int phase = record.workPhase;
+  if (request->loginHandle > 0 && request->loginResult > 0) {
+    record.loginHandle = request->loginHandle.load();
+    record.loginState = discovery::kLoginConfirmed;
+    m_context.engine.ShowStatus(record, m_context.Text(texts::kTextLoginOk));
+    if (m_context.engine.QueueVersionQuery(record, phase) != 0) Fail(record);
+  } else if (IsUpgradePhase(phase)) {
+    Fail(record, texts::kTextLoginFailed);
+  }
+}
+
+void Upgrade::OnVersionQueryEnded(std::unique_ptr<batch::VersionQuery> query) {
+  batch::Engine& engine = m_context.engine;
+  discovery::DeviceRecord& record = *query->record;
+  if (Judged(record)) return;
+  if (query->state != batch::kQueryAnswered) {
+    Fail(record, texts::kTextGetVersionFailed);
+    return;
+  }
+  const char* answer = query->responseText.data();
+  const QString version = FileSystemVersion(answer);
+  if (query->phase == discovery::kPhaseUpgradeBeforeTransfer) {
+    discovery::DeviceRecord::CopyVersion(record.versionBefore, answer);
+    engine.ShowStatus(record, version, batch::kColumnVersionBefore);
+    if (engine.QueueUpload(record) != 0) Fail(record);
+    return;
+  }
+  discovery::DeviceRecord::CopyVersion(record.versionAfter, answer);
+  // Sent and waited for: the row must have the version before the verdict takes the text.
+  record.SetStatusText(version);
+  engine.SendToWindow(batch::kMsgRowStatus, reinterpret_cast<WPARAM>(&record),
+                      batch::kColumnVersionAfter);
+  Judge(record);
+}
+
+void Upgrade::Judge(discovery::DeviceRecord& record) {
+  const std::string before = record.versionBefore.data();
+  const std::string after = record.versionAfter.data();
+  if (before.empty() || after.empty() || before == after) {
+    Fail(record, texts::kTextSameVersionFailed);
+    return;
+  }
+  if (!SetResult(record, discovery::kUpgradeSucceeded)) return;
+  m_context.engine.ShowStatus(record, m_context.Text(texts::kTextUpgradeSucceeded));
+  After(kAfterSuccessMs, record,
+        [this](discovery::DeviceRecord&) { m_context.engine.CheckUpgradeCompletion(); });
+}
+
+void Upgrade::OnUploadEnded(std::unique_ptr<batch::UploadRequest> request) {
+  discovery::DeviceRecord& record = *request->record;
+  if (Judged(record)) return;
+  if (request->result != batch::kUploadAccepted) {
+    Fail(record, texts::kTextSubmitUploadFailed);
+  } else if (m_context.engine.QueueProgressWatch(record) != 0) {
+    Fail(record);
+  }
+}
+
+discovery::DeviceRecord* Upgrade::EndProgressWatch(int loginHandle, int endState) {
+  batch::ItemQueue<batch::ProgressWatch>& watches = m_context.engine.ProgressWatches();
+  platform::CriticalSectionLock lock(watches.Lock());
+  batch::ProgressWatch* watch = watches.FindFirst([loginHandle](const batch::ProgressWatch& w) {
+    return w.record != nullptr && w.record->loginHandle.load() == loginHandle;
+  });
+  if (watch == nullptr) return nullptr;
+  discovery::DeviceRecord* record = watch->record;
+  watch->record = nullptr;
+  watch->endState = endState;
+  return record;
+}
+
+void Upgrade::OnFileTransferred(int loginHandle) {
+  discovery::DeviceRecord* record = EndProgressWatch(loginHandle, batch::kTransferFinished);
+  if (record == nullptr || Judged(*record)) return;
+  record->verifyStartTime = platform::GetTickCount();
+  m_context.engine.VerifyList().Append(record);
+  m_context.engine.ShowStatus(*record, m_context.Text(texts::kTextUploadedCheckingFile));
+}
+
+void Upgrade::OnTransferFailed(int loginHandle) {
+  if (discovery::DeviceRecord* record = EndProgressWatch(loginHandle, batch::kTransferFailed))
+    Fail(*record, texts::kTextUploadFailed);
+}
+
+discovery::DeviceRecord* Upgrade::FindUpgrading(int loginHandle) const {
+  return m_context.engine.UpgradeDevices().FindByHandle(loginHandle);
+}
+
+void Upgrade::OnFirmwareTaken(int loginHandle) {
+  batch::RecordList& upgrading = m_context.engine.UpgradeDevices();
+  platform::CriticalSectionLock lock(upgrading.Lock());
+  discovery::DeviceRecord* record = FindUpgrading(loginHandle);
+  if (record == nullptr || Judged(*record)) return;
+  // A check that timed out (state 3) stays a failure.
+  std::int32_t checking = 0;
+  if (!record->upgradeState.compare_exchange_strong(checking, 1)) return;
+  // The pause is this device's alone: the coordinator goes on with the others.
+  After(kBeforeLogoutMs, *record, [this, loginHandle](discovery::DeviceRecord& taken) {
+    batch::Engine& engine = m_context.engine;
+    platform::CriticalSectionLock upgradeLock(engine.UpgradeDevices().Lock());
+    if (Judged(taken)) return;
+    IP_NET_DVR_Logout(loginHandle);
+    taken.loginHandle = 0;
+    taken.loginState = discovery::kLoginUnknown;
+    taken.workPhase = discovery::kPhaseUpgradeRestarting;
+    engine.ShowStatus(taken, m_context.Text(texts::kTextUpgrading));
+    if (engine.QueueLogin(taken) != 0) Fail(taken);
+  });
+}
+
+void Upgrade::OnFirmwareRefused(int loginHandle) {
+  batch::RecordList& upgrading = m_context.engine.UpgradeDevices();
+  platform::CriticalSectionLock lock(upgrading.Lock());
+  discovery::DeviceRecord* record = FindUpgrading(loginHandle);
+  if (record == nullptr || Judged(*record)) return;
+  std::int32_t checking = 0;
+  if (!record->upgradeState.compare_exchange_strong(checking, 2)) return;
+  Fail(*record, texts::kTextFileCannotUpgrade);
+}
+
+void Upgrade::After(DWORD ms, discovery::DeviceRecord& record,
+                    std::function<void(discovery::DeviceRecord&)> step) {
+  m_timedSteps.emplace(platform::GetTickCount() + ms, TimedStep{&record, std::move(step), {}});
+}
+
+DWORD Upgrade::MsUntilNextStep() {
+  if (m_timedSteps.empty()) return platform::INFINITE;
+  const auto wait =
+      static_cast<std::int32_t>(m_timedSteps.begin()->first - platform::GetTickCount());
+  return wait > 0 ? static_cast<DWORD>(wait) : 0;
+}
+
+void Upgrade::RunDueSteps() {
+  while (!m_timedSteps.empty()) {
+    auto first = m_timedSteps.begin();
+    if (static_cast<std::int32_t>(first->first - platform::GetTickCount()) > 0) return;
+    TimedStep due = std::move(first->second);
+    m_timedSteps.erase(first);
+    if (!due.record->retired) due.step(*due.record);
+  }
+}
+
+}  // namespace operations

@@ -1,0 +1,89 @@
+// The upgrade's steps on the polling workers: the upload offers, the transfer progress and the
+// device's file check.
+#include "batch/messages.h"
+#include "operations/upgrade.h"
+#include "platform/clock.h"
+
+namespace operations {
+namespace {
+
+bool Judged(const discovery::DeviceRecord& record) {
+  return record.upgradeResult.load() != discovery::kUpgradeNone || record.retired.load();
+}
+
+}  // namespace
+
+batch::StepOutcome Upgrade::StepUpload(batch::UploadRequest& request) {
+  discovery::DeviceRecord& record = *request.record;
+  if (Judged(record)) return batch::StepOutcome::kDone;
+  if (request.attempts > kMaxUploadRetries) {
+    request.result = batch::kUploadGivenUp;
+    return batch::StepOutcome::kDone;
+  }
+  ++request.attempts;
+  if (IP_NET_DVR_Upgrade(record.loginHandle, FirmwarePath().c_str()) != 0)
+    return batch::StepOutcome::kKeep;
+  request.result = batch::kUploadAccepted;
+  return batch::StepOutcome::kDone;
+}
+
+batch::StepOutcome Upgrade::StepProgressWatch(batch::ProgressWatch& watch) {
+  batch::ItemQueue<batch::ProgressWatch>& watches = m_context.engine.ProgressWatches();
+  discovery::DeviceRecord* record = nullptr;
+  {
+    // The coordinator takes the record out of the watch under this lock when the transfer ends.
+    platform::CriticalSectionLock lock(watches.Lock());
+    if (watch.endState > batch::kTransferRunning || watch.record == nullptr)
+      return batch::StepOutcome::kDone;
+    record = watch.record;
+  }
+  const int handle = record->loginHandle;
+  int value = IP_NET_DVR_GetUpgradeState(handle);
+  if (value == 0) value = IP_NET_DVR_GetUpgradeProgress(handle);
+  const DWORD now = platform::GetTickCount();
+
+  bool advanced = false;
+  {
+    platform::CriticalSectionLock lock(watches.Lock());
+    if (watch.endState > batch::kTransferRunning || watch.record == nullptr)
+      return batch::StepOutcome::kDone;
+    if (value > 0 && value > watch.lastProgress) {
+      watch.lastProgress = value;
+      watch.lastChangeTime = now;
+      advanced = true;
+    } else if (now - watch.lastChangeTime < kTransferStallMs) {
+      return batch::StepOutcome::kKeep;
+    } else {
+      // No event may reach this device through the watch any more.
+      watch.record = nullptr;
+    }
+  }
+  if (!advanced) {
+    Fail(*record, texts::kTextProgressFailed);
+    return batch::StepOutcome::kDone;
+  }
+  const QString uploading = m_context.Text(texts::kTextUploadingFile);
+  m_context.engine.ShowStatus(*record, value >= 100
+                                           ? QStringLiteral("%1 100%").arg(uploading)
+                                           : QStringLiteral("%1 %2%").arg(uploading).arg(value));
+  return batch::StepOutcome::kKeep;
+}
+
+batch::StepOutcome Upgrade::StepVerify(discovery::DeviceRecord& record, DWORD now) {
+  const int state = record.upgradeState;
+  if (state == 1 || state == 2 || Judged(record)) return batch::StepOutcome::kDone;
+  const DWORD elapsed = now - record.verifyStartTime;
+  if (elapsed < kFileCheckMs) {
+    m_context.engine.ShowStatus(record, QStringLiteral("%1 %2(s)")
+                                            .arg(m_context.Text(texts::kTextCheckingFileSeconds))
+                                            .arg(elapsed / 1000));
+    return batch::StepOutcome::kKeep;
+  }
+  // A 1009 that comes after this is ignored.
+  std::int32_t checking = 0;
+  if (record.upgradeState.compare_exchange_strong(checking, 3))
+    Fail(record, texts::kTextCheckFileTimedOut);
+  return batch::StepOutcome::kDone;
+}
+
+}  // namespace operations
