@@ -27,6 +27,8 @@ struct DeviceFaults {
   bool ignoreLogin = false;             // never answers a login
   std::set<std::uint32_t> ignoreCodes;  // never answers these commands
   std::set<std::uint32_t> refuseCodes;  // answers these with the failure bit
+  // Answers these with the failure bit the given number of times, then as usual.
+  std::map<std::uint32_t, int> refuseCodeTimes;
   bool refuseFirmware = false;          // the check fails, for every file or...
   std::string refuseFirmwareVersion;    // ...only for the file of this version (when not empty)
   bool keepVersion = false;             // takes the file, restarts, still reports the old version

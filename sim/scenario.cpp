@@ -342,7 +342,14 @@ class Parser {
     } else if (kind == "ignore-code") {
       faults.ignoreCodes.insert(static_cast<std::uint32_t>(code));
     } else if (kind == "refuse-code") {
-      faults.refuseCodes.insert(static_cast<std::uint32_t>(code));
+      long long times = 0;
+      if (option("times").empty()) {
+        faults.refuseCodes.insert(static_cast<std::uint32_t>(code));
+      } else if (ParseInt(option("times"), 1, 1000000, &times)) {
+        faults.refuseCodeTimes[static_cast<std::uint32_t>(code)] = static_cast<int>(times);
+      } else {
+        return "times: expected a count from 1";
+      }
     } else if (kind == "refuse-firmware") {
       faults.refuseFirmware = true;
       faults.refuseFirmwareVersion = option("version");

@@ -12,6 +12,8 @@ namespace {
 // A firmware file larger than any camera's flash is refused before it is sent.
 constexpr std::uint64_t kMaxFirmwareBytes = 512u * 1024 * 1024;
 constexpr const char* kDiskNames[] = {"SD1", "SD2", "USB"};
+constexpr std::uint32_t kCodeAccount = 223;
+constexpr std::uint32_t kCodeEthernet = 325;
 
 bool ValidAddress(const std::string& text) {
   std::uint32_t address = 0;
@@ -145,8 +147,12 @@ void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
   }
   const auto kind = static_cast<wire::CommandKind>(command.kind);
   const bool format = kind == wire::CommandKind::kAction && code == wire::kCodeFormatDisk;
+  // A cut or wrong configuration document is refused, and journaled as such.
+  const ConfigDocument document = kind == wire::CommandKind::kConfig
+                                      ? ReadConfigDocument(code, command.text)
+                                      : ConfigDocument{};
   Record(code,
-         kind == wire::CommandKind::kConfig    ? "config"
+         kind == wire::CommandKind::kConfig    ? (document.valid ? "config" : "refused config")
          : kind == wire::CommandKind::kControl ? "control"
                                                : "action",
          format ? "disk=" + std::to_string(command.channel) : command.text);
@@ -157,6 +163,12 @@ void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
   const DeviceFaults& faults = m_config.faults;
   if (faults.ignoreCodes.count(code) > 0) return;
   if (faults.refuseCodes.count(code) > 0) {
+    Answer(link, id, code, false, "", m_config.timings.answerMs);
+    return;
+  }
+  if (auto times = m_config.faults.refuseCodeTimes.find(code);
+      times != m_config.faults.refuseCodeTimes.end() && times->second > 0) {
+    --times->second;
     Answer(link, id, code, false, "", m_config.timings.answerMs);
     return;
   }
@@ -186,7 +198,7 @@ void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
       }
       break;
     case wire::CommandKind::kConfig:
-      return TakeConfig(link, id, command);
+      return TakeConfig(link, id, command, document);
   }
   Answer(link, id, code, false, "unknown command", answerMs);
 }
@@ -245,12 +257,37 @@ void Device::Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::in
 }
 
 void Device::TakeConfig(const std::shared_ptr<Link>& link, std::uint32_t id,
-                        const wire::Command& command) {
-  const bool known = std::find(wire::kConfigCodes.begin(), wire::kConfigCodes.end(),
-                               command.code) != wire::kConfigCodes.end();
-  const bool ok = known && !command.text.empty();
-  if (ok) m_configs[command.code] = command.text;
-  Answer(link, id, command.code, ok, "", m_config.timings.answerMs);
+                        const wire::Command& command, const ConfigDocument& document) {
+  if (!document.valid) {
+    Answer(link, id, command.code, false, "not a document of this command",
+           m_config.timings.answerMs);
+    return;
+  }
+  m_configs[command.code] = command.text;
+  std::weak_ptr<Link> weak = link;
+  After(m_config.timings.answerMs, [this, weak, id, code = command.code, document] {
+    Reply(weak.lock(), id, code, true, "");
+    ApplyConfig(code, document.settings);
+  });
+}
+
+void Device::ApplyConfig(std::uint32_t code, const std::map<std::string, std::string>& settings) {
+  auto value = [&settings](const char* name) {
+    const auto found = settings.find(name);
+    return found == settings.end() ? std::string() : found->second;
+  };
+  if (code == kCodeAccount) {
+    // A later login needs the new password.
+    if (settings.count("Password") > 0) m_config.password = value("Password");
+    return;
+  }
+  if (code != kCodeEthernet || !ValidAddress(value("IPAddress"))) return;
+  const bool moved = value("IPAddress") != m_config.ip;
+  m_config.ip = value("IPAddress");
+  if (ValidAddress(value("Netmask"))) m_config.mask = value("Netmask");
+  if (ValidAddress(value("Gateway"))) m_config.gateway = value("Gateway");
+  // The device answers at its new address only, as after a ModifyIPC.
+  if (moved) DropLinks();
 }
 
 void Device::OnUpgradeBegin(const std::shared_ptr<Link>& link, std::uint64_t size) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/detail/config_document.h"
 #include "sim/detail/link.h"
 #include "sim/detail/sim_clock.h"
 #include "sim/device_config.h"
@@ -70,8 +71,10 @@ class Device {
   void Restore(const std::shared_ptr<Link>& link, std::uint32_t id);
   void SetTime(const std::shared_ptr<Link>& link, std::uint32_t id, const std::string& text);
   void Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::int32_t disk);
-  void TakeConfig(const std::shared_ptr<Link>& link, std::uint32_t id,
-                  const wire::Command& command);
+  void TakeConfig(const std::shared_ptr<Link>& link, std::uint32_t id, const wire::Command& command,
+                  const ConfigDocument& document);
+  // Ethernet moves the device, the account changes its password.
+  void ApplyConfig(std::uint32_t code, const std::map<std::string, std::string>& settings);
   void AckUpload(const std::shared_ptr<Link>& link);
   void CheckFirmware(const std::shared_ptr<Link>& link, std::shared_ptr<Upload> upload);
 

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "batch/config_response_codes.h"
+#include "sim/detail/config_document.h"
 #include "sim_fixture.h"
 #include "wire/firmware.h"
 
@@ -167,9 +168,10 @@ TEST_F(Callbacks, ConfigurationAnswersSetTheFlagOfTheirGroup) {
   scenario.devices[1].faults.refuseCodes.insert(523);  // video encoding
   StartLoggedIn(scenario);
   for (auto& record : records) ASSERT_TRUE(engine->PushList().Append(record.get()));
-  const std::string document = "<REQUEST_PARAM Enable=\"1\"/>";
   for (int device = 0; device < 2; ++device) {
     for (int code : batch::kConfigResponseCodes) {
+      const std::string document =
+          std::string("<") + camsim::detail::ConfigRootElement(code) + " Enable=\"1\" />";
       ASSERT_EQ(IP_NET_DVR_SetDVRConfig(Handle(device), code, 0, document.c_str(),
                                         static_cast<int>(document.size()) + 1),
                 0);

@@ -131,10 +131,10 @@ TEST_F(ApiArgumentsTest, BadArgumentsGiveTheFailureResult) {
   EXPECT_EQ(IP_NET_DVR_SetDVRConfig(handle, 223, 0, nullptr, 5), -1);
   EXPECT_EQ(IP_NET_DVR_SetDVRConfig(handle, 223, 0, "<A/>", 0), -1);
   // A document is read up to its length or its terminator, whichever comes first.
-  const char unterminated[4] = {'<', 'B', '/', '>'};
-  EXPECT_EQ(IP_NET_DVR_SetDVRConfig(handle, 223, 0, unterminated, 4), 0);
+  const char unterminated[13] = {'<', 'U', 's', 'e', 'r', 'C', 'o', 'n', 'f', 'i', 'g', '/', '>'};
+  EXPECT_EQ(IP_NET_DVR_SetDVRConfig(handle, 223, 0, unterminated, 13), 0);
   EXPECT_TRUE(WaitResponse(handle, 223));
-  EXPECT_EQ(Sim().Device("SN01")->configs.at(223), "<B/>");
+  EXPECT_EQ(Sim().Device("SN01")->configs.at(223), "<UserConfig/>");
 
   NETSDK_PREVIEW_INFO preview{1, 1, 1, 0, nullptr};
   EXPECT_EQ(

@@ -61,8 +61,9 @@ TEST_F(CommandTest, ControlCommandsAreAnsweredWithTheirCodeAndText) {
 TEST_F(CommandTest, ConfigurationDocumentsAreStoredAndAcknowledgedWithTheirCode) {
   camsim::DeviceConfig device = Camera("SN01", "192.168.1.11");
   device.faults.refuseCodes.insert(822);
+  device.faults.refuseCodeTimes[524] = 1;
   StartOne(device);
-  const std::string document = "<VideoEncode Channel=\"1\" Bitrate=\"4096\"/>";
+  const std::string document = "<Encode Channel=\"1\" Bitrate=\"4096\"/>";
   // The length counts the terminator, as the program passes it.
   EXPECT_EQ(IP_NET_DVR_SetDVRConfig(m_handle, 523, 0, document.c_str(),
                                     static_cast<int>(document.size()) + 1),
@@ -75,6 +76,52 @@ TEST_F(CommandTest, ConfigurationDocumentsAreStoredAndAcknowledgedWithTheirCode)
   EXPECT_EQ(IP_NET_DVR_SetDVRConfig(m_handle, 999, 0, "<Unknown/>", 11), 0);
   Answer(999 | kFailed);
   EXPECT_EQ(Sim().Device("SN01")->configs.count(822), 0u);
+
+  // A document cut short, or one whose root belongs to another command, is refused and
+  // journaled as refused.
+  for (const std::string& wrong :
+       {std::string("<Encode Channel=\"1\""), std::string("<Capture/>")}) {
+    EXPECT_EQ(IP_NET_DVR_SetDVRConfig(m_handle, 523, 0, wrong.c_str(),
+                                      static_cast<int>(wrong.size()) + 1),
+              0);
+    Answer(523 | kFailed);
+  }
+  for (int wait = 0; wait < 500 && Sim().GetJournal().Find("SN01", 523).size() < 3; ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const auto journal = Sim().GetJournal().Find("SN01", 523);
+  ASSERT_EQ(journal.size(), 3u);
+  EXPECT_EQ(journal[0].kind, "config");
+  EXPECT_EQ(journal[1].kind, "refused config");
+  EXPECT_EQ(journal[2].kind, "refused config");
+  EXPECT_EQ(Sim().Device("SN01")->configs.at(523), document);
+
+  // Refused the first time only.
+  EXPECT_EQ(IP_NET_DVR_SetDVRConfig(m_handle, 524, 0, "<Capture />", 12), 0);
+  Answer(524 | kFailed);
+  EXPECT_EQ(IP_NET_DVR_SetDVRConfig(m_handle, 524, 0, "<Capture />", 12), 0);
+  Answer(524);
+}
+
+// Ethernet moves the device to its new address; the account changes its password.
+TEST_F(CommandTest, EthernetAndAccountDocumentsChangeTheDevice) {
+  StartOne(Camera("SN01", "192.168.1.11"));
+  const std::string account =
+      "<UserConfig><Account Username=\"admin\" Password=\"n3w\" Group=\"Administrator\" "
+      "Status=\"Enable\" /></UserConfig>";
+  EXPECT_EQ(IP_NET_DVR_SetDVRConfig(m_handle, 223, 0, account.c_str(),
+                                    static_cast<int>(account.size()) + 1),
+            0);
+  Answer(223);
+  const std::string lan =
+      "<LANConfig IPAddress=\"192.168.1.20\" Netmask=\"255.255.255.0\" "
+      "Gateway=\"192.168.1.1\" DNS1=\"8.8.8.8\" DNS2=\"\" />";
+  EXPECT_EQ(
+      IP_NET_DVR_SetDVRConfig(m_handle, 325, 0, lan.c_str(), static_cast<int>(lan.size()) + 1), 0);
+  Answer(325);
+  ASSERT_TRUE(Sim().Device("SN01").has_value());
+  EXPECT_EQ(Sim().Device("SN01")->ip, "192.168.1.20");
+  EXPECT_EQ(Sim().Device("SN01")->password, "n3w");
+  EXPECT_GT(LoginAt("192.168.1.20", 9000, "admin", "n3w"), 0);
 }
 
 TEST_F(CommandTest, ShortStorageAnswerHoldsOnlyTwoTotals) {

@@ -201,7 +201,7 @@ TEST_F(SimulatorTest, JournalFileHasOneJsonObjectPerRequest) {
   ASSERT_TRUE(m_sim.GetJournal().WriteTo(path, &error)) << error;
   auto client = LoggedIn();
   // GBK bytes in a request survive as text.
-  const std::string document = "<Title Name=\"\xB2\xE2\xCA\xD4\"/>";
+  const std::string document = "<Overlay Name=\"\xB2\xE2\xCA\xD4\"/>";
   client->Send(MsgType::kCommand, wire::Encode(wire::Command{525, 0, 1, document}));
   wire::Frame frame;
   ASSERT_TRUE(client->Receive(&frame));
