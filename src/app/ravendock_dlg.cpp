@@ -23,6 +23,7 @@
 #include "batch/run_controller.h"
 #include "config/config_file.h"
 #include "config/instruction_flags.h"
+#include "config/push/push_runner.h"
 #include "discovery/device_record.h"
 #include "discovery/device_table.h"
 #include "operations/operations.h"
@@ -164,6 +165,9 @@ void CRavendockDlg::FillInstructionTable() {
   m_operations = std::make_unique<operations::Operations>(
       operations::OperationContext{*this, *m_deviceList, *m_deviceTable, *m_engine,
                                    *m_runController, [this] { return m_formatTimeoutMs; }});
+  m_pushRunner = std::make_unique<config::PushRunner>(*this, *m_deviceList, *m_deviceTable,
+                                                      *m_engine, *m_runController);
+  m_pushRunner->Register();
   for (const auto& [buttonId, row] : operations::kHiddenButtons)
     OnClicked(buttonId, [this, row = row] { m_runController->RunSingle(row); });
   OnClicked(IDC_START_ADDRESS, [this] { m_operations->OpenStartAddressDialog(); });
@@ -185,7 +189,9 @@ void CRavendockDlg::StartDeviceServices() {
 }
 
 bool CRavendockDlg::DestroyWindow() {
-  return !m_engine || m_engine->Stop();
+  // The push threads first: they use the engine.
+  const bool pushEnded = !m_pushRunner || m_pushRunner->Stop(batch::kCloseWaitMs);
+  return (!m_engine || m_engine->Stop()) && pushEnded;
 }
 
 void CRavendockDlg::OnClicked(int id, std::function<void()> handler) {

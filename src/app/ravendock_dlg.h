@@ -29,6 +29,10 @@ namespace operations {
 class Operations;
 }
 
+namespace config {
+class PushRunner;
+}
+
 class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, public batch::RunHost {
   Q_OBJECT
 
@@ -116,8 +120,10 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
   std::unique_ptr<batch::RunController> m_runController;
   std::unique_ptr<operations::Operations> m_operations;
-  // Last, so that its threads are stopped before anything they borrow goes away.
+  // So that its threads are stopped before anything they borrow goes away.
   std::unique_ptr<batch::Engine> m_engine;
+  // After the engine: its push threads use the engine and are stopped first.
+  std::unique_ptr<config::PushRunner> m_pushRunner;
 
   int m_formatTimeoutMs = 0;
   // Read by the workers when they produce a text.

@@ -1,0 +1,186 @@
+#include "config/push/push_runner.h"
+
+#include "batch/instruction_table.h"
+#include "batch/messages.h"
+#include "batch/record_borrow.h"
+#include "platform/clock.h"
+#include "ui/main_dialog_ids.h"
+
+namespace config {
+namespace {
+
+QString Named(const char16_t* pattern, const PushGroupEntry& entry) {
+  return QString::fromUtf16(pattern).arg(QString::fromUtf16(entry.statusName));
+}
+
+bool IsConfigCommand(int command) {
+  return batch::ConfigFlagIndex(command) >= 0;
+}
+
+}  // namespace
+
+int SendConfigCommand(int command, int loginHandle, const std::string& document) {
+  if (!IsConfigCommand(command)) return -1;
+  return IP_NET_DVR_SetDVRConfig(loginHandle, command, 0, document.c_str(),
+                                 static_cast<int>(document.size()) + 1);
+}
+
+PushRunner::PushRunner(platform::Dialog& window, CReportCtrl& list, discovery::DeviceTable& table,
+                       batch::Engine& engine, batch::RunController& runs)
+    : m_window(window), m_list(list), m_table(table), m_engine(engine), m_runs(runs) {}
+
+PushRunner::~PushRunner() {
+  Stop(batch::kCloseWaitMs);
+}
+
+void PushRunner::Register() {
+  m_runs.SetOperation(batch::kRowOtherSettings, [this] { Start(); });
+}
+
+void PushRunner::Start() {
+  m_window.SetDlgItemText(ids::IDC_ACTION, QString::fromUtf16(kTextPushAction));
+  // Threads of an earlier push have ended (the run ended with the last of them).
+  std::erase_if(m_threads, [](const auto& thread) { return thread->Stop(0); });
+  const std::vector<discovery::DeviceRecord*> records = m_table.CheckedRecords();
+  m_deviceCount = static_cast<int>(records.size());
+  for (discovery::DeviceRecord* record : records) {
+    record->ownerWindow = &m_window;
+    record->pushDone = 0;
+    if (!m_engine.PushList().Append(record)) continue;
+    auto thread = std::make_unique<platform::WorkerThread>();
+    record->pushThread = thread.get();
+    // The thread borrows the record for as long as it runs.
+    batch::RecordBorrow::Hold();
+    thread->Start([this, record](const platform::StopToken& stop) {
+      Push(*record, stop);
+      batch::RecordBorrow::Release();
+    });
+    m_threads.push_back(std::move(thread));
+  }
+  if (m_engine.PushList().Size() == 0) m_runs.Finish();
+}
+
+bool PushRunner::Stop(DWORD waitMs) {
+  for (auto& thread : m_threads) thread->RequestStop();
+  const DWORD start = platform::GetTickCount();
+  bool allEnded = true;
+  for (auto& thread : m_threads) {
+    const DWORD elapsed = platform::GetTickCount() - start;
+    allEnded = thread->Stop(elapsed < waitMs ? waitMs - elapsed : 0) && allEnded;
+  }
+  return allEnded;
+}
+
+void PushRunner::Show(discovery::DeviceRecord& record, const QString& text) const {
+  m_engine.ShowStatus(record, text);
+}
+
+void PushRunner::Push(discovery::DeviceRecord& record, const platform::StopToken& stop) {
+  if (LogIn(record, stop)) {
+    for (const PushGroupEntry& entry : kPushOrder) {
+      if (stop.StopRequested()) return;
+      if (ProcessConfigSet().Get(entry.enableFlag) != 1) continue;
+      // Two attempts at most, 15 s after each failure; a failed group never stops the next.
+      for (int attempt = 0; attempt < 2; ++attempt) {
+        const GroupOutcome outcome = RunGroup(record, entry, stop);
+        if (outcome != GroupOutcome::kFailed) break;
+        if (!stop.Sleep(kRetryPauseMs)) return;
+      }
+    }
+  }
+  if (stop.StopRequested()) return;
+  record.pushDone = 1;
+  // The last act: the window may finish the run and empty the push list at once.
+  m_window.PostMessage(batch::kMsgPushThreadEnded, 0, 0);
+}
+
+bool PushRunner::LogIn(discovery::DeviceRecord& record, const platform::StopToken& stop) {
+  if (record.loginHandle > 0 && record.loginState == discovery::kLoginConfirmed) return true;
+  // A stale handle is closed before it is forgotten.
+  if (record.loginHandle > 0) m_engine.Library().logout(record.loginHandle);
+  record.loginHandle = 0;
+  record.loginState = discovery::kLoginUnknown;
+  Show(record, QString::fromUtf16(kTextPushLogin));
+
+  batch::LoginQueue& logins = m_engine.Logins();
+  logins.BeginLoginCall();
+  const int handle =
+      m_engine.Library().login(record.info.Ip().c_str(), record.info.Port(),
+                               record.info.User().c_str(), record.info.Password().c_str());
+  if (handle < 1) {
+    logins.EndLoginCall(handle);
+    Show(record, QString::fromUtf16(kTextPushLoginFailed));
+    return false;
+  }
+  record.loginHandle = handle;
+  // An outcome that came before the handle was stored was kept for this call; later ones find
+  // the record in the push list.
+  const int early = logins.TakeEarlyOutcome(handle);
+  if (early == batch::kLoginSucceeded) record.loginState = discovery::kLoginConfirmed;
+  if (early == batch::kLoginFailed) record.loginState = discovery::kLoginRefused;
+  logins.EndLoginCall(handle);
+
+  const DWORD start = platform::GetTickCount();
+  for (;;) {
+    if (!stop.Sleep(kPushPollMs)) return false;
+    if (record.loginState == discovery::kLoginConfirmed) {
+      Show(record, QString::fromUtf16(kTextPushLoginOk));
+      return true;
+    }
+    const DWORD elapsed = platform::GetTickCount() - start;
+    if (elapsed > kPushLoginWaitMs) break;
+    Show(record, QString::fromUtf16(kTextPushLoginWaiting).arg(elapsed / 1000));
+  }
+  Show(record, QString::fromUtf16(kTextPushLoginFailed));
+  return false;
+}
+
+std::optional<std::string> PushRunner::Document(const PushGroupEntry& entry,
+                                                bool* neverSendable) const {
+  const ConfigSet snapshot(ProcessConfigSet());
+  *neverSendable = (entry.group == PushGroup::kEthernet && m_deviceCount > 1) ||
+                   !PasswordsAgree(entry.group, snapshot);
+  if (*neverSendable) return std::nullopt;
+  return BuildGroupRequest(entry.group, snapshot);
+}
+
+PushRunner::GroupOutcome PushRunner::RunGroup(discovery::DeviceRecord& record,
+                                              const PushGroupEntry& entry,
+                                              const platform::StopToken& stop) {
+  Show(record, QString::fromUtf16(entry.statusName));
+  if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
+  bool neverSendable = false;
+  const std::optional<std::string> document = Document(entry, &neverSendable);
+  std::atomic<std::int32_t>& flag = record.responseFlags[static_cast<std::size_t>(entry.group)];
+  flag = 0;
+  // A document that cannot be sent whole is not sent at all.
+  if (!document || SendConfigCommand(CommandOf(entry.group), record.loginHandle, *document) != 0) {
+    Show(record, Named(kTextGroupFailed, entry));
+    if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
+    return neverSendable ? GroupOutcome::kNeverSendable : GroupOutcome::kFailed;
+  }
+
+  const DWORD start = platform::GetTickCount();
+  for (DWORD elapsed = 0; elapsed < kAcknowledgeWaitMs;
+       elapsed = platform::GetTickCount() - start) {
+    Show(record, QString::fromUtf16(kTextGroupWaiting)
+                     .arg(QString::fromUtf16(entry.statusName))
+                     .arg(elapsed / 1000));
+    if (flag != 0) break;
+    if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
+  }
+  const bool acknowledged = flag == 1;
+  Show(record, Named(acknowledged ? kTextGroupOk : kTextGroupFailed, entry));
+  if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
+  if (acknowledged && entry.restartsProcess) {
+    for (int second = 1; second <= kRestartSeconds; ++second) {
+      Show(record, QString::fromUtf16(kTextGroupRestarting)
+                       .arg(QString::fromUtf16(entry.statusName))
+                       .arg(second));
+      if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
+    }
+  }
+  return acknowledged ? GroupOutcome::kAcknowledged : GroupOutcome::kFailed;
+}
+
+}  // namespace config
