@@ -10,24 +10,10 @@
 #include <vector>
 
 #include "config/requests/group_requests.h"
+#include "request_helpers.h"
 
 namespace config {
 namespace {
-
-const std::string kNotSent = "(not sent)";
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-
-std::string Request(PushGroup group, const ConfigSet& set) {
-  return BuildGroupRequest(group, set).value_or(kNotSent);
-}
-
-void SetBytes(ConfigSet& set, TextField field, std::string_view bytes) {
-  ConfigImage image = set.Image();
-  std::fill_n(image.begin() + field.offset, kTextFieldSize, std::uint8_t{0});
-  std::copy(bytes.begin(), bytes.end(), image.begin() + field.offset);
-  set.SetImage(image);
-}
 
 void SetTime(ConfigSet& set, const TimeFields& time, int hour, int minute, int second) {
   set.Set(time.hour, hour);

@@ -8,23 +8,10 @@
 #include <string_view>
 
 #include "config/requests/group_requests.h"
+#include "request_helpers.h"
 
 namespace config {
 namespace {
-
-const std::string kNotSent = "(not sent)";
-
-std::string Request(PushGroup group, const ConfigSet& set) {
-  return BuildGroupRequest(group, set).value_or(kNotSent);
-}
-
-// Stores raw bytes in a text field, as a hand-edited config.dat could hold them.
-void SetBytes(ConfigSet& set, TextField field, std::string_view bytes) {
-  ConfigImage image = set.Image();
-  std::fill_n(image.begin() + field.offset, kTextFieldSize, std::uint8_t{0});
-  std::copy(bytes.begin(), bytes.end(), image.begin() + field.offset);
-  set.SetImage(image);
-}
 
 TEST(NetworkRequests, EthernetSendsTheFiveAddressesAndEmptyFieldsAsEmptyValues) {
   ConfigSet set;
