@@ -63,7 +63,7 @@ void Upgrade::Start() {
   }
   engine.BeginUpgrade();
   engine.VerifyList().Clear();
-  bool any = false;
+  std::vector<discovery::DeviceRecord*> records;
   for (int row = 0; row < m_context.list.GetItemCount(); ++row) {
     discovery::DeviceRecord* record = m_context.table.RecordAt(row);
     if (!m_context.list.GetCheck(row) || record == nullptr) continue;
@@ -78,9 +78,17 @@ void Upgrade::Start() {
       m_context.list.SetItemText(row, static_cast<int>(batch::kColumnVersionBefore), QString());
       m_context.list.SetItemText(row, static_cast<int>(batch::kColumnVersionAfter), QString());
     }
+    records.push_back(record);
+  }
+  // The whole list under one hold of the lock: a device that fails at once must not find the
+  // list complete while later devices are still to be added.
+  bool any = false;
+  {
     platform::CriticalSectionLock lock(engine.UpgradeDevices().Lock());
-    engine.AddUpgradeDevice(*record);
-    any = engine.PostUpgradeDevice(*record) || any;
+    for (discovery::DeviceRecord* record : records) {
+      engine.AddUpgradeDevice(*record);
+      any = engine.PostUpgradeDevice(*record) || any;
+    }
   }
   if (!any) m_context.runs.Finish();
 }

@@ -39,8 +39,9 @@ void PushRunner::Register() {
 
 void PushRunner::Start() {
   m_window.SetDlgItemText(ids::IDC_ACTION, QString::fromUtf16(kTextPushAction));
-  // Threads of an earlier push have ended (the run ended with the last of them).
-  std::erase_if(m_threads, [](const auto& thread) { return thread->Stop(0); });
+  // The threads of an earlier push that have ended are joined; none is asked to stop.
+  std::erase_if(m_threads,
+                [](const auto& thread) { return !thread->IsRunning() && thread->Stop(0); });
   const std::vector<discovery::DeviceRecord*> records = m_table.CheckedRecords();
   m_deviceCount = static_cast<int>(records.size());
   for (discovery::DeviceRecord* record : records) {
