@@ -23,6 +23,7 @@
 #include "batch/run_controller.h"
 #include "config/config_file.h"
 #include "config/instruction_flags.h"
+#include "config/pages/other_set_dlg.h"
 #include "config/push/push_runner.h"
 #include "discovery/device_record.h"
 #include "discovery/device_table.h"
@@ -149,6 +150,10 @@ BOOL CRavendockDlg::OnInitDialog() {
   m_deviceList->SetSortable(true);
   SetDlgItemText(IDC_TOTAL, QStringLiteral("0"));
   SetDlgItemText(IDC_CHECKED, QStringLiteral("0"));
+  // Before config.dat is read, so that the pages first show their own initial state.
+  m_otherSetDlg = new config::COtherSetDlg(this);
+  m_otherSetDlg->OnInitDialog();
+  m_otherSetDlg->hide();
 
   FillExpectedCountCombo();
   CheckDlgButton(IDC_LANGUAGE_CHINESE, true);
@@ -222,6 +227,9 @@ void CRavendockDlg::ConnectHandlers() {
   OnClicked(IDC_LANGUAGE_CHINESE, [this] { SetLanguage(texts::kLanguageChinese); });
   OnClicked(IDC_LANGUAGE_ENGLISH, [this] { SetLanguage(texts::kLanguageEnglish); });
   OnClicked(IDC_RUN_BATCH, [this] { m_runController->OnRunBatch(); });
+  OnClicked(IDC_OTHER_SETTINGS, [this] {
+    if (m_otherSetDlg != nullptr) m_otherSetDlg->ShowWindow();
+  });
 
   connect(DlgItem<QComboBox>(IDC_EXPECTED_COUNT), &QComboBox::activated, this,
           [this] { OnSelchangeExpectedCount(); });
@@ -281,8 +289,12 @@ void CRavendockDlg::OnAllNetworkCheck(int checkBoxId) {
 void CRavendockDlg::LoadSettings() {
   if (config::LoadConfig() == 0) {
     RestoreSettings();
+    m_otherSetDlg->LoadAllPages();
   } else {
     ApplyDefaultSettings();
+    // The defaults file holds zero groups; from here on the set holds what the pages show,
+    // which is what a push sends.
+    m_otherSetDlg->StoreShownValues();
   }
 }
 

@@ -30,8 +30,9 @@ class Operations;
 }
 
 namespace config {
+class COtherSetDlg;
 class PushRunner;
-}
+}  // namespace config
 
 class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, public batch::RunHost {
   Q_OBJECT
@@ -49,6 +50,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   batch::Engine& Engine() { return *m_engine; }
   batch::RunController& Runs() { return *m_runController; }
   operations::Operations& Instructions() { return *m_operations; }
+  // The other-settings window, created hidden by OnInitDialog.
+  config::COtherSetDlg& OtherSettings() { return *m_otherSetDlg; }
 
   int FormatTimeoutMs() const { return m_formatTimeoutMs; }
 
@@ -115,6 +118,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
 
   CReportCtrl* m_deviceList = nullptr;
   QMenu* m_systemMenu = nullptr;
+  // A child of the window, which deletes it.
+  config::COtherSetDlg* m_otherSetDlg = nullptr;
   QIcon m_icon;
   QString m_programDirectory;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;

@@ -33,6 +33,10 @@ int StoreConfigSet(ConfigSet& set, const QString& directory) {
   // a full disk or a crash mid-write cannot leave a truncated file that the next start refuses.
   QSaveFile file(ConfigFilePath(directory));
   if (!file.open(QIODevice::WriteOnly)) return kStoreCannotWrite;
+  // The set holds device passwords: owner only, set on the still empty temporary file so that the
+  // image is never readable by others, and an older file with wider rights is tightened by the
+  // replacement. A file system without Unix rights refuses this; the store goes on regardless.
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   const auto* data = reinterpret_cast<const char*>(image.data());
   if (file.write(data, kConfigSize) != kConfigSize) {
     file.cancelWriting();

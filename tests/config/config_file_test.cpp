@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -204,6 +205,31 @@ TEST_F(ConfigFileTest, StoreThatCannotWriteReturnsMinusOne) {
   ASSERT_TRUE(QDir(m_dir.path()).mkdir("config.dat"));
   EXPECT_EQ(StoreConfigSet(set, m_dir.path()), kStoreCannotWrite);
   EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"plain"});
+}
+
+// The mode bits of path, or -1 when it cannot be read.
+int ModeOf(const QString& path) {
+  struct stat info {};
+  if (stat(QFile::encodeName(path).constData(), &info) != 0) return -1;
+  return static_cast<int>(info.st_mode & 07777);
+}
+
+TEST_F(ConfigFileTest, StoredFileHoldingPasswordsIsReadableByItsOwnerOnly) {
+  ConfigSet set;
+  set.Set(kSmtpPassword, QStringLiteral("secret"));
+  ASSERT_EQ(StoreConfigSet(set, m_dir.path()), kStoreOk);
+  EXPECT_EQ(ModeOf(Path()), 0600);
+
+  // A file left with wider rights (an older build, a copy) is tightened by the next store, and
+  // still replaced whole.
+  ASSERT_EQ(chmod(QFile::encodeName(Path()).constData(), 0644), 0);
+  set.Set(kSmtpPassword, QStringLiteral("other"));
+  ASSERT_EQ(StoreConfigSet(set, m_dir.path()), kStoreOk);
+  EXPECT_EQ(ModeOf(Path()), 0600);
+  ConfigSet loaded;
+  ASSERT_EQ(LoadConfigSet(loaded, m_dir.path()), kLoadOk);
+  EXPECT_EQ(loaded.Image(), set.Image());
+  EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"config.dat"});
 }
 
 TEST_F(ConfigFileTest, ProcessWideSetStoresEveryPendingEditOnAnyWrite) {
