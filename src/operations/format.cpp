@@ -1,6 +1,7 @@
 #include "operations/format.h"
 
 #include <algorithm>
+#include <array>
 
 #include "batch/disk_names.h"
 #include "batch/instruction_table.h"
@@ -10,9 +11,9 @@
 namespace operations {
 namespace {
 
-constexpr texts::TextId kFormattingActions[] = {
-    texts::kTextFormattingSd1, texts::kTextFormattingSd1, texts::kTextFormattingSd2,
-    texts::kTextFormattingUsb};
+// The current action by disk index 1, 2, 3.
+constexpr std::array<texts::TextId, 3> kFormattingActions = {
+    texts::kTextFormattingSd1, texts::kTextFormattingSd2, texts::kTextFormattingUsb};
 
 int DiskTotal(const discovery::DeviceRecord& record, int diskIndex) {
   switch (diskIndex) {
@@ -41,7 +42,8 @@ void Format::Register() {
 
 void Format::Start(int diskIndex) {
   if (!batch::IsDiskIndex(diskIndex)) return;
-  m_context.window.SetDlgItemText(ids::IDC_ACTION, m_context.Text(kFormattingActions[diskIndex]));
+  m_context.window.SetDlgItemText(
+      ids::IDC_ACTION, m_context.Text(kFormattingActions[static_cast<std::size_t>(diskIndex - 1)]));
   m_timeoutMs = static_cast<DWORD>(std::max(0, m_context.formatTimeoutMs()));
   const bool posted =
       StartOnBatchWorker(m_context, batch::kMsgStorageFormat, static_cast<WPARAM>(diskIndex),
