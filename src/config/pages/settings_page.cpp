@@ -8,11 +8,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <algorithm>
+#include <cstdint>
 
 #include "config/config_file.h"
 #include "config/config_set.h"
 #include "config/pages/escape_filter.h"
 #include "config/pages/page_values.h"
+#include "platform/clock.h"
+#include "platform/date_time_ctrl.h"
 #include "platform/dialog_service.h"
 #include "platform/ip_address_ctrl.h"
 
@@ -21,6 +25,15 @@ namespace {
 
 // The height of a closed drop-down list, as on the main window.
 constexpr int kComboHeight = 13;
+constexpr char16_t kTimeFormat[] = u"HH:mm:ss";
+
+// Consecutive uint16 values of a date-time field, from its year.
+constexpr int kYearStep = 0;
+constexpr int kMonthStep = 2;
+constexpr int kDayStep = 4;
+constexpr int kHourStep = 6;
+constexpr int kMinuteStep = 8;
+constexpr int kSecondStep = 10;
 
 }  // namespace
 
@@ -84,6 +97,28 @@ void SettingsPage::ShowBinding(const Binding& binding) {
     case Kind::Address:
       SetDlgItemText(binding.id, set.Get(TextField{binding.offset}));
       break;
+    case Kind::Time: {
+      // Today's local date with the stored time of day.
+      platform::SYSTEMTIME time{};
+      platform::GetLocalTime(&time);
+      const TimeFields field = TimeAt(binding.offset);
+      time.wHour = set.Get(field.hour);
+      time.wMinute = set.Get(field.minute);
+      time.wSecond = set.Get(field.second);
+      DlgItem<platform::DateTimeCtrl>(binding.id)->SetTime(time);
+      break;
+    }
+    case Kind::DateTime: {
+      auto value = [&set, &binding](int step) {
+        return static_cast<int>(set.Get(Uint16Field{binding.offset + step}));
+      };
+      const platform::SYSTEMTIME time{
+          value(kYearStep),   value(kMonthStep),  0, value(kDayStep), value(kHourStep),
+          value(kMinuteStep), value(kSecondStep), 0};
+      // A date the picker cannot show (all zero before the first change) leaves it as it was.
+      DlgItem<platform::DateTimeCtrl>(binding.id)->SetTime(time);
+      break;
+    }
   }
 }
 
@@ -108,6 +143,27 @@ void SettingsPage::StoreBinding(const Binding& binding) const {
     case Kind::Address:
       StoreAddressText(set, TextField{binding.offset}, GetDlgItemText(binding.id));
       break;
+    case Kind::Time: {
+      const platform::SYSTEMTIME time = DlgItem<platform::DateTimeCtrl>(binding.id)->GetTime();
+      const TimeFields field = TimeAt(binding.offset);
+      set.Set(field.hour, time.wHour);
+      set.Set(field.minute, time.wMinute);
+      set.Set(field.second, time.wSecond);
+      break;
+    }
+    case Kind::DateTime: {
+      const platform::SYSTEMTIME time = DlgItem<platform::DateTimeCtrl>(binding.id)->GetTime();
+      auto store = [&set, &binding](int step, int value) {
+        set.Set(Uint16Field{binding.offset + step}, static_cast<std::uint16_t>(value));
+      };
+      store(kYearStep, time.wYear);
+      store(kMonthStep, time.wMonth);
+      store(kDayStep, time.wDay);
+      store(kHourStep, time.wHour);
+      store(kMinuteStep, time.wMinute);
+      store(kSecondStep, time.wSecond);
+      break;
+    }
   }
 }
 
@@ -118,10 +174,11 @@ void SettingsPage::AddGroupBox(DluRect rect) {
   group->lower();
 }
 
-void SettingsPage::AddLabel(const QString& text, DluRect rect, bool rightAligned) {
+QLabel* SettingsPage::AddLabel(const QString& text, DluRect rect, bool rightAligned) {
   auto* label = new QLabel(text, this);
   label->setGeometry(DialogUnitsToPixels(rect.x, rect.y, rect.width, rect.height));
   label->setAlignment((rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+  return label;
 }
 
 void SettingsPage::AddEtchedLine(DluRect rect, bool horizontal) {
@@ -149,11 +206,19 @@ void SettingsPage::AddEnableFlag(int id, const QString& caption, DluRect rect, I
 
 void SettingsPage::AddChoice(int id, DluRect rect, std::initializer_list<const char16_t*> items,
                              Int32Field field, int initialItem) {
+  std::vector<QString> texts;
+  for (const char16_t* item : items) texts.push_back(QString::fromUtf16(item));
+  AddChoice(id, rect, std::move(texts), field, initialItem);
+}
+
+void SettingsPage::AddChoice(int id, DluRect rect, std::vector<QString> items, Int32Field field,
+                             int initialItem) {
   auto* combo = new QComboBox(this);
   SetControlId(combo, id);
   combo->setGeometry(DialogUnitsToPixels(rect.x, rect.y, rect.width, kComboHeight));
-  Binding binding{id, Kind::Choice, field.offset, {}, initialItem};
-  for (const char16_t* item : items) binding.items.push_back(QString::fromUtf16(item));
+  // Long lists drop down far enough to be read without much scrolling.
+  combo->setMaxVisibleItems(std::max(10, rect.height / kComboHeight));
+  const Binding binding{id, Kind::Choice, field.offset, std::move(items), initialItem};
   m_bindings.push_back(binding);
   // Follows programmatic selections too, as the load routine's writes back rely on.
   connect(combo, &QComboBox::currentIndexChanged, this, [this, binding] { StoreBinding(binding); });
@@ -185,6 +250,27 @@ void SettingsPage::AddAddress(int id, DluRect rect, TextField field) {
   const Binding binding{id, Kind::Address, field.offset, {}, 0};
   m_bindings.push_back(binding);
   connect(address, &platform::IpAddressCtrl::FieldChanged, this,
+          [this, binding] { StoreBinding(binding); });
+}
+
+void SettingsPage::AddTime(int id, DluRect rect, TimeFields field) {
+  auto* picker = new platform::DateTimeCtrl(QString::fromUtf16(kTimeFormat), this);
+  SetControlId(picker, id);
+  picker->setGeometry(DialogUnitsToPixels(rect.x, rect.y, rect.width, rect.height));
+  const Binding binding{id, Kind::Time, field.hour.offset, {}, 0};
+  m_bindings.push_back(binding);
+  connect(picker, &QDateTimeEdit::dateTimeChanged, this,
+          [this, binding] { StoreBinding(binding); });
+}
+
+void SettingsPage::AddDateTime(int id, DluRect rect, Uint16Field year,
+                               const QString& displayFormat) {
+  auto* picker = new platform::DateTimeCtrl(displayFormat, this);
+  SetControlId(picker, id);
+  picker->setGeometry(DialogUnitsToPixels(rect.x, rect.y, rect.width, rect.height));
+  const Binding binding{id, Kind::DateTime, year.offset, {}, 0};
+  m_bindings.push_back(binding);
+  connect(picker, &QDateTimeEdit::dateTimeChanged, this,
           [this, binding] { StoreBinding(binding); });
 }
 

@@ -11,6 +11,8 @@
 #include "config/config_fields.h"
 #include "platform/dialog.h"
 
+class QLabel;
+
 namespace config {
 
 inline constexpr int kPageWidth = 453;
@@ -52,18 +54,25 @@ class SettingsPage : public platform::Dialog {
 
  protected:
   void AddGroupBox(DluRect rect);
-  void AddLabel(const QString& text, DluRect rect, bool rightAligned = false);
+  QLabel* AddLabel(const QString& text, DluRect rect, bool rightAligned = false);
   // A thin etched line between the rows or columns of a grid.
   void AddEtchedLine(DluRect rect, bool horizontal);
 
-  // The five handler kinds.
+  // The handler kinds.
   void AddEnableFlag(int id, const QString& caption, DluRect rect, Int32Field field);
   // rect's height is the dropped-down height; the closed box has the standard combo height.
   void AddChoice(int id, DluRect rect, std::initializer_list<const char16_t*> items,
                  Int32Field field, int initialItem = 0);
+  void AddChoice(int id, DluRect rect, std::vector<QString> items, Int32Field field,
+                 int initialItem = 0);
   void AddNumber(int id, DluRect rect, Int32Field field);
   void AddText(int id, DluRect rect, TextField field, bool password = false);
   void AddAddress(int id, DluRect rect, TextField field);
+  // An up-down time picker bound to the hour, minute and second of field.
+  void AddTime(int id, DluRect rect, TimeFields field);
+  // A date-time picker bound to six consecutive uint16 values from year: year, month, day, hour,
+  // minute, second.
+  void AddDateTime(int id, DluRect rect, Uint16Field year, const QString& displayFormat);
 
   // A "保存" button running the shared save, or the given handler.
   void AddSaveButton(int id, DluRect rect, std::function<void()> handler = {});
@@ -71,7 +80,7 @@ class SettingsPage : public platform::Dialog {
   void OnSave();
 
  private:
-  enum class Kind { EnableFlag, Choice, Number, Text, Address };
+  enum class Kind { EnableFlag, Choice, Number, Text, Address, Time, DateTime };
   struct Binding {
     int id;
     Kind kind;

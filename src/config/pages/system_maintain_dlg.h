@@ -1,5 +1,5 @@
-// Page 13, "定时维护" (dialog 147): the maintenance group. Its controls are not built yet; the
-// page already takes its place in the tree and the page map.
+// Page 13, "定时维护" (dialog 147): the maintenance group — whether the devices restart on a
+// schedule, on which day and at what time.
 #pragma once
 
 #include "config/pages/settings_page.h"
@@ -7,6 +7,11 @@
 namespace config {
 
 constexpr int IDD_SYSTEM_MAINTAIN = 147;
+constexpr int IDC_MAINTAIN_ENABLE = 1203;
+constexpr int IDC_MAINTAIN_SWITCH = 1204;
+constexpr int IDC_MAINTAIN_DAY = 1205;
+constexpr int IDC_MAINTAIN_TIME = 1206;
+constexpr int IDC_MAINTAIN_SAVE = 1207;
 
 class CSystemMaintainDlg : public SettingsPage {
  public:
