@@ -1,8 +1,18 @@
 // The configuration push against the simulator: logins, the order with Ethernet last, retries,
 // acknowledgement and restart waits, and the groups that must never be sent.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
 #include "config/config_fields.h"
 #include "config/config_set.h"
+#include "config/pages/other_set_dlg.h"
+#include "config/pages/settings_page.h"
+#include "config/push/push_groups.h"
+#include "config/requests/group_requests.h"
 #include "operations_fixture.h"
+#include "platform/ip_address_ctrl.h"
 
 namespace optest {
 namespace {
@@ -128,6 +138,51 @@ TEST_F(Pushing, ClosingTheWindowDuringAPushStopsItsThreads) {
   // Both threads wait for an answer that never comes; the close does not wait for them.
   EXPECT_TRUE(window().DestroyWindow());
   EXPECT_EQ(window().Devices().RecordAt(0)->pushDone, 0);
+}
+
+// What the operator sets on the pages is what the device gets: every group ticked on its page, a
+// few values chosen and typed, saved, and pushed to one device (so Ethernet goes too).
+TEST_F(Pushing, PagesEditedAndSavedReachTheDeviceAsTheDocumentsTheyDescribe) {
+  StartWith(testsupport::Cameras(1));
+  FindDevices(1);
+  config::COtherSetDlg& settings = window().OtherSettings();
+  // The groups' boxes, page by page in tree order.
+  constexpr int kEnableBoxes[config::kPushGroupCount] = {
+      1059, 1039, 1110, 1126, 1139, 1146, 1153, 1169, 1175, 1186, 1191, 1198, 1059, 1203, 1200};
+  for (int page = 0; page < config::kPushGroupCount; ++page) {
+    auto* box = settings.Page(page)->DlgItem<QCheckBox>(kEnableBoxes[page]);
+    ASSERT_NE(box, nullptr) << page;
+    if (!box->isChecked()) box->click();
+  }
+  auto* resolution = settings.Page(8)->DlgItem<QComboBox>(1178);
+  ASSERT_NE(resolution, nullptr);
+  resolution->setCurrentIndex(resolution->findText(QStringLiteral("256x192")));
+  auto* address = settings.Page(0)->DlgItem<platform::IpAddressCtrl>(1080);
+  ASSERT_NE(address, nullptr);
+  address->SetText(QStringLiteral("192.168.1.76"));
+  address->SetField(3, 77);  // an edit of the last field stores the whole address
+  emit address->FieldChanged(3, 77);
+  settings.Page(0)->DlgItem<QPushButton>(1105)->click();
+  EXPECT_EQ(ShownTexts().back(), QStringLiteral("保存成功!"));
+  for (const config::PushGroupEntry& entry : config::kPushOrder)
+    ASSERT_EQ(config::ProcessConfigSet().Get(entry.enableFlag), 1)
+        << QString::fromUtf16(entry.statusName).toStdString();
+
+  Push("SN1000");
+  const config::ConfigSet pushed(config::ProcessConfigSet());
+  for (int index = 0; index < config::kPushGroupCount; ++index) {
+    const auto group = static_cast<config::PushGroup>(index);
+    const auto code = static_cast<std::uint32_t>(config::CommandOf(group));
+    const auto sent = Journal("SN1000", code);
+    ASSERT_EQ(sent.size(), 1u) << code;
+    EXPECT_EQ(sent[0].kind, "config") << code;
+    EXPECT_EQ(sent[0].text, config::BuildGroupRequest(group, pushed).value_or("")) << code;
+  }
+  // The page shows "256x192"; the document names resolutions with an uppercase X.
+  EXPECT_NE(Journal("SN1000", 523)[0].text.find("\"256X192\""), std::string::npos)
+      << Journal("SN1000", 523)[0].text;
+  EXPECT_EQ(Journal("SN1000", 325)[0].text.rfind("<LANConfig IPAddress=\"192.168.1.77\"", 0), 0u);
+  EXPECT_EQ(sim().Device("SN1000")->ip, "192.168.1.77");
 }
 
 }  // namespace
