@@ -15,12 +15,6 @@
 namespace pagetest {
 namespace {
 
-struct Bound {
-  int page;
-  int id;
-  int offset;
-};
-
 struct Choice {
   int page;
   int id;

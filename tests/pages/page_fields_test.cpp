@@ -12,13 +12,6 @@
 namespace pagetest {
 namespace {
 
-// Page template, control ID and the file offset of its field.
-struct Bound {
-  int page;
-  int id;
-  int offset;
-};
-
 const Bound kEnableFlags[] = {{135, 1059, 876},  {149, 1039, 2160}, {136, 1110, 2172},
                               {137, 1126, 6288}, {145, 1139, 9884}, {138, 1146, 9908}};
 const Bound kNumbers[] = {{136, 1112, 2176 + 256}, {136, 1123, 2176 + 3 * 1028 + 256},

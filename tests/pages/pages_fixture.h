@@ -19,6 +19,13 @@
 
 namespace pagetest {
 
+// Page template, control ID and the file offset of the field the control writes.
+struct Bound {
+  int page;
+  int id;
+  int offset;
+};
+
 class PagesTest : public testsupport::AppFixture {
  protected:
   config::COtherSetDlg& OtherSet() { return window().OtherSettings(); }
