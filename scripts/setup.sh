@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-multimedia-dev
   libtinyxml-dev
   libavcodec-dev libavutil-dev libswscale-dev
   libasio-dev nlohmann-json3-dev

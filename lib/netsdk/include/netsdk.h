@@ -54,6 +54,13 @@ extern "C" {
 #define NETSDK_STREAM_AUDIO 1
 #define NETSDK_STREAM_HEADER 2
 
+// Frame kinds of the frame record: a video frame is a key frame or a delta frame (the values of
+// the player's KMR_FRAME_KEY and KMR_FRAME_DELTA); audio frames and stream headers have their own.
+#define NETSDK_FRAME_HEADER 0
+#define NETSDK_FRAME_KEY 1
+#define NETSDK_FRAME_DELTA 2
+#define NETSDK_FRAME_AUDIO 3
+
 // Stream header: video-present flag, audio-present flag and the two format blocks.
 #define STREAM_HEADER_SIZE 848
 #define STREAM_HEADER_HAS_VIDEO 32 /* uint16 */
@@ -63,7 +70,8 @@ extern "C" {
 #define STREAM_HEADER_AUDIO_FORMAT 572 /* 276 bytes */
 #define STREAM_HEADER_AUDIO_FORMAT_SIZE 276
 
-// Frame record handed with every stream data callback.
+// Frame record handed with every stream data callback. The time stamp counts milliseconds of
+// stream time from the start of the preview.
 typedef struct NETSDK_FRAME_INFO {
   int32_t frameKind; /* offset 0 */
   int32_t reserved;

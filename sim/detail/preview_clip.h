@@ -1,0 +1,42 @@
+// A device's live picture: a short H.264 clip (and G.711 sound when the device has audio) that
+// shows its serial number and address, encoded once and then looped by the stream sender, so that
+// 250 streams cost no encoding at all after their first second.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "player_format.h"
+
+namespace camsim::detail {
+
+constexpr int kClipWidth = 320;
+constexpr int kClipHeight = 180;
+constexpr int kClipFramesPerSecond = 10;
+constexpr int kClipKeyInterval = 10;  // one key frame a second
+constexpr int kClipFrames = 20;       // two seconds, then the loop starts again at a key frame
+constexpr double kClipFrameMs = 1000.0 / kClipFramesPerSecond;
+constexpr int kAudioRate = 8000;
+constexpr int kAudioBytesPerFrame = kAudioRate / kClipFramesPerSecond;  // one G.711 byte a sample
+
+struct ClipFrame {
+  bool key = false;
+  std::vector<std::uint8_t> bytes;  // one access unit, Annex B; G.711 mu-law samples for audio
+};
+
+struct PreviewClip {
+  std::array<std::uint8_t, KMR_VIDEO_FORMAT_SIZE> videoFormat{};
+  std::array<std::uint8_t, KMR_AUDIO_FORMAT_SIZE> audioFormat{};  // zero without audio
+  bool hasAudio = false;
+  std::vector<ClipFrame> video;  // kClipFrames frames, kClipFrameMs apart; the first is a key frame
+  std::vector<ClipFrame> audio;  // one frame of kAudioBytesPerFrame per video frame, or none
+};
+
+// Encodes the clip of one device. Null with a reason when the encoder is not available.
+std::shared_ptr<const PreviewClip> EncodeClip(const std::string& serial, const std::string& address,
+                                              bool withAudio, std::string* error);
+
+}  // namespace camsim::detail
