@@ -42,6 +42,9 @@ struct DeviceFaults {
   // Closes the connection instead of answering, once per step: "login", "transfer" (at the
   // percentage given), "check" (instead of the 1009 answer) or a command code in decimal.
   std::map<std::string, int> dropSteps;
+  bool noStream = false;       // takes a preview's stream request and never sends anything
+  bool badHeader = false;      // sends stream headers cut short of their layout
+  bool corruptFrames = false;  // sends noise in place of some video frames
 };
 
 struct DeviceConfig {
@@ -62,6 +65,7 @@ struct DeviceConfig {
   std::int64_t sd1 = 0;
   std::int64_t sd2 = 0;
   std::int64_t usb = 0;
+  bool hasAudio = false;  // the live stream carries G.711 sound
   // What a factory restore brings back.
   std::string factoryIp = "192.168.1.123";
   std::string factoryUser = "admin";

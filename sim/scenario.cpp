@@ -117,6 +117,7 @@ const std::map<std::string, Setter>& DeviceKeys() {
       {"sd1", Number(&DeviceConfig::sd1, 0, 1LL << 40)},
       {"sd2", Number(&DeviceConfig::sd2, 0, 1LL << 40)},
       {"usb", Number(&DeviceConfig::usb, 0, 1LL << 40)},
+      {"audio", Number(&DeviceConfig::hasAudio, 0, 1)},
       {"login_ms", Timing(&DeviceTimings::loginMs)},
       {"answer_ms", Timing(&DeviceTimings::answerMs)},
       {"search_ms", Timing(&DeviceTimings::searchMs)},
@@ -370,6 +371,12 @@ class Parser {
       faults.restoreIp = option("ip");
     } else if (kind == "short-storage") {
       faults.shortStorage = true;
+    } else if (kind == "no-stream") {
+      faults.noStream = true;
+    } else if (kind == "bad-header") {
+      faults.badHeader = true;
+    } else if (kind == "corrupt-frames") {
+      faults.corruptFrames = true;
     } else if (kind == "drop") {
       const std::string step = option("on");
       if (step != "login" && step != "transfer" && step != "check" &&

@@ -7,12 +7,12 @@
 //   fault serial=RD1 kind=ignore-code code=1012    # serial=* gives it to every device so far
 //
 // Device keys: serial ip type user password channel port mac mask gateway allnet allnet_state
-// version sd1 sd2 usb factory_ip factory_user factory_password factory_allnet_state, and the
+// version sd1 sd2 usb audio factory_ip factory_user factory_password factory_allnet_state, and the
 // timings login_ms answer_ms search_ms reboot_ms restore_ms format_ms check_ms
 // upgrade_restart_ms rate_kib. Fault kinds: refuse-login ignore-login ignore-code refuse-code [times=]
 // refuse-firmware [version=] keep-version stall-transfer [at=] fail-transfer [at=] fail-format
 // reject-modify vanish-after-restore restore-to ip= short-storage drop on=login|transfer|check|CODE
-// [at=].
+// [at=] no-stream bad-header corrupt-frames.
 //
 // Several devices may hold one address (after a factory restore they all come back at
 // 192.168.1.123): each answers the search with its own serial number and a ModifyIPC reaches the

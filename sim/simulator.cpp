@@ -35,7 +35,8 @@ struct Simulator::Impl {
   asio::executor_work_guard<asio::io_context::executor_type> work = asio::make_work_guard(io);
   detail::SimClock clock;
   Journal journal;
-  detail::Environment environment{io, clock, journal};
+  detail::ClipLibrary clips{io};
+  detail::Environment environment{io, clock, journal, clips};
   detail::Lan lan;
   mutable std::mutex mutex;  // running, stopped, endpoint
   bool running = false;
@@ -82,6 +83,7 @@ void Simulator::Stop() {
     impl->lan.Close();
     return 0;
   });
+  m_impl->clips.Stop();
   {
     std::lock_guard lock(m_impl->mutex);
     m_impl->running = false;

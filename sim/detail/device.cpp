@@ -118,7 +118,38 @@ void Device::Attach(const std::shared_ptr<Link>& link) {
 
 void Device::Detach(Link& link) {
   if (m_uploader == &link) m_uploader = nullptr;
+  EndStream(link);
   link.device = nullptr;
+}
+
+void Device::OnStreamStart(const std::shared_ptr<Link>& link, const wire::StreamStart& start) {
+  if (!link->loggedIn || link->stream) {
+    link->connection->Close();
+    return;
+  }
+  const std::string what = "start channel=" + std::to_string(start.channel);
+  if (start.channel != m_config.channel) {
+    Record(wire::kCodeStream, "refused stream", what);
+    return;
+  }
+  Record(wire::kCodeStream, "stream", what);
+  const DeviceFaults& faults = m_config.faults;
+  auto sender = std::make_shared<StreamSender>(
+      m_env.io, link->connection, StreamFaults{faults.badHeader, faults.corruptFrames});
+  link->stream = sender;
+  if (faults.noStream) return;
+  std::weak_ptr<StreamSender> weak = sender;
+  m_env.clips.Get(m_config.serial, m_config.ip, m_config.hasAudio,
+                  [weak](std::shared_ptr<const PreviewClip> clip) {
+                    if (auto target = weak.lock()) target->Play(std::move(clip));
+                  });
+}
+
+void Device::EndStream(Link& link) {
+  if (!link.stream) return;
+  link.stream->Stop();
+  link.stream.reset();
+  Record(wire::kCodeStream, "stream", "stop");
 }
 
 void Device::OnLogin(const std::shared_ptr<Link>& link, const wire::Login& login) {
@@ -416,6 +447,7 @@ void Device::DropLinks() {
     if (auto link = weak.lock()) {
       link->loggedIn = false;
       link->upload.reset();
+      EndStream(*link);
       link->device = nullptr;
       link->connection->CloseWhenSent();
     }

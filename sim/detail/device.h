@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/detail/clip_library.h"
 #include "sim/detail/config_document.h"
 #include "sim/detail/link.h"
 #include "sim/detail/sim_clock.h"
@@ -26,6 +27,7 @@ struct Environment {
   asio::io_context& io;
   SimClock& clock;
   Journal& journal;
+  ClipLibrary& clips;
 };
 
 class Device {
@@ -45,6 +47,7 @@ class Device {
   void Detach(Link& link);
   void OnLogin(const std::shared_ptr<Link>& link, const wire::Login& login);
   void OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id, const wire::Command& command);
+  void OnStreamStart(const std::shared_ptr<Link>& link, const wire::StreamStart& start);
   void OnUpgradeBegin(const std::shared_ptr<Link>& link, std::uint64_t size);
   void OnUpgradeData(const std::shared_ptr<Link>& link, std::uint64_t offset,
                      const std::uint8_t* data, std::size_t size);
@@ -55,6 +58,7 @@ class Device {
   // Leaves the network for ms (forever when negative), then runs onBack and answers again.
   void GoAway(double ms, std::function<void()> onBack);
   void DropLinks();
+  void EndStream(Link& link);
   void Answer(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code, bool ok,
               std::string text, double delayMs);
   // Sends a command's answer now, if the link is still there.

@@ -115,6 +115,12 @@ void Lan::OnFrame(const std::shared_ptr<Link>& link, wire::Frame& frame) {
       if (valid && link->device != nullptr) link->device->OnCommand(link, frame.id, command);
       break;
     }
+    case wire::MsgType::kStreamStart: {
+      wire::StreamStart start;
+      valid = wire::Decode(frame.payload, &start);
+      if (valid && link->device != nullptr) link->device->OnStreamStart(link, start);
+      break;
+    }
     case wire::MsgType::kUpgradeBegin: {
       std::uint64_t size = 0;
       valid = wire::DecodeCount(frame.payload, &size);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "sim/detail/stream_sender.h"
 #include "wire/firmware.h"
 #include "wire/framed_connection.h"
 
@@ -29,6 +30,7 @@ struct Link {
   Device* device = nullptr;  // the LAN owns the devices and outlives every link
   bool loggedIn = false;
   std::unique_ptr<Upload> upload;
+  std::shared_ptr<StreamSender> stream;  // a preview connection's live stream
 };
 
 }  // namespace camsim::detail

@@ -13,7 +13,7 @@ using camsim::Scenario;
 TEST(Scenario, DirectivesBuildDevicesWithDefaultsAndFaults) {
   const std::string text = R"(# two cameras and a recorder
 defaults password=secret rate_kib=512 reboot_ms=9000
-device serial=CAM-1 ip=192.168.1.10 type=IPC-R4B sd1=30436 allnet=0xFF allnet_state=1
+device serial=CAM-1 ip=192.168.1.10 type=IPC-R4B sd1=30436 allnet=0xFF allnet_state=1 audio=1
 device serial=CAM-2 ip=192.168.1.11 user="field user" version="V5.6.1 build 2026"  # quoted
 device serial=NVR-1 ip=192.168.1.20 type=NVR port=8000
 fault serial=CAM-1 kind=ignore-code code=1012
@@ -21,6 +21,9 @@ fault serial=CAM-2 kind=stall-transfer at=30
 fault serial=CAM-2 kind=drop on=1014
 fault serial=* kind=refuse-code code=822
 fault serial=CAM-1 kind=restore-to ip=10.0.0.9
+fault serial=CAM-1 kind=no-stream
+fault serial=CAM-2 kind=bad-header
+fault serial=CAM-2 kind=corrupt-frames
 )";
   Scenario scenario;
   std::string error;
@@ -37,6 +40,11 @@ fault serial=CAM-1 kind=restore-to ip=10.0.0.9
   EXPECT_FALSE(first.mac.empty()) << "a MAC address is made up when none is given";
   EXPECT_EQ(first.faults.ignoreCodes.count(1012), 1u);
   EXPECT_EQ(first.faults.restoreIp, "10.0.0.9");
+  EXPECT_TRUE(first.hasAudio);
+  EXPECT_TRUE(first.faults.noStream);
+  EXPECT_FALSE(scenario.devices[1].hasAudio);
+  EXPECT_TRUE(scenario.devices[1].faults.badHeader);
+  EXPECT_TRUE(scenario.devices[1].faults.corruptFrames);
   EXPECT_EQ(scenario.devices[1].user, "field user");
   EXPECT_EQ(scenario.devices[1].version, "V5.6.1 build 2026");
   EXPECT_EQ(scenario.devices[1].faults.stallAtPercent, 30);

@@ -221,14 +221,30 @@ int IP_NET_DVR_SetDVRConfig(int loginHandle, int code, int channel, const char* 
   });
 }
 
-int IP_NET_DVR_RealPlayEx(int /*loginHandle*/, const char* /*ip*/, const char* /*user*/,
-                          const char* /*password*/, IP_NET_DVR_StreamDataCallBack /*callback*/,
-                          NETSDK_PREVIEW_INFO* /*request*/, int /*reserved*/) {
-  return -1;  // live streams are not served yet
+int IP_NET_DVR_RealPlayEx(int loginHandle, const char* ip, const char* user, const char* password,
+                          IP_NET_DVR_StreamDataCallBack callback, NETSDK_PREVIEW_INFO* request,
+                          int /*reserved*/) {
+  return WithSession(loginHandle, [&](Runtime& runtime, Session& session) {
+    netsdk::PreviewTarget target;
+    if (callback == nullptr || request == nullptr || !BoundedText(ip, kMaxArgument, &target.ip) ||
+        !BoundedText(user, kMaxArgument, &target.user) ||
+        !BoundedText(password, kMaxArgument, &target.password)) {
+      return -1;
+    }
+    // A preview logs in with what the program passes, but only beside a login that works.
+    if (!session.LoggedIn()) return -1;
+    target.port = session.Port();
+    target.channel = request->channel;
+    target.streamType = request->streamType;
+    const int handle = Library::Instance().NextHandle();
+    runtime.OpenPreview(handle, std::move(target), callback, request->user);
+    runtime.ReleasePreview(handle);
+    return handle;
+  });
 }
 
-int IP_NET_DVR_StopRealPlay(int /*previewHandle*/) {
-  return -1;
+int IP_NET_DVR_StopRealPlay(int previewHandle) {
+  return WithRuntime([&](Runtime& runtime) { return runtime.ClosePreview(previewHandle); });
 }
 
 }  // extern "C"

@@ -20,11 +20,14 @@ void Runtime::Stop() {
   if (m_stopped) return;
   m_stopped = true;
   std::map<int, std::shared_ptr<Session>> sessions;
+  std::map<int, std::shared_ptr<Preview>> previews;
   {
     std::lock_guard lock(m_mutex);
     sessions.swap(m_sessions);
+    previews.swap(m_previews);
   }
   for (auto& [handle, session] : sessions) session->Close();
+  for (auto& [handle, preview] : previews) preview->Close();
   // Let the closes run, so that calls waiting for an answer return now rather than at their
   // time-out; the network thread is ours, so this wait is short.
   auto closed = std::make_shared<Waiter>();
@@ -37,6 +40,7 @@ void Runtime::Stop() {
   m_io.stop();
   if (m_thread.joinable()) m_thread.join();
   m_dispatcher.Stop();
+  m_delivery.Stop();
 }
 
 void Runtime::Open(int handle, LoginTarget target) {
@@ -61,6 +65,42 @@ std::shared_ptr<Session> Runtime::Remove(int handle) {
   auto session = std::move(found->second);
   m_sessions.erase(found);
   return session;
+}
+
+void Runtime::OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
+                          void* user) {
+  auto preview = std::make_shared<Preview>(m_context, std::move(target), m_delivery,
+                                           m_delivery.Open(handle, callback, user));
+  {
+    std::lock_guard lock(m_mutex);
+    m_previews.emplace(handle, preview);
+  }
+  preview->Start();
+}
+
+void Runtime::ReleasePreview(int handle) {
+  std::shared_ptr<Preview> preview;
+  {
+    std::lock_guard lock(m_mutex);
+    auto found = m_previews.find(handle);
+    if (found == m_previews.end()) return;
+    preview = found->second;
+  }
+  m_delivery.Release(preview->GetFeed());
+}
+
+int Runtime::ClosePreview(int handle) {
+  std::shared_ptr<Preview> preview;
+  {
+    std::lock_guard lock(m_mutex);
+    auto found = m_previews.find(handle);
+    if (found == m_previews.end()) return -1;
+    preview = std::move(found->second);
+    m_previews.erase(found);
+  }
+  preview->Close();
+  m_delivery.Close(preview->GetFeed());
+  return 0;
 }
 
 }  // namespace netsdk

@@ -43,6 +43,9 @@ class Session : public std::enable_shared_from_this<Session> {
   int StartUpgrade(std::shared_ptr<const FirmwareImage> image);
   // 0 once an upgrade was started on this login, else -1.
   int UpgradeState() const { return m_upgradeStarted.load() ? 0 : -1; }
+  bool LoggedIn() const { return m_loggedIn.load(); }
+  // The device's port, which a preview connection names as the login does.
+  std::uint16_t Port() const { return m_target.port; }
   // Percentage of the file the device has acknowledged.
   int UpgradeProgress() const { return m_progress.load(); }
 

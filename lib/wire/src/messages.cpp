@@ -180,4 +180,34 @@ bool DecodeUpgradeData(const Bytes& payload, std::uint64_t* offset, const std::u
   return true;
 }
 
+Bytes Encode(const StreamStart& start) {
+  return Writer().I32(start.channel).I32(start.streamType).Take();
+}
+
+bool Decode(const Bytes& payload, StreamStart* start) {
+  Reader reader(payload);
+  StreamStart value;
+  value.channel = reader.I32();
+  value.streamType = reader.I32();
+  if (!reader.Done()) return false;
+  *start = value;
+  return true;
+}
+
+Bytes EncodeStreamDataPrefix(std::uint8_t dataKind, std::int32_t frameKind, std::uint64_t timeMs) {
+  return Writer().U8(dataKind).I32(frameKind).U64(timeMs).Take();
+}
+
+bool DecodeStreamData(const Bytes& payload, StreamPacket* packet) {
+  Reader reader(payload);
+  StreamPacket value;
+  value.dataKind = reader.U8();
+  value.frameKind = reader.I32();
+  value.timeMs = reader.U64();
+  value.data = reader.Rest(&value.size);
+  if (!reader.Ok() || value.size == 0) return false;
+  *packet = value;
+  return true;
+}
+
 }  // namespace wire

@@ -19,6 +19,8 @@ constexpr std::uint32_t kCodeUpgradeChecked = 1009;
 constexpr std::uint32_t kCodeGetVersion = 1012;
 constexpr std::uint32_t kCodeGetStorage = 1014;
 constexpr std::uint32_t kCodeFormatDisk = 1017;
+// The live stream's start and stop, as the simulator's journal records them.
+constexpr std::uint32_t kCodeStream = 1020;
 
 // The configuration groups a device takes with SetDVRConfig.
 constexpr std::array<std::uint32_t, 15> kConfigCodes = {222, 223, 227, 228, 325, 335, 421, 422,

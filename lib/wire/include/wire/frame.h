@@ -37,9 +37,11 @@ enum class MsgType : std::uint8_t {
   kUpgradeAck = 13,     // device -> library: bytes taken so far
   kUpgradeDone = 14,    // device -> library: the whole file arrived
   kUpgradeFailed = 15,  // device -> library: the device abandoned the transfer
+  kStreamStart = 16,    // library -> device, after the login of a preview connection
+  kStreamData = 17,     // device -> library: a stream header, video or audio frame
 };
 constexpr std::uint8_t kFirstMsgType = 1;
-constexpr std::uint8_t kLastMsgType = 15;
+constexpr std::uint8_t kLastMsgType = 17;
 
 struct Frame {
   MsgType type = MsgType::kProbe;

@@ -84,6 +84,28 @@ bool Decode(const Bytes& payload, Command* command);
 Bytes Encode(const CommandResult& result);
 bool Decode(const Bytes& payload, CommandResult* result);
 
+// A preview connection asks for one channel's live stream.
+struct StreamStart {
+  std::int32_t channel = 0;
+  std::int32_t streamType = 0;
+};
+Bytes Encode(const StreamStart& start);
+bool Decode(const Bytes& payload, StreamStart* start);
+
+// StreamData: what the data is (the library's stream data kinds: 0 video, 1 audio, 2 header), the
+// frame kind, the time stamp in stream milliseconds, then the bytes up to the end of the payload.
+// Like UpgradeData, the prefix is built on its own so that a looped clip is sent without copies.
+constexpr std::size_t kStreamDataPrefix = 13;
+struct StreamPacket {
+  std::uint8_t dataKind = 0;
+  std::int32_t frameKind = 0;
+  std::uint64_t timeMs = 0;
+  const std::uint8_t* data = nullptr;  // into the payload it was decoded from
+  std::size_t size = 0;
+};
+Bytes EncodeStreamDataPrefix(std::uint8_t dataKind, std::int32_t frameKind, std::uint64_t timeMs);
+bool DecodeStreamData(const Bytes& payload, StreamPacket* packet);
+
 // UpgradeData: the offset of the chunk, then its bytes up to the end of the payload. The prefix is
 // built on its own so that the chunk itself can be sent from the shared file image.
 constexpr std::size_t kUpgradeDataPrefix = 8;

@@ -1,0 +1,220 @@
+#include "sim/detail/preview_clip.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+#include "sim/detail/glyphs.h"
+
+namespace camsim::detail {
+namespace {
+
+struct CodecContextFree {
+  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameFree {
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketFree {
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+
+void Put16(std::uint8_t* out, unsigned value) {
+  out[0] = static_cast<std::uint8_t>(value);
+  out[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(std::uint8_t* out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// The picture of frame index: a background in the device's own colour, its serial number and
+// address in white, and a bar that crosses the picture so that motion shows the stream is live.
+void DrawPicture(AVFrame* frame, int index, const std::string& serial, const std::string& address,
+                 std::uint8_t u, std::uint8_t v) {
+  for (int y = 0; y < kClipHeight; ++y) {
+    std::fill_n(frame->data[0] + y * frame->linesize[0], kClipWidth, std::uint8_t{60});
+  }
+  for (int y = 0; y < kClipHeight / 2; ++y) {
+    std::fill_n(frame->data[1] + y * frame->linesize[1], kClipWidth / 2, u);
+    std::fill_n(frame->data[2] + y * frame->linesize[2], kClipWidth / 2, v);
+  }
+  const auto text = [&](const std::string& line, int top) {
+    const int advance = kGlyphWidth + 1;
+    const int length = static_cast<int>(line.size());
+    const int scale = std::clamp(kClipWidth / std::max(1, length * advance), 1, 3);
+    const int left = std::max(0, (kClipWidth - length * advance * scale) / 2);
+    for (int i = 0; i < length; ++i) {
+      const auto rows = Glyph(line[static_cast<std::size_t>(i)]);
+      for (int gy = 0; gy < kGlyphHeight * scale; ++gy) {
+        for (int gx = 0; gx < kGlyphWidth * scale; ++gx) {
+          const int x = left + (i * advance) * scale + gx;
+          const int y = top + gy;
+          if (x >= kClipWidth || y >= kClipHeight) continue;
+          if (rows[static_cast<std::size_t>(gy / scale)] & (0x10 >> (gx / scale))) {
+            frame->data[0][y * frame->linesize[0] + x] = 235;
+          }
+        }
+      }
+    }
+  };
+  text(serial, 40);
+  text(address, 100);
+  const int barWidth = kClipWidth / kClipFrames;
+  const int barLeft = index * barWidth;
+  for (int y = kClipHeight - 24; y < kClipHeight - 8; ++y) {
+    std::fill_n(frame->data[0] + y * frame->linesize[0] + barLeft, barWidth, std::uint8_t{200});
+  }
+}
+
+// The sequence and picture parameter sets of a key frame, for the format block.
+std::vector<std::uint8_t> ParameterSets(const std::vector<std::uint8_t>& access) {
+  std::vector<std::uint8_t> sets;
+  std::size_t i = 0;
+  const auto startCode = [&](std::size_t at) {
+    return at + 3 <= access.size() && access[at] == 0 && access[at + 1] == 0 && access[at + 2] == 1;
+  };
+  while (i < access.size()) {
+    if (!startCode(i)) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 3;
+    while (end < access.size() && !startCode(end)) ++end;
+    // A four-byte start code leaves its leading zero at the end of the unit before.
+    std::size_t unitEnd = end;
+    if (end < access.size() && unitEnd > i + 3 && access[unitEnd - 1] == 0) --unitEnd;
+    const int type = i + 3 < access.size() ? access[i + 3] & 0x1F : 0;
+    if (type == 7 || type == 8) {
+      sets.insert(sets.end(), {0, 0, 0, 1});
+      sets.insert(sets.end(), access.begin() + static_cast<long>(i + 3),
+                  access.begin() + static_cast<long>(unitEnd));
+    }
+    i = end;
+  }
+  return sets;
+}
+
+std::uint8_t MuLaw(std::int16_t sample) {
+  constexpr int kBias = 0x84;
+  constexpr int kClip = 32635;
+  int value = sample;
+  const int sign = value < 0 ? 0x80 : 0;
+  if (value < 0) value = -value;
+  value = std::min(value, kClip) + kBias;
+  int exponent = 7;
+  for (int mask = 0x4000; (value & mask) == 0 && exponent > 0; mask >>= 1) --exponent;
+  const int mantissa = (value >> (exponent + 3)) & 0x0F;
+  return static_cast<std::uint8_t>(~(sign | (exponent << 4) | mantissa));
+}
+
+std::vector<ClipFrame> Tone() {
+  std::vector<ClipFrame> frames(kClipFrames);
+  int n = 0;
+  for (ClipFrame& frame : frames) {
+    frame.key = true;
+    frame.bytes.resize(kAudioBytesPerFrame);
+    for (std::uint8_t& byte : frame.bytes) {
+      const double phase = 2 * std::numbers::pi * 440.0 * n++ / kAudioRate;
+      byte = MuLaw(static_cast<std::int16_t>(6000 * std::sin(phase)));
+    }
+  }
+  return frames;
+}
+
+bool Fail(std::string* error, const char* reason) {
+  *error = reason;
+  return false;
+}
+
+bool EncodeVideo(const std::string& serial, const std::string& address, PreviewClip* clip,
+                 std::string* error) {
+  const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+  if (codec == nullptr) return Fail(error, "the H.264 encoder libx264 is not available");
+  std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
+  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+  if (!context || !frame || !packet) return Fail(error, "out of memory");
+  context->width = kClipWidth;
+  context->height = kClipHeight;
+  context->time_base = AVRational{1, kClipFramesPerSecond};
+  context->framerate = AVRational{kClipFramesPerSecond, 1};
+  context->pix_fmt = AV_PIX_FMT_YUV420P;
+  context->gop_size = kClipKeyInterval;
+  context->max_b_frames = 0;
+  context->thread_count = 1;
+  av_opt_set(context->priv_data, "preset", "ultrafast", 0);
+  av_opt_set(context->priv_data, "tune", "zerolatency", 0);
+  av_opt_set(context->priv_data, "x264-params", "keyint=10:min-keyint=10:scenecut=0", 0);
+  if (avcodec_open2(context.get(), codec, nullptr) < 0) return Fail(error, "cannot open libx264");
+  frame->format = context->pix_fmt;
+  frame->width = kClipWidth;
+  frame->height = kClipHeight;
+  if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail(error, "out of memory");
+
+  const std::size_t hash = std::hash<std::string>{}(serial);
+  const auto u = static_cast<std::uint8_t>(64 + hash % 128);
+  const auto v = static_cast<std::uint8_t>(64 + (hash >> 8) % 128);
+  const auto drain = [&] {
+    while (avcodec_receive_packet(context.get(), packet.get()) == 0) {
+      ClipFrame out;
+      out.key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+      out.bytes.assign(packet->data, packet->data + packet->size);
+      clip->video.push_back(std::move(out));
+      av_packet_unref(packet.get());
+    }
+  };
+  for (int index = 0; index < kClipFrames; ++index) {
+    if (av_frame_make_writable(frame.get()) < 0) return Fail(error, "out of memory");
+    DrawPicture(frame.get(), index, serial, address, u, v);
+    frame->pts = index;
+    frame->pict_type = index % kClipKeyInterval == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (avcodec_send_frame(context.get(), frame.get()) < 0) return Fail(error, "encoding failed");
+    drain();
+  }
+  avcodec_send_frame(context.get(), nullptr);
+  drain();
+  if (clip->video.size() != static_cast<std::size_t>(kClipFrames) || !clip->video.front().key) {
+    return Fail(error, "the encoder gave an unexpected clip");
+  }
+  const std::vector<std::uint8_t> sets = ParameterSets(clip->video.front().bytes);
+  if (sets.empty() || sets.size() > KMR_VIDEO_FORMAT_SIZE - KMR_VIDEO_CONFIG_AT) {
+    return Fail(error, "the encoder gave no usable parameter sets");
+  }
+  std::uint8_t* block = clip->videoFormat.data();
+  Put32(block + KMR_VIDEO_MAGIC_AT, KMR_VIDEO_MAGIC);
+  Put32(block + KMR_VIDEO_CODEC_AT, KMR_CODEC_H264);
+  Put16(block + KMR_VIDEO_WIDTH_AT, kClipWidth);
+  Put16(block + KMR_VIDEO_HEIGHT_AT, kClipHeight);
+  Put16(block + KMR_VIDEO_FPS_AT, kClipFramesPerSecond);
+  Put16(block + KMR_VIDEO_CONFIG_SIZE_AT, static_cast<unsigned>(sets.size()));
+  std::copy(sets.begin(), sets.end(), block + KMR_VIDEO_CONFIG_AT);
+  return true;
+}
+
+}  // namespace
+
+std::shared_ptr<const PreviewClip> EncodeClip(const std::string& serial, const std::string& address,
+                                              bool withAudio, std::string* error) {
+  auto clip = std::make_shared<PreviewClip>();
+  if (!EncodeVideo(serial, address, clip.get(), error)) return nullptr;
+  if (withAudio) {
+    clip->hasAudio = true;
+    clip->audio = Tone();
+    std::uint8_t* block = clip->audioFormat.data();
+    Put32(block + KMR_AUDIO_MAGIC_AT, KMR_AUDIO_MAGIC);
+    Put32(block + KMR_AUDIO_CODEC_AT, KMR_CODEC_G711_ULAW);
+    Put32(block + KMR_AUDIO_RATE_AT, kAudioRate);
+    Put16(block + KMR_AUDIO_CHANNELS_AT, 1);
+  }
+  return clip;
+}
+
+}  // namespace camsim::detail
