@@ -29,6 +29,8 @@
 #include "discovery/device_table.h"
 #include "operations/operations.h"
 #include "platform/win_types.h"
+#include "preview/mul_play.h"
+#include "preview/watch_video.h"
 #include "sdk/sdk.h"
 #include "text/retitle_table.h"
 #include "text/text.h"
@@ -210,11 +212,14 @@ void CRavendockDlg::ConnectHandlers() {
     m_deviceTable->OnItemChanged(change);
   };
   m_deviceList->onClick = [this](const QPoint& pos) { return m_deviceTable->OnClick(pos); };
-  m_deviceList->onDoubleClick = [this](int row, const QPoint& pos) {
-    return m_deviceTable->OnDoubleClick(row, pos);
+  // The notification result is always 1: a double-click plays a device, it never checks one.
+  m_deviceList->onDoubleClick = [this](int row, const QPoint&) {
+    PlayDevice(row);
+    return 1;
   };
 
   OnClicked(IDC_SEARCH, [this] { m_deviceTable->StartSearch(); });
+  OnClicked(IDC_PREVIEW_CHECKED, [this] { PreviewCheckedDevices(); });
   OnClicked(IDC_SELECT_ALL, [this] { m_deviceTable->CheckAll(); });
   OnClicked(IDC_INVERT, [this] { m_deviceTable->Invert(); });
   OnClicked(IDC_INVERT_HIDDEN, [this] { m_deviceTable->Invert(); });
@@ -466,8 +471,27 @@ void CRavendockDlg::EmptyPushList() {
   m_engine->PushList().Clear();
 }
 
-// The preview window comes with the live preview; until then the offer opens nothing.
-void CRavendockDlg::PreviewCheckedDevices() {}
+void CRavendockDlg::PreviewCheckedDevices() {
+  if (!m_deviceTable->CanOpenPreview()) return;
+  std::vector<discovery::DeviceRecord*> records = m_deviceTable->CheckedRecords();
+  if (records.size() > static_cast<std::size_t>(preview::kMaxPanes)) {
+    records.resize(preview::kMaxPanes);
+  }
+  preview::CMULPLay grid(records, this);
+  m_deviceTable->SetPreviewOpen(true);
+  grid.exec();
+  m_deviceTable->SetPreviewOpen(false);
+}
+
+void CRavendockDlg::PlayDevice(int row) {
+  discovery::DeviceRecord* record = m_deviceTable->RecordAt(row);
+  if (record == nullptr || !m_deviceTable->CanOpenPreview()) return;
+  preview::WatchVideo single(*record, *m_engine, !m_runController->IsRunning(), this);
+  single.OnInitDialog();
+  m_deviceTable->SetPreviewOpen(true);
+  single.exec();
+  m_deviceTable->SetPreviewOpen(false);
+}
 
 void CRavendockDlg::closeEvent(QCloseEvent* event) {
   DestroyWindow();

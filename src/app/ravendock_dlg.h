@@ -71,6 +71,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   bool AllPushRecordsDone() override;
   void EmptyPushList() override;
   void PreviewCheckedDevices() override;
+  // The double-click on a row: the single-device preview of its record, if it has one.
+  void PlayDevice(int row);
 
   // Closing: the worker threads are asked to stop and never waited for when blocked. True when
   // every thread has ended; once a thread has been left behind, every later call says so too,

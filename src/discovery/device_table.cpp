@@ -232,8 +232,8 @@ int DeviceTable::OnClick(const QPoint& listPos) const {
   return row >= 0 && (flags & ui::kHitOnStateIcon) != 0 ? 1 : 0;
 }
 
-int DeviceTable::OnDoubleClick(int /*row*/, const QPoint& listPos) const {
-  return OnClick(listPos);
+bool DeviceTable::CanOpenPreview() const {
+  return !m_busy && !m_window.IsTimerRunning(kTimerSearch);
 }
 
 bool DeviceTable::ReachedExpectedCount() const {

@@ -79,13 +79,18 @@ class DeviceTable {
   // Return 1 to keep a row's check mark while a batch runs or the table is busy; the second
   // click of a double click is a click too.
   int OnClick(const QPoint& listPos) const;
-  int OnDoubleClick(int row, const QPoint& listPos) const;
 
   // While IP re-addressing owns the table (from its first device to the end of its
   // verification) no click may change a check mark and nothing may open a record: the pass
   // lets go of every record when it searches again.
   void SetBusy(bool busy) { m_busy = busy; }
   bool IsBusy() const { return m_busy; }
+
+  // A preview window borrows records of the table: none opens while the table may be cleared
+  // (the IP pass, a search), and while one is open the IP pass holds back its re-search.
+  bool CanOpenPreview() const;
+  void SetPreviewOpen(bool open) { m_previewOpen = open; }
+  bool IsPreviewOpen() const { return m_previewOpen; }
 
   // Whether the table holds the expected device count (the end of a search).
   bool ReachedExpectedCount() const;
@@ -128,6 +133,7 @@ class DeviceTable {
 
   int m_totalCount = 0;
   int m_checkedCount = 0;
+  bool m_previewOpen = false;
   bool m_busy = false;
   DWORD m_searchStartTick = 0;
   // Search results already examined by the re-found check.

@@ -156,6 +156,11 @@ void IpReaddress::EndPass() {
 }
 
 void IpReaddress::StartReSearch() {
+  // The re-search clears the table, whose records an open preview still shows.
+  if (m_context.table.IsPreviewOpen()) {
+    AfterOnWindow(m_context, kPreviewPollMs, [this] { StartReSearch(); });
+    return;
+  }
   m_context.table.CheckOnlySerials(m_checkedSerials);
   m_context.table.Clear();
   IP_NET_DVR_StartSearchIPC();

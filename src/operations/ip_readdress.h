@@ -20,6 +20,8 @@ constexpr UINT kTimerModifyIpSearch = 1007;
 constexpr DWORD kModifyIpSearchPeriodMs = 1500;
 constexpr DWORD kBetweenDevicesMs = 400;
 constexpr DWORD kBeforeReSearchMs = 4000;
+// How often a re-search held back by an open preview looks again.
+constexpr DWORD kPreviewPollMs = 500;
 // Mask and gateway are written into the record with at most this many characters.
 constexpr std::size_t kMaxNetworkTextChars = 127;
 

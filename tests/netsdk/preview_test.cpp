@@ -1,0 +1,275 @@
+// Live previews: the stream a simulated camera sends, through the library's stream data callback,
+// decoded by the player; what a failed or stopped preview delivers; faulty streams.
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "library_fixture.h"
+#include "player.h"
+#include "player_sink.h"
+
+namespace netsdk_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Packet {
+  int dataKind;
+  int size;
+  int frameKind;
+  double timeStamp;
+};
+
+// What one preview received, and the player port it feeds.
+struct Viewer {
+  int port = 0;
+  std::atomic<int> previewHandle{0};  // stored after RealPlayEx returned, as a window does
+  std::atomic<int> calls{0};
+  std::atomic<int> callsBeforeHandle{0};
+  std::atomic<int> inCallback{0};
+  std::atomic<int> pictures{0};
+  std::chrono::milliseconds callbackDelay{0};
+  std::mutex mutex;
+  std::vector<Packet> packets;
+  std::vector<std::vector<unsigned char>> firstPictures;  // the first few, for their pixels
+  int width = 0;
+  int height = 0;
+  KMR_VIDEO_SINK sink{&Viewer::OnPicture, nullptr, this};
+
+  static void OnPicture(void* context, const KMR_PICTURE* picture) {
+    auto* viewer = static_cast<Viewer*>(context);
+    std::lock_guard lock(viewer->mutex);
+    viewer->width = picture->width;
+    viewer->height = picture->height;
+    if (viewer->firstPictures.size() < 12) {
+      viewer->firstPictures.emplace_back(picture->pixels,
+                                         picture->pixels + picture->stride * picture->height);
+    }
+    ++viewer->pictures;
+  }
+
+  static int OnStream(int handle, int dataKind, const unsigned char* data, int size,
+                      const NETSDK_FRAME_INFO* frame) {
+    auto* viewer = static_cast<Viewer*>(frame->user);
+    ++viewer->inCallback;
+    ++viewer->calls;
+    if (viewer->previewHandle.load() != handle) ++viewer->callsBeforeHandle;
+    {
+      std::lock_guard lock(viewer->mutex);
+      viewer->packets.push_back({dataKind, size, frame->frameKind, frame->timeStamp});
+    }
+    if (dataKind == NETSDK_STREAM_HEADER) {
+      IP_KMR_OpenStream(viewer->port, data + STREAM_HEADER_VIDEO_FORMAT,
+                        STREAM_HEADER_VIDEO_FORMAT_SIZE, KMR_STREAM_VIDEO, 40);
+      IP_KMR_Play(viewer->port, &viewer->sink);
+    } else if (dataKind == NETSDK_STREAM_VIDEO) {
+      IP_KMR_InputVideoData(viewer->port, data, size, frame->frameKind,
+                            static_cast<int>(frame->timeStamp));
+    }
+    std::this_thread::sleep_for(viewer->callbackDelay);
+    --viewer->inCallback;
+    return 0;
+  }
+
+  std::vector<Packet> Packets() {
+    std::lock_guard lock(mutex);
+    return packets;
+  }
+};
+
+class PreviewTest : public LibraryTest {
+ protected:
+  void SetUp() override { IP_KMR_Init(); }
+
+  // RealPlayEx on the login of serial with the device's own credentials.
+  int Play(int login, const std::string& ip, Viewer& viewer, int port) {
+    viewer.port = port;
+    NETSDK_PREVIEW_INFO request{1, 1, 1, 0, &viewer};
+    const int handle = IP_NET_DVR_RealPlayEx(login, ip.c_str(), "admin", "Admin123",
+                                             &Viewer::OnStream, &request, 0);
+    viewer.previewHandle.store(handle);
+    return handle;
+  }
+
+  std::vector<std::string> StreamJournal(const std::string& serial) {
+    std::vector<std::string> texts;
+    for (const auto& entry : Sim().GetJournal().Find(serial, 1020)) {
+      texts.push_back(entry.kind + ": " + entry.text);
+    }
+    return texts;
+  }
+};
+
+TEST_F(PreviewTest, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStopped) {
+  camsim::Scenario scenario;
+  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
+  scenario.devices[0].hasAudio = true;
+  Start(scenario);
+  const int login = LoginTo("SN01");
+  ASSERT_GT(login, 0);
+  Viewer viewer;
+  const int handle = Play(login, "192.168.1.11", viewer, 1000);
+  ASSERT_GT(handle, 0);
+  ASSERT_TRUE(Eventually([&] { return viewer.pictures.load() >= 15; }));
+
+  const std::vector<Packet> packets = viewer.Packets();
+  ASSERT_FALSE(packets.empty());
+  EXPECT_EQ(packets.front().dataKind, NETSDK_STREAM_HEADER);
+  EXPECT_EQ(packets.front().size, STREAM_HEADER_SIZE);
+  double lastVideo = -1;
+  int headers = 0;
+  int audio = 0;
+  for (std::size_t i = 0; i < packets.size(); ++i) {
+    const Packet& packet = packets[i];
+    if (packet.dataKind == NETSDK_STREAM_HEADER) {
+      ++headers;
+      // Every header comes just before a key frame, so a late window starts within a second.
+      if (i + 1 < packets.size()) EXPECT_EQ(packets[i + 1].frameKind, NETSDK_FRAME_KEY);
+    } else if (packet.dataKind == NETSDK_STREAM_VIDEO) {
+      EXPECT_GT(packet.timeStamp, lastVideo);
+      lastVideo = packet.timeStamp;
+    } else {
+      EXPECT_EQ(packet.dataKind, NETSDK_STREAM_AUDIO);
+      EXPECT_EQ(packet.size, 800);
+      ++audio;
+    }
+  }
+  EXPECT_GE(headers, 2);
+  EXPECT_GT(audio, 10);
+  EXPECT_EQ(viewer.callsBeforeHandle.load(), 0);
+  {
+    std::lock_guard lock(viewer.mutex);
+    EXPECT_EQ(viewer.width, 320);
+    EXPECT_EQ(viewer.height, 180);
+    ASSERT_GE(viewer.firstPictures.size(), 10u);
+    EXPECT_NE(viewer.firstPictures.front(), viewer.firstPictures[9]) << "the picture never moves";
+  }
+
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(handle), 0);
+  const int callsAtStop = viewer.calls.load();
+  EXPECT_EQ(viewer.inCallback.load(), 0);
+  EXPECT_EQ(IP_KMR_Stop(viewer.port), 0);
+  std::this_thread::sleep_for(400ms);
+  EXPECT_EQ(viewer.calls.load(), callsAtStop) << "stream data after StopRealPlay returned";
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(handle), -1);
+  EXPECT_TRUE(Eventually([&] { return StreamJournal("SN01").size() == 2; }));
+  EXPECT_EQ(StreamJournal("SN01"),
+            (std::vector<std::string>{"stream: start channel=1", "stream: stop"}));
+}
+
+TEST_F(PreviewTest, NoPreviewWithoutAWorkingLoginOrWithBadArguments) {
+  camsim::Scenario scenario;
+  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
+  scenario.devices.push_back(Camera("SN02", "192.168.1.12"));
+  scenario.devices[1].faults.refuseLogin = true;
+  Start(scenario);
+  const int login = LoginTo("SN01");
+  ASSERT_GT(login, 0);
+  const int refused = IP_NET_DVR_Login("192.168.1.12", 9000, "admin", "Admin123", nullptr);
+  ASSERT_GT(refused, 0);
+  ASSERT_TRUE(WaitStatus(refused, NETSDK_EVENT_LOGIN_FAILED));
+
+  Viewer viewer;
+  NETSDK_PREVIEW_INFO request{1, 1, 1, 0, &viewer};
+  EXPECT_EQ(Play(refused, "192.168.1.12", viewer, 1001), -1);
+  EXPECT_EQ(Play(login + 1000, "192.168.1.11", viewer, 1001), -1);
+  EXPECT_EQ(IP_NET_DVR_RealPlayEx(login, "192.168.1.11", "admin", "Admin123", nullptr, &request, 0),
+            -1);
+  EXPECT_EQ(IP_NET_DVR_RealPlayEx(login, "192.168.1.11", "admin", "Admin123", &Viewer::OnStream,
+                                  nullptr, 0),
+            -1);
+  EXPECT_EQ(
+      IP_NET_DVR_RealPlayEx(login, nullptr, "admin", "Admin123", &Viewer::OnStream, &request, 0),
+      -1);
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(0), -1);
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(123456), -1);
+  // A logged-out login plays no more.
+  IP_NET_DVR_Logout(login);
+  EXPECT_EQ(Play(login, "192.168.1.11", viewer, 1001), -1);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(viewer.calls.load(), 0);
+  EXPECT_TRUE(StreamJournal("SN01").empty());
+  EXPECT_TRUE(StreamJournal("SN02").empty());
+}
+
+TEST_F(PreviewTest, FaultyStreamsNeverReachTheWindowMalformedAndThePlayerSurvivesCorruptFrames) {
+  camsim::Scenario scenario;
+  for (const char* serial : {"SN01", "SN02", "SN03"}) {
+    scenario.devices.push_back(Camera(serial, std::string("192.168.1.1") + serial[3]));
+  }
+  scenario.devices[0].faults.badHeader = true;
+  scenario.devices[1].faults.corruptFrames = true;
+  scenario.devices[2].faults.noStream = true;
+  Start(scenario);
+  Viewer viewers[3];
+  int handles[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::string serial = scenario.devices[static_cast<std::size_t>(i)].serial;
+    const int login = LoginTo(serial);
+    ASSERT_GT(login, 0);
+    handles[i] =
+        Play(login, scenario.devices[static_cast<std::size_t>(i)].ip, viewers[i], 2000 + i);
+    ASSERT_GT(handles[i], 0);
+  }
+  ASSERT_TRUE(Eventually([&] { return viewers[1].pictures.load() >= 25; }))
+      << "corrupt frames stopped the decoder for good";
+  ASSERT_TRUE(Eventually([&] { return viewers[0].calls.load() >= 20; }));
+  for (const Packet& packet : viewers[0].Packets()) {
+    EXPECT_NE(packet.dataKind, NETSDK_STREAM_HEADER) << "a header shorter than its layout";
+  }
+  EXPECT_EQ(viewers[0].pictures.load(), 0);
+  EXPECT_EQ(viewers[2].calls.load(), 0);
+  EXPECT_EQ(StreamJournal("SN03"), std::vector<std::string>{"stream: start channel=1"});
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(IP_NET_DVR_StopRealPlay(handles[i]), 0);
+    IP_KMR_Stop(viewers[i].port);
+  }
+}
+
+TEST_F(PreviewTest, StopRealPlayWaitsForTheRunningCallbackAndMayBeCalledFromIt) {
+  Start(Cameras(3));
+  Viewer viewers[3];
+  int handles[3];
+  for (int i = 0; i < 3; ++i) {
+    viewers[i].callbackDelay = 20ms;
+    const int login = LoginTo("SN0" + std::to_string(i + 1));
+    ASSERT_GT(login, 0);
+    handles[i] = Play(login, "192.168.1." + std::to_string(11 + i), viewers[i], 3000 + i);
+    ASSERT_GT(handles[i], 0);
+  }
+  ASSERT_TRUE(Eventually([&] {
+    return std::all_of(std::begin(viewers), std::end(viewers),
+                       [](const Viewer& viewer) { return viewer.calls.load() >= 3; });
+  }));
+  // Stopped from another thread while callbacks run: none runs when it returns, none follows.
+  for (int i = 0; i < 2; ++i) {
+    while (viewers[i].inCallback.load() == 0) std::this_thread::yield();
+    EXPECT_EQ(IP_NET_DVR_StopRealPlay(handles[i]), 0);
+    EXPECT_EQ(viewers[i].inCallback.load(), 0);
+  }
+  const int calls0 = viewers[0].calls.load();
+  const int calls1 = viewers[1].calls.load();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(viewers[0].calls.load(), calls0);
+  EXPECT_EQ(viewers[1].calls.load(), calls1);
+  // The last one stops itself from inside its own callback.
+  static std::atomic<int> selfStop{0};
+  struct SelfStop {
+    static int OnStream(int handle, int, const unsigned char*, int, const NETSDK_FRAME_INFO*) {
+      selfStop.store(IP_NET_DVR_StopRealPlay(handle) == 0 ? 1 : -1);
+      return 0;
+    }
+  };
+  const int login = LoginTo("SN03");
+  NETSDK_PREVIEW_INFO request{1, 1, 1, 0, nullptr};
+  const int self = IP_NET_DVR_RealPlayEx(login, "192.168.1.13", "admin", "Admin123",
+                                         &SelfStop::OnStream, &request, 0);
+  ASSERT_GT(self, 0);
+  EXPECT_TRUE(Eventually([] { return selfStop.load() != 0; }));
+  EXPECT_EQ(selfStop.load(), 1);
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(handles[2]), 0);
+  for (Viewer& viewer : viewers) IP_KMR_Stop(viewer.port);
+}
+
+}  // namespace
+}  // namespace netsdk_test
