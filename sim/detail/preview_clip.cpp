@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 }
 
@@ -136,6 +137,8 @@ bool Fail(std::string* error, const char* reason) {
 
 bool EncodeVideo(const std::string& serial, const std::string& address, PreviewClip* clip,
                  std::string* error) {
+  // The encoder's statistics would fill camsim's output with one block per device.
+  av_log_set_level(AV_LOG_ERROR);
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (codec == nullptr) return Fail(error, "the H.264 encoder libx264 is not available");
   std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));

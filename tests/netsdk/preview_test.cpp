@@ -105,7 +105,7 @@ TEST_F(PreviewTest, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStop
   scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
   scenario.devices[0].hasAudio = true;
   Start(scenario);
-  const int login = LoginTo("SN01");
+  const int login = LoginAt("192.168.1.11", 9000, "admin", "Admin123");
   ASSERT_GT(login, 0);
   Viewer viewer;
   const int handle = Play(login, "192.168.1.11", viewer, 1000);
@@ -124,7 +124,9 @@ TEST_F(PreviewTest, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStop
     if (packet.dataKind == NETSDK_STREAM_HEADER) {
       ++headers;
       // Every header comes just before a key frame, so a late window starts within a second.
-      if (i + 1 < packets.size()) EXPECT_EQ(packets[i + 1].frameKind, NETSDK_FRAME_KEY);
+      if (i + 1 < packets.size()) {
+        EXPECT_EQ(packets[i + 1].frameKind, NETSDK_FRAME_KEY);
+      }
     } else if (packet.dataKind == NETSDK_STREAM_VIDEO) {
       EXPECT_GT(packet.timeStamp, lastVideo);
       lastVideo = packet.timeStamp;
@@ -163,7 +165,7 @@ TEST_F(PreviewTest, NoPreviewWithoutAWorkingLoginOrWithBadArguments) {
   scenario.devices.push_back(Camera("SN02", "192.168.1.12"));
   scenario.devices[1].faults.refuseLogin = true;
   Start(scenario);
-  const int login = LoginTo("SN01");
+  const int login = LoginAt("192.168.1.11", 9000, "admin", "Admin123");
   ASSERT_GT(login, 0);
   const int refused = IP_NET_DVR_Login("192.168.1.12", 9000, "admin", "Admin123", nullptr);
   ASSERT_GT(refused, 0);
@@ -205,7 +207,8 @@ TEST_F(PreviewTest, FaultyStreamsNeverReachTheWindowMalformedAndThePlayerSurvive
   int handles[3];
   for (int i = 0; i < 3; ++i) {
     const std::string serial = scenario.devices[static_cast<std::size_t>(i)].serial;
-    const int login = LoginTo(serial);
+    const int login =
+        LoginAt(scenario.devices[static_cast<std::size_t>(i)].ip, 9000, "admin", "Admin123");
     ASSERT_GT(login, 0);
     handles[i] =
         Play(login, scenario.devices[static_cast<std::size_t>(i)].ip, viewers[i], 2000 + i);
@@ -232,7 +235,7 @@ TEST_F(PreviewTest, StopRealPlayWaitsForTheRunningCallbackAndMayBeCalledFromIt) 
   int handles[3];
   for (int i = 0; i < 3; ++i) {
     viewers[i].callbackDelay = 20ms;
-    const int login = LoginTo("SN0" + std::to_string(i + 1));
+    const int login = LoginAt("192.168.1." + std::to_string(11 + i), 9000, "admin", "Admin123");
     ASSERT_GT(login, 0);
     handles[i] = Play(login, "192.168.1." + std::to_string(11 + i), viewers[i], 3000 + i);
     ASSERT_GT(handles[i], 0);
@@ -260,7 +263,7 @@ TEST_F(PreviewTest, StopRealPlayWaitsForTheRunningCallbackAndMayBeCalledFromIt) 
       return 0;
     }
   };
-  const int login = LoginTo("SN03");
+  const int login = LoginAt("192.168.1.13", 9000, "admin", "Admin123");
   NETSDK_PREVIEW_INFO request{1, 1, 1, 0, nullptr};
   const int self = IP_NET_DVR_RealPlayEx(login, "192.168.1.13", "admin", "Admin123",
                                          &SelfStop::OnStream, &request, 0);
