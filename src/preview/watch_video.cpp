@@ -41,6 +41,8 @@ bool WatchVideo::LoggedIn() const {
 
 LRESULT WatchVideo::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kMsgStartPreview) {
+    // A start that arrives after the window was closed must not log in any more.
+    if (m_destroyed) return 0;
     if (LoggedIn() || !m_loginAllowed) {
       Play();
     } else if (!m_login.joinable()) {
