@@ -137,14 +137,15 @@ bool Fail(std::string* error, const char* reason) {
 
 bool EncodeVideo(const std::string& serial, const std::string& address, PreviewClip* clip,
                  std::string* error) {
-  // The encoder's statistics would fill camsim's output with one block per device.
-  av_log_set_level(AV_LOG_ERROR);
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (codec == nullptr) return Fail(error, "the H.264 encoder libx264 is not available");
   std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
   std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
   std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
   if (!context || !frame || !packet) return Fail(error, "out of memory");
+  // The encoder's statistics would fill camsim's output with one block per device. Only this
+  // context's messages are lowered: FFmpeg's global level is shared with the player's decoders.
+  context->log_level_offset = AV_LOG_VERBOSE - AV_LOG_WARNING;
   context->width = kClipWidth;
   context->height = kClipHeight;
   context->time_base = AVRational{1, kClipFramesPerSecond};
