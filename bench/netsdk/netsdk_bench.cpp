@@ -2,13 +2,6 @@
 // file to every device at once, and the library's idle CPU with all logins open. The simulator runs
 // as a separate camsim process, so that memory and CPU figures are the library's own.
 //   netsdk_bench [DEVICES]
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <asio.hpp>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -23,9 +16,8 @@
 #include <vector>
 
 #include "netsdk.h"
+#include "support/bench_process.h"
 #include "wire/firmware.h"
-
-extern char** environ;
 
 namespace {
 
@@ -64,26 +56,8 @@ double Until(Done done, double limit) {
   return Seconds(start);
 }
 
-long RssKiB() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-int FreePort() {
-  asio::io_context io;
-  asio::ip::tcp::acceptor probe(io, {asio::ip::make_address_v4("127.0.0.1"), 0});
-  return probe.local_endpoint().port();
-}
+using benchsupport::CpuSeconds;
+using benchsupport::RssKiB;
 
 // Sends the file to the devices of handles and reports time, throughput and memory growth.
 void Upgrade(const std::vector<int>& handles, const std::string& path, std::uintmax_t fileBytes) {
@@ -138,16 +112,10 @@ int main(int argc, char** argv) {
                static_cast<std::streamsize>(file.size()));
   }
 
-  const std::string endpoint = "127.0.0.1:" + std::to_string(FreePort());
-  const std::string camsim =
-      (std::filesystem::canonical("/proc/self/exe").parent_path() / "camsim").string();
-  std::vector<std::string> args = {camsim, "--scenario", scenario, "--listen", endpoint};
-  std::vector<char*> argvChild;
-  for (std::string& arg : args) argvChild.push_back(arg.data());
-  argvChild.push_back(nullptr);
-  pid_t simulator = 0;
-  if (posix_spawn(&simulator, camsim.c_str(), nullptr, nullptr, argvChild.data(), environ) != 0) {
-    std::fprintf(stderr, "cannot start %s\n", camsim.c_str());
+  const std::string endpoint = "127.0.0.1:" + std::to_string(benchsupport::FreePort());
+  const pid_t simulator = benchsupport::StartCamsim(scenario, endpoint);
+  if (simulator == 0) {
+    std::fprintf(stderr, "cannot start camsim\n");
     return 1;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -192,8 +160,7 @@ int main(int argc, char** argv) {
   Upgrade(handles, firmware, fileBytes);
 
   IP_NET_DVR_Cleanup();
-  kill(simulator, SIGINT);
-  waitpid(simulator, nullptr, 0);
+  benchsupport::StopCamsim(simulator);
   std::filesystem::remove_all(dir);
   return 0;
 }

@@ -163,9 +163,10 @@ bool EncodeVideo(const std::string& serial, const std::string& address, PreviewC
   frame->height = kClipHeight;
   if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail(error, "out of memory");
 
+  // Blue, violet and grey tones only: a red or green picture would read as a result border.
   const std::size_t hash = std::hash<std::string>{}(serial);
-  const auto u = static_cast<std::uint8_t>(64 + hash % 128);
-  const auto v = static_cast<std::uint8_t>(64 + (hash >> 8) % 128);
+  const auto u = static_cast<std::uint8_t>(136 + hash % 56);
+  const auto v = static_cast<std::uint8_t>(112 + (hash >> 8) % 40);
   const auto drain = [&] {
     while (avcodec_receive_packet(context.get(), packet.get()) == 0) {
       ClipFrame out;
