@@ -14,10 +14,10 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600
 
-# The thread-heavy pieces that need no window — the device library, the simulator and the worker
-# engine — once more under ThreadSanitizer.
+# The thread-heavy pieces that need no window — the device library, the simulator, the worker
+# engine and the player — once more under ThreadSanitizer.
 tsan_dir=build-tsan
-tsan_tests=(test_netsdk test_sim test_batch)
+tsan_tests=(test_netsdk test_sim test_batch test_player)
 cmake -S . -B "$tsan_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAVENDOCK_WERROR=ON \
   -DRAVENDOCK_SANITIZE=thread >/dev/null
 cmake --build "$tsan_dir" --target "${tsan_tests[@]}"
