@@ -13,6 +13,7 @@ packages=(
   libasio-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  librsvg2-bin desktop-file-utils
   fonts-wqy-zenhei fonts-dejavu-core
 )
 

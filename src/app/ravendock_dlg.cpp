@@ -22,12 +22,14 @@
 #include "batch/messages.h"
 #include "batch/run_controller.h"
 #include "config/config_file.h"
+#include "config/config_location.h"
 #include "config/instruction_flags.h"
 #include "config/pages/other_set_dlg.h"
 #include "config/push/push_runner.h"
 #include "discovery/device_record.h"
 #include "discovery/device_table.h"
 #include "operations/operations.h"
+#include "platform/dialog_service.h"
 #include "platform/win_types.h"
 #include "preview/mul_play.h"
 #include "preview/watch_video.h"
@@ -141,9 +143,14 @@ void CRavendockDlg::CreateSystemMenu() {
 BOOL CRavendockDlg::OnInitDialog() {
   // The controls were bound when they were created. Icon for the title bar and the taskbar.
   setWindowIcon(m_icon);
-  // config.dat lives beside the executable.
+  // config.dat beside the executable while that folder takes files, else in the user's folder;
+  // when neither does, the operator hears it once instead of losing every change silently.
   if (m_programDirectory.isEmpty()) m_programDirectory = QCoreApplication::applicationDirPath();
-  config::SetConfigDirectory(m_programDirectory);
+  const config::ConfigLocation configLocation = config::ChooseConfigDirectory(m_programDirectory);
+  config::SetConfigDirectory(configLocation.directory);
+  if (!configLocation.writable) {
+    platform::AfxMessageBox(this, config::UnwritableConfigMessage(m_programDirectory));
+  }
   // The instructions plug into the engine, so the engine comes first.
   StartDeviceServices();
   FillInstructionTable();

@@ -1,4 +1,5 @@
-// config.dat: the configuration set stored byte for byte in the program's directory.
+// config.dat: the configuration set stored byte for byte in the folder ChooseConfigDirectory picks
+// (config_location.h).
 #pragma once
 
 #include <QString>
@@ -30,8 +31,8 @@ int StoreConfigSet(ConfigSet& set, const QString& directory);
 // the file's settings area is shorter than the image the rest reads as zero.
 int LoadConfigSet(ConfigSet& set, const QString& directory);
 
-// The program's directory, set once at start-up; every writer of the process-wide set stores it
-// there.
+// The folder config.dat lives in, set once at start-up from ChooseConfigDirectory; every writer of
+// the process-wide set stores it there.
 void SetConfigDirectory(const QString& directory);
 QString ConfigDirectory();
 

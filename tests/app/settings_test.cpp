@@ -3,12 +3,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
+#include <memory>
 
 #include "config/config_fields.h"
 #include "config/config_file.h"
 #include "config/config_set.h"
+#include "platform/dialog_service.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -166,3 +169,56 @@ TEST_F(Settings, AStoredIndexThatNamesNoItemFallsBackToTheDefault) {
 }
 
 }  // namespace
+
+// A folder below a regular file can be neither created nor written, whoever runs the test.
+class UnwritableProgramFolder : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_root.isValid());
+    WriteFile(m_root.filePath(QStringLiteral("file")), "x");
+    m_savedXdg = qgetenv("XDG_CONFIG_HOME");
+    platform::SetDialogService(&m_dialogs);
+    config::ProcessConfigSet().Clear();
+  }
+  void TearDown() override {
+    m_window.reset();
+    platform::SetDialogService(nullptr);
+    qputenv("XDG_CONFIG_HOME", m_savedXdg);
+  }
+  void Start() {
+    m_window.reset();
+    m_window = std::make_unique<CRavendockDlg>(Blocked(QStringLiteral("program")));
+    m_window->OnInitDialog();
+  }
+  QString Blocked(const QString& name) const {
+    return m_root.filePath(QStringLiteral("file/") + name);
+  }
+
+  QTemporaryDir m_root;
+  QByteArray m_savedXdg;
+  platform::ScriptedDialogs m_dialogs;
+  std::unique_ptr<CRavendockDlg> m_window;
+};
+
+TEST_F(UnwritableProgramFolder,
+       SelectionsSurviveARestartInTheUserFolderOrTheStartSaysOnceTheyCannot) {
+  qputenv("XDG_CONFIG_HOME", m_root.filePath(QStringLiteral("xdg")).toUtf8());
+  Start();
+  m_window->DlgItem<QComboBox>(1020)->setCurrentIndex(2);
+  m_window->OnSelchangeExpectedCount();
+  const QString stored = m_root.filePath(QStringLiteral("xdg/ravendock/config.dat"));
+  EXPECT_EQ(ReadFile(stored).size(), 12324);
+  Start();
+  EXPECT_EQ(m_window->ExpectedCount(), 3);
+  EXPECT_TRUE(m_dialogs.shown().empty());
+
+  // Neither folder takes a file: one message at start-up, and the window still works.
+  qputenv("XDG_CONFIG_HOME", Blocked(QStringLiteral("xdg")).toUtf8());
+  Start();
+  ASSERT_EQ(m_dialogs.shown().size(), 1u);
+  EXPECT_TRUE(m_dialogs.shown().front().text.contains(Blocked(QStringLiteral("program"))));
+  m_window->DlgItem<QComboBox>(1020)->setCurrentIndex(4);
+  m_window->OnSelchangeExpectedCount();
+  EXPECT_EQ(m_window->ExpectedCount(), 5);
+  EXPECT_EQ(m_dialogs.shown().size(), 1u) << "said once, not at every store";
+}

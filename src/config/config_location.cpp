@@ -1,0 +1,101 @@
+#include "config/config_location.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
+#include <vector>
+
+namespace config {
+namespace {
+
+constexpr char kApplicationFolder[] = "ravendock";
+constexpr mode_t kPrivateDirectoryMode = 0700;
+
+QString HomeDirectory() {
+  const QString home = qEnvironmentVariable("HOME");
+  if (!home.isEmpty() && QDir::isAbsolutePath(home)) return home;
+  // Without HOME (a service, a stripped environment) the account's own entry still knows it.
+  long bufferSize = sysconf(_SC_GETPW_R_SIZE_MAX);
+  if (bufferSize <= 0) bufferSize = 16384;
+  std::vector<char> buffer(static_cast<std::size_t>(bufferSize));
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+    return QString();
+  const QString directory = QFile::decodeName(found->pw_dir);
+  return QDir::isAbsolutePath(directory) ? directory : QString();
+}
+
+// Creates, writes and removes a named file in directory, where the store must create its own.
+// Only this answers for root (who may write where the bits forbid) and for read-only
+// mounts (where the bits allow it).
+bool CanWriteIn(const QString& directory) {
+  if (directory.isEmpty()) return false;
+  QByteArray path =
+      QFile::encodeName(QDir(directory).filePath(QStringLiteral(".config-probe-XXXXXX")));
+  const int fd = mkstemp(path.data());
+  if (fd < 0) return false;
+  const bool written = write(fd, "0", 1) == 1;
+  const bool closed = close(fd) == 0;
+  const bool removed = unlink(path.constData()) == 0;
+  return written && closed && removed;
+}
+
+// Creates directory and any missing parents, each owner-only as the XDG folders should be. An
+// existing directory is left as its owner set it.
+bool MakePrivateDirectory(const QString& directory) {
+  const QFileInfo info(directory);
+  if (info.isDir()) return true;
+  if (info.exists() || info.isSymLink()) return false;
+  const QString parent = info.absolutePath();
+  if (parent != info.absoluteFilePath() && !MakePrivateDirectory(parent)) return false;
+  const QByteArray path = QFile::encodeName(directory);
+  if (mkdir(path.constData(), kPrivateDirectoryMode) != 0) return QFileInfo(directory).isDir();
+  // The umask may have taken bits away; the folder holds passwords, so it is exactly 0700.
+  return chmod(path.constData(), kPrivateDirectoryMode) == 0;
+}
+
+}  // namespace
+
+QString UserConfigDirectory() {
+  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+  // A relative value is invalid by the XDG rules and would follow the working directory.
+  if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
+    const QString home = HomeDirectory();
+    if (home.isEmpty()) return QString();
+    base = QDir(home).filePath(QStringLiteral(".config"));
+  }
+  return QDir::cleanPath(QDir(base).filePath(QString::fromLatin1(kApplicationFolder)));
+}
+
+ConfigLocation ChooseConfigDirectory(const QString& programDirectory) {
+  if (CanWriteIn(programDirectory)) return {programDirectory, true};
+  const QString userDirectory = UserConfigDirectory();
+  if (!userDirectory.isEmpty() && MakePrivateDirectory(userDirectory) && CanWriteIn(userDirectory))
+    return {userDirectory, true};
+  return {programDirectory, false};
+}
+
+QString UnwritableConfigMessage(const QString& programDirectory) {
+  const QString program = QDir::toNativeSeparators(programDirectory);
+  const QString user = QDir::toNativeSeparators(UserConfigDirectory());
+  if (user.isEmpty()) {
+    return QStringLiteral(
+               "无法保存设置：%1 不能写入，本次运行的更改不会保留。\n"
+               "Settings cannot be saved: %1 cannot be written; changes made in this "
+               "run will not be kept.")
+        .arg(program);
+  }
+  return QStringLiteral(
+             "无法保存设置：%1 和 %2 都不能写入，本次运行的更改不会保留。\n"
+             "Settings cannot be saved: neither %1 nor %2 can be written; changes made "
+             "in this run will not be kept.")
+      .arg(program, user);
+}
+
+}  // namespace config
