@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,11 +13,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <algorithm>
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
 #include "app/main_dialog_layout.h"
+#include "app/table_export.h"
 #include "batch/callbacks.h"
 #include "batch/engine.h"
 #include "batch/messages.h"
@@ -53,6 +56,10 @@ constexpr int kMaxComboTextChars = 64;
 // The colours of the upgrade verdict in column 5.
 constexpr COLORREF kUpgradeSucceededColor = RGB(0, 200, 0);
 constexpr COLORREF kUpgradeFailedColor = RGB(255, 0, 0);
+
+constexpr char16_t kExportMenuText[] = u"导出设备列表 / export device list(&E)...";
+constexpr char16_t kExportFilter[] = u"CSV Files (*.csv)|*.csv||";
+constexpr char16_t kExportFailed[] = u"无法写入文件 / cannot write the file:\n%1";
 
 // System menu commands besides the About item.
 constexpr UINT SC_MINIMIZE = 0xF020;
@@ -129,9 +136,22 @@ void CRavendockDlg::CreateSystemMenu() {
     QAction* action = m_systemMenu->addAction(text);
     action->setData(id);
     connect(action, &QAction::triggered, this, [this, id] { OnSysCommand(id); });
+    return action;
   };
   addCommand(QStringLiteral("最小化(&N)"), SC_MINIMIZE);
   addCommand(QStringLiteral("关闭(&C)"), SC_CLOSE);
+  // The language radios are hidden; the menu reaches them, and marks the language in use.
+  m_systemMenu->addSeparator();
+  QAction* chinese = addCommand(QStringLiteral("中文"), IDM_LANGUAGE_CHINESE);
+  QAction* english = addCommand(QStringLiteral("English"), IDM_LANGUAGE_ENGLISH);
+  chinese->setCheckable(true);
+  english->setCheckable(true);
+  connect(m_systemMenu, &QMenu::aboutToShow, this, [this, chinese, english] {
+    chinese->setChecked(m_languageIndex == texts::kLanguageChinese);
+    english->setChecked(m_languageIndex == texts::kLanguageEnglish);
+  });
+  m_systemMenu->addSeparator();
+  addCommand(QString::fromUtf16(kExportMenuText), IDM_EXPORT_TABLE);
   // OnInitDialog step 2: the About item below a separator, when the string resource has a text.
   const QString about = QString::fromUtf16(kAboutMenuText);
   if (!about.isEmpty()) {
@@ -508,10 +528,36 @@ void CRavendockDlg::closeEvent(QCloseEvent* event) {
 void CRavendockDlg::OnSysCommand(UINT id) {
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {
     ShowAboutBox();
+  } else if (id == IDM_LANGUAGE_CHINESE || id == IDM_LANGUAGE_ENGLISH) {
+    // Exactly what a click on the hidden radio does.
+    DlgItem<QRadioButton>(id == IDM_LANGUAGE_CHINESE ? IDC_LANGUAGE_CHINESE : IDC_LANGUAGE_ENGLISH)
+        ->click();
+  } else if (id == IDM_EXPORT_TABLE) {
+    ExportDeviceTable();
   } else if (id == SC_MINIMIZE) {
     showMinimized();
   } else if (id == SC_CLOSE) {
     close();
+  }
+}
+
+void CRavendockDlg::ExportDeviceTable() {
+  const QString proposed =
+      QStringLiteral("ravendock-%1.csv")
+          .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+  const QString path =
+      platform::Dialogs().GetSaveFileName(this, proposed, QString::fromUtf16(kExportFilter));
+  if (path.isEmpty()) return;
+  QStringList titles;
+  for (int column = 0; column < m_deviceList->columnCount(); ++column) {
+    const QTableWidgetItem* header = m_deviceList->horizontalHeaderItem(column);
+    titles.push_back(header != nullptr ? header->text() : QString());
+  }
+  const QByteArray csv =
+      app::DeviceTableCsv(titles, app::ExportRows(*m_deviceList, *m_deviceTable), m_languageIndex);
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+    platform::AfxMessageBox(this, QString::fromUtf16(kExportFailed).arg(path));
   }
 }
 

@@ -117,6 +117,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   void Retitle();
   void ShowRowStatus(discovery::DeviceRecord* record, int column);
   void ShowAboutBox();
+  // The system menu's export: every row, its check mark and upgrade result, to a CSV file.
+  void ExportDeviceTable();
 
   CReportCtrl* m_deviceList = nullptr;
   QMenu* m_systemMenu = nullptr;

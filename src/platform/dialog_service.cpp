@@ -25,6 +25,12 @@ class WindowDialogs : public DialogService {
     return QFileDialog::getOpenFileName(parent, QApplication::applicationName(), QString(),
                                         ToQtFileFilter(filter));
   }
+
+  QString GetSaveFileName(QWidget* parent, const QString& fileName,
+                          const QString& filter) override {
+    return QFileDialog::getSaveFileName(parent, QApplication::applicationName(), fileName,
+                                        ToQtFileFilter(filter));
+  }
 };
 
 DialogService* g_service = nullptr;
@@ -69,6 +75,10 @@ QString ScriptedDialogs::GetOpenFileName(QWidget*, const QString&) {
   QString path = m_files.front();
   m_files.pop_front();
   return path;
+}
+
+QString ScriptedDialogs::GetSaveFileName(QWidget* parent, const QString&, const QString& filter) {
+  return GetOpenFileName(parent, filter);
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// Message boxes, Yes/No questions and the open-file dialog, all through one service so that
-// tests script the answers instead of clicking modal windows. Captions are the application name.
+// Message boxes, Yes/No questions and the open- and save-file dialogs, all through one service so
+// that tests script the answers instead of clicking modal windows. Captions are the application
+// name.
 #pragma once
 
 #include <QString>
@@ -25,6 +26,9 @@ class DialogService {
   // Asks for a file to open; filter in the Win32 form "name|pattern|name|pattern||".
   // Returns the chosen path, or an empty text when the user cancelled.
   virtual QString GetOpenFileName(QWidget* parent, const QString& filter) = 0;
+  // Asks where to save, proposing fileName; the same filter form. Empty when cancelled.
+  virtual QString GetSaveFileName(QWidget* parent, const QString& fileName,
+                                  const QString& filter) = 0;
 };
 
 // The service in use: the real windows unless a test installed its own.
@@ -51,6 +55,8 @@ class ScriptedDialogs : public DialogService {
 
   int MessageBox(QWidget* parent, const QString& text, MessageButtons buttons) override;
   QString GetOpenFileName(QWidget* parent, const QString& filter) override;
+  // Both file dialogs answer from the one queue of files.
+  QString GetSaveFileName(QWidget* parent, const QString& fileName, const QString& filter) override;
 
   void QueueAnswer(int answer) { m_answers.push_back(answer); }
   void QueueFile(const QString& path) { m_files.push_back(path); }

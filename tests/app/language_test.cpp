@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QMenu>
 #include <QRadioButton>
 
 #include "support/app_fixture.h"
+#include "ui/main_dialog_ids.h"
 #include "ui/report_ctrl.h"
 
 namespace {
@@ -59,6 +62,40 @@ TEST_F(Language, AnIndexOutsideBothLanguagesRetitlesNothing) {
   window().SetLanguage(7);
   EXPECT_EQ(window().GetDlgItemText(1014), QStringLiteral("批量执行"));
   EXPECT_EQ(Heading(window(), 0), QStringLiteral("IP地址"));
+}
+
+}  // namespace
+
+namespace {
+
+QAction* MenuItem(CRavendockDlg& window, unsigned id) {
+  for (QAction* action : window.SystemMenu()->actions())
+    if (!action->isSeparator() && action->data().toUInt() == id) return action;
+  return nullptr;
+}
+
+TEST_F(Language, TheSystemMenuChoosesTheLanguageAsTheHiddenRadiosDo) {
+  QAction* english = MenuItem(window(), ids::IDM_LANGUAGE_ENGLISH);
+  QAction* chinese = MenuItem(window(), ids::IDM_LANGUAGE_CHINESE);
+  ASSERT_NE(english, nullptr);
+  ASSERT_NE(chinese, nullptr);
+  EXPECT_FALSE(window().DlgItem<QRadioButton>(1064)->isVisible());
+  english->trigger();
+  EXPECT_EQ(window().LanguageIndex(), 1);
+  EXPECT_TRUE(window().IsDlgButtonChecked(1064));
+  EXPECT_EQ(Heading(window(), 0), QStringLiteral("IP Address"));
+  EXPECT_EQ(window().GetDlgItemText(1014), QStringLiteral("Enter"));
+  emit window().SystemMenu()->aboutToShow();
+  EXPECT_TRUE(english->isChecked());
+  EXPECT_FALSE(chinese->isChecked());
+  chinese->trigger();
+  EXPECT_EQ(window().LanguageIndex(), 0);
+  EXPECT_TRUE(window().IsDlgButtonChecked(1063));
+  EXPECT_EQ(Heading(window(), 0), QStringLiteral("IP地址"));
+  // Not stored: the next start is in Chinese again.
+  english->trigger();
+  OpenWindow();
+  EXPECT_EQ(window().LanguageIndex(), 0);
 }
 
 }  // namespace
