@@ -35,7 +35,10 @@ void Preview::Connect() {
   m_timer.async_wait([weak, attempt](const std::error_code& error) {
     auto self = weak.lock();
     if (!self || error || attempt != self->m_attempt) return;
-    if (self->m_phase == Phase::kConnecting || self->m_phase == Phase::kGreeting) {
+    // The time-out covers the hello and the login too: a device that takes the connection and
+    // then says nothing is tried again rather than waited for for ever.
+    if (self->m_phase == Phase::kConnecting || self->m_phase == Phase::kGreeting ||
+        self->m_phase == Phase::kLoggingIn) {
       self->OnLost(attempt);
     }
   });
@@ -70,7 +73,6 @@ void Preview::OnConnected(unsigned attempt, asio::ip::tcp::socket socket) {
 void Preview::OnFrame(unsigned attempt, wire::Frame& frame) {
   if (attempt != m_attempt || !m_connection) return;
   if (frame.type == wire::MsgType::kHelloAnswer && m_phase == Phase::kGreeting) {
-    m_timer.cancel();
     m_phase = Phase::kLoggingIn;
     m_connection->Send(wire::MsgType::kLogin, 0,
                        wire::Encode(wire::Login{m_target.user, m_target.password}));
@@ -83,6 +85,7 @@ void Preview::OnFrame(unsigned attempt, wire::Frame& frame) {
       DropConnection();
       return;
     }
+    m_timer.cancel();
     m_phase = Phase::kStreaming;
     m_connection->Send(wire::MsgType::kStreamStart, 0,
                        wire::Encode(wire::StreamStart{m_target.channel, m_target.streamType}));
