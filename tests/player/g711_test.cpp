@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "ffmpeg_handles.h"
 #include "g711.h"
 #include "player_format.h"
 
@@ -17,23 +18,13 @@ extern "C" {
 namespace player_test {
 namespace {
 
-struct ContextDeleter {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 // The 256 codes through FFmpeg's decoder of the law; empty when it is not there.
 std::vector<std::int16_t> FfmpegExpansion(AVCodecID id) {
   const AVCodec* codec = avcodec_find_decoder(id);
   if (codec == nullptr) return {};
-  std::unique_ptr<AVCodecContext, ContextDeleter> context(avcodec_alloc_context3(codec));
-  std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+  player::CodecContextPtr context(avcodec_alloc_context3(codec));
+  player::FramePtr frame(av_frame_alloc());
+  player::PacketPtr packet(av_packet_alloc());
   context->sample_rate = 8000;
   av_channel_layout_default(&context->ch_layout, 1);
   if (avcodec_open2(context.get(), codec, nullptr) < 0 || av_new_packet(packet.get(), 256) < 0) {

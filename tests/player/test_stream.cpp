@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "ffmpeg_handles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/opt.h>
@@ -18,16 +20,6 @@ constexpr int kRedY = 81;
 constexpr int kRedU = 90;
 constexpr int kRedV = 240;
 constexpr int kNeutralChroma = 128;
-
-struct ContextDeleter {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 
 void Paint(AVFrame& frame, int index) {
   const int left = SquareLeft(index, frame.width);
@@ -97,9 +89,9 @@ TestStream EncodeTestStream(int width, int height, int frames, int keyInterval, 
     *error = "libx264 encoder not available";
     return stream;
   }
-  std::unique_ptr<AVCodecContext, ContextDeleter> context(avcodec_alloc_context3(codec));
-  std::unique_ptr<AVFrame, FrameDeleter> picture(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+  player::CodecContextPtr context(avcodec_alloc_context3(codec));
+  player::FramePtr picture(av_frame_alloc());
+  player::PacketPtr packet(av_packet_alloc());
   context->width = width;
   context->height = height;
   context->pix_fmt = AV_PIX_FMT_YUV420P;
