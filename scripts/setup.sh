@@ -11,7 +11,7 @@ packages=(
   libtinyxml-dev
   libavcodec-dev libavutil-dev libswscale-dev
   libasio-dev nlohmann-json3-dev
-  libxml2-dev libssl-dev
+  libxml2-dev libssl-dev libcurl4-openssl-dev libavformat-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
   librsvg2-bin desktop-file-utils

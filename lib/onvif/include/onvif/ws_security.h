@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace netsdk::onvif {
+namespace onvif {
 
 // Nonce length; the token profile asks for enough randomness that a nonce never repeats.
 inline constexpr std::size_t kNonceBytes = 16;
@@ -26,4 +26,4 @@ std::string FormatCreated(std::int64_t unixSeconds);
 // nonce is never used.
 std::string RandomNonce();
 
-}  // namespace netsdk::onvif
+}  // namespace onvif

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace netsdk::onvif;
+using namespace onvif;
 using namespace std::literals;
 
 std::string Hex(const EVP_MD* md, const std::string& data) {

@@ -10,7 +10,7 @@
 
 #include "onvif/soap_xml.h"
 
-namespace netsdk::onvif {
+namespace onvif {
 namespace {
 
 constexpr std::string_view kPasswordDigestType =
@@ -82,4 +82,4 @@ std::string RandomNonce() {
   return nonce;
 }
 
-}  // namespace netsdk::onvif
+}  // namespace onvif

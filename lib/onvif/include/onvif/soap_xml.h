@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace netsdk::onvif {
+namespace onvif {
 
 // Answers larger than this are refused before parsing; no ONVIF answer comes near it.
 inline constexpr std::size_t kMaxSoapBytes = 1 << 20;
@@ -79,4 +79,4 @@ std::string Text(const xmlNode* node);
 // The value of the element's attribute of this name without a namespace; empty when absent.
 std::string Attribute(const xmlNode* node, std::string_view name);
 
-}  // namespace netsdk::onvif
+}  // namespace onvif

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace netsdk::onvif {
+namespace onvif {
 
 enum class DigestAlgorithm { kMd5, kMd5Sess, kSha256, kSha256Sess };
 
@@ -41,4 +41,4 @@ struct DigestRequest {
 std::optional<std::string> DigestAuthorization(const DigestChallenge& challenge,
                                                const DigestRequest& request);
 
-}  // namespace netsdk::onvif
+}  // namespace onvif

@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace netsdk::onvif;
+using namespace onvif;
 
 constexpr const char* kSoapUri = "http://www.w3.org/2003/05/soap-envelope";
 constexpr const char* kDeviceUri = "http://www.onvif.org/ver10/device/wsdl";

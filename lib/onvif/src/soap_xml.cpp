@@ -5,7 +5,7 @@
 
 #include "onvif/namespaces.h"
 
-namespace netsdk::onvif {
+namespace onvif {
 namespace {
 
 struct ParserDeleter {
@@ -247,4 +247,4 @@ std::string Attribute(const xmlNode* node, std::string_view name) {
   return std::string(View(value.get()));
 }
 
-}  // namespace netsdk::onvif
+}  // namespace onvif

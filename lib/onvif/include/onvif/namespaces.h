@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace netsdk::onvif {
+namespace onvif {
 
 inline constexpr std::string_view kNsSoap = "http://www.w3.org/2003/05/soap-envelope";
 inline constexpr std::string_view kNsDevice = "http://www.onvif.org/ver10/device/wsdl";
@@ -20,4 +20,4 @@ inline constexpr std::string_view kNsAddressing =
     "http://schemas.xmlsoap.org/ws/2004/08/addressing";
 inline constexpr std::string_view kNsNetwork = "http://www.onvif.org/ver10/network/wsdl";
 
-}  // namespace netsdk::onvif
+}  // namespace onvif

@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace netsdk::onvif;
+using namespace onvif;
 using namespace std::literals;
 
 constexpr const char* kWsse =

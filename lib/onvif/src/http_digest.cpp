@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-namespace netsdk::onvif {
+namespace onvif {
 namespace {
 
 bool IsTokenChar(unsigned char c) {
@@ -293,4 +293,4 @@ std::optional<std::string> DigestAuthorization(const DigestChallenge& challenge,
   return value;
 }
 
-}  // namespace netsdk::onvif
+}  // namespace onvif
