@@ -132,6 +132,10 @@ NETSDK_API int IP_NET_DVR_Cleanup(void);
 // own clock runs (1 = real time). Also read from NETSDK_ENDPOINT and NETSDK_TIME_SCALE at Init.
 NETSDK_API int IP_NET_DVR_SetEndpoint(const char* hostPort);
 NETSDK_API int IP_NET_DVR_SetTimeScale(double factor);
+// Any setting by its netsdk.conf key: endpoint, time_scale, backend (sim | onvif), probe
+// (multicast | ADDRESS:PORT,...), scope (loopback | lan), credentials (a file of user:password
+// lines), restore (hard | soft). Read at Init; -1 for an unknown key or a value that does not parse.
+NETSDK_API int IP_NET_DVR_SetOption(const char* key, const char* value);
 
 #ifdef __cplusplus
 }

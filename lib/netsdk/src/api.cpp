@@ -99,6 +99,16 @@ int IP_NET_DVR_SetTimeScale(double factor) {
   return Guarded([&] { return Library::Instance().GetSettings().SetTimeScale(factor) ? 0 : -1; });
 }
 
+int IP_NET_DVR_SetOption(const char* key, const char* value) {
+  return Guarded([&] {
+    std::string name;
+    std::string text;
+    std::string why;
+    if (!BoundedText(key, kMaxArgument, &name) || !BoundedText(value, kMaxPath, &text)) return -1;
+    return Library::Instance().GetSettings().SetOption(name, text, &why) ? 0 : -1;
+  });
+}
+
 int IP_NET_DVR_StartSearchIPC(void) {
   return WithRuntime([](Runtime& runtime) {
     runtime.Search().Start();

@@ -1,5 +1,6 @@
 #include "library.h"
 
+#include <cstdio>
 #include <limits>
 
 namespace netsdk {
@@ -21,7 +22,10 @@ int Library::Init() {
     std::lock_guard lock(m_mutex);
     if (m_runtime) return 0;
   }
-  m_settings.ApplyEnvironment();
+  // A refused setting must not pass unnoticed: the library would quietly use its default instead.
+  for (const std::string& report : m_settings.LoadAtInit(ConfigPathBesideExecutable())) {
+    std::fprintf(stderr, "netsdk: %s; ignored\n", report.c_str());
+  }
   auto runtime = std::make_shared<Runtime>(m_settings, m_callbacks);
   std::lock_guard lock(m_mutex);
   m_runtime = std::move(runtime);

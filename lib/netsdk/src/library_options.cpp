@@ -1,0 +1,170 @@
+#include "library_options.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "wire/codes.h"
+#include "wire/endpoint.h"
+
+namespace netsdk {
+namespace {
+
+std::string Trim(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+bool ParseTarget(const std::string& text, ProbeTarget* target, std::string* why) {
+  const std::size_t colon = text.rfind(':');
+  std::uint32_t address = 0;
+  if (colon == std::string::npos || !wire::ParseIPv4(text.substr(0, colon), &address)) {
+    *why = "'" + text + "' is not ADDRESS:PORT";
+    return false;
+  }
+  const std::string portText = text.substr(colon + 1);
+  unsigned port = 0;
+  const auto [end, error] =
+      std::from_chars(portText.data(), portText.data() + portText.size(), port);
+  if (error != std::errc() || end != portText.data() + portText.size() || port == 0 ||
+      port > 65535) {
+    *why = "'" + portText + "' is not a port number";
+    return false;
+  }
+  target->host = text.substr(0, colon);
+  target->port = static_cast<std::uint16_t>(port);
+  return true;
+}
+
+}  // namespace
+
+bool ParseBackend(const std::string& text, Backend* backend, std::string* why) {
+  if (text == "sim") {
+    *backend = Backend::kSim;
+  } else if (text == "onvif") {
+    *backend = Backend::kOnvif;
+  } else {
+    *why = "'" + text + "' is not sim or onvif";
+    return false;
+  }
+  return true;
+}
+
+bool ParseScope(const std::string& text, Scope* scope, std::string* why) {
+  if (text == "loopback") {
+    *scope = Scope::kLoopback;
+  } else if (text == "lan") {
+    *scope = Scope::kLan;
+  } else {
+    *why = "'" + text + "' is not loopback or lan";
+    return false;
+  }
+  return true;
+}
+
+bool ParseRestore(const std::string& text, RestoreMode* mode, std::string* why) {
+  if (text == "hard") {
+    *mode = RestoreMode::kHard;
+  } else if (text == "soft") {
+    *mode = RestoreMode::kSoft;
+  } else {
+    *why = "'" + text + "' is not hard or soft";
+    return false;
+  }
+  return true;
+}
+
+bool ParseProbe(const std::string& text, ProbeSetting* probe, std::string* why) {
+  if (text == "multicast") {
+    *probe = ProbeSetting{};
+    return true;
+  }
+  ProbeSetting parsed;
+  parsed.multicast = false;
+  std::string list = text;
+  for (char& c : list) {
+    if (c == ',') c = ' ';
+  }
+  std::istringstream words(list);
+  for (std::string word; words >> word;) {
+    ProbeTarget target;
+    if (!ParseTarget(word, &target, why)) return false;
+    parsed.targets.push_back(target);
+  }
+  if (parsed.targets.empty()) {
+    *why = "expected multicast or ADDRESS:PORT targets";
+    return false;
+  }
+  *probe = std::move(parsed);
+  return true;
+}
+
+std::vector<Credential> ParseCredentials(const std::string& text,
+                                         std::vector<std::string>* errors) {
+  std::vector<Credential> credentials;
+  std::istringstream lines(text);
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (Trim(line).empty() || Trim(line)[0] == '#') continue;
+    const std::size_t colon = line.find(':');
+    const std::string where = "line " + std::to_string(number) + ": ";
+    if (colon == std::string::npos || colon == 0) {
+      errors->push_back(where + "expected user:password");
+      continue;
+    }
+    Credential credential{line.substr(0, colon), line.substr(colon + 1)};
+    if (credential.user.size() > wire::kMaxUser || credential.password.size() > wire::kMaxPassword) {
+      errors->push_back(where + "user or password too long");
+      continue;
+    }
+    credentials.push_back(std::move(credential));
+  }
+  return credentials;
+}
+
+std::vector<OptionLine> ParseOptionLines(const std::string& text,
+                                         std::vector<std::string>* errors) {
+  std::vector<OptionLine> options;
+  std::istringstream lines(text);
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    const std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed[0] == '#') continue;
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string::npos) {
+      errors->push_back("line " + std::to_string(number) + ": expected key = value");
+      continue;
+    }
+    options.push_back({number, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))});
+  }
+  return options;
+}
+
+bool ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string* contents,
+                   std::string* why) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *why = "cannot be read";
+    return false;
+  }
+  std::string data(maxBytes + 1, '\0');
+  in.read(data.data(), static_cast<std::streamsize>(data.size()));
+  if (in.bad()) {
+    *why = "cannot be read";
+    return false;
+  }
+  data.resize(static_cast<std::size_t>(in.gcount()));
+  if (data.size() > maxBytes) {
+    *why = "larger than " + std::to_string(maxBytes) + " bytes";
+    return false;
+  }
+  *contents = std::move(data);
+  return true;
+}
+
+}  // namespace netsdk
