@@ -13,7 +13,7 @@ namespace {
 
 using netsdk::Library;
 using netsdk::Runtime;
-using netsdk::Session;
+using netsdk::DeviceLogin;
 
 // Texts handed to the library are bounded before they are copied.
 constexpr std::size_t kMaxArgument = 255;
@@ -46,7 +46,7 @@ int WithSession(int handle, Body&& body) {
   return Guarded([&] {
     std::shared_ptr<Runtime> runtime = Library::Instance().Current();
     if (!runtime) return -1;
-    std::shared_ptr<Session> session = runtime->Find(handle);
+    std::shared_ptr<DeviceLogin> session = runtime->Find(handle);
     if (!session) return -1;
     return body(*runtime, *session);
   });
@@ -146,13 +146,12 @@ int IP_NET_DVR_Login(const char* ip, int port, const char* user, const char* pas
     }
     target.port = static_cast<std::uint16_t>(port);
     const int handle = Library::Instance().NextHandle();
-    runtime.Open(handle, std::move(target));
-    return handle;
+    return runtime.Open(handle, std::move(target)) ? handle : -1;
   });
 }
 
 int IP_NET_DVR_SetAutoReconnect(int loginHandle, int enable) {
-  return WithSession(loginHandle, [&](Runtime&, Session& session) {
+  return WithSession(loginHandle, [&](Runtime&, DeviceLogin& session) {
     session.SetAutoReconnect(enable != 0);
     return 0;
   });
@@ -160,7 +159,7 @@ int IP_NET_DVR_SetAutoReconnect(int loginHandle, int enable) {
 
 int IP_NET_DVR_Logout(int loginHandle) {
   return WithRuntime([&](Runtime& runtime) {
-    std::shared_ptr<Session> session = runtime.Remove(loginHandle);
+    std::shared_ptr<DeviceLogin> session = runtime.Remove(loginHandle);
     if (!session) return -1;
     session->Close();
     return 0;
@@ -169,24 +168,24 @@ int IP_NET_DVR_Logout(int loginHandle) {
 
 int IP_NET_DVR_RebootDVR(int loginHandle) {
   return WithSession(
-      loginHandle, [](Runtime&, Session& session) { return session.Action(wire::kCodeReboot, 0); });
+      loginHandle, [](Runtime&, DeviceLogin& session) { return session.Action(wire::kCodeReboot, 0); });
 }
 
 int IP_NET_DVR_RestoreConfig(int loginHandle) {
-  return WithSession(loginHandle, [](Runtime&, Session& session) {
+  return WithSession(loginHandle, [](Runtime&, DeviceLogin& session) {
     return session.Action(wire::kCodeRestore, 0);
   });
 }
 
 int IP_NET_DVR_FormatDisk(int loginHandle, int disk) {
-  return WithSession(loginHandle, [&](Runtime&, Session& session) {
+  return WithSession(loginHandle, [&](Runtime&, DeviceLogin& session) {
     if (disk < 0 || disk > 2) return -1;
     return session.Command(wire::CommandKind::kAction, wire::kCodeFormatDisk, disk, {});
   });
 }
 
 int IP_NET_DVR_Upgrade(int loginHandle, const char* path) {
-  return WithSession(loginHandle, [&](Runtime& runtime, Session& session) {
+  return WithSession(loginHandle, [&](Runtime& runtime, DeviceLogin& session) {
     std::string ansi;
     std::string file;
     if (!BoundedText(path, kMaxPath, &ansi) || ansi.empty() ||
@@ -201,16 +200,16 @@ int IP_NET_DVR_Upgrade(int loginHandle, const char* path) {
 
 int IP_NET_DVR_GetUpgradeState(int loginHandle) {
   return WithSession(loginHandle,
-                     [](Runtime&, Session& session) { return session.UpgradeState(); });
+                     [](Runtime&, DeviceLogin& session) { return session.UpgradeState(); });
 }
 
 int IP_NET_DVR_GetUpgradeProgress(int loginHandle) {
   return WithSession(loginHandle,
-                     [](Runtime&, Session& session) { return session.UpgradeProgress(); });
+                     [](Runtime&, DeviceLogin& session) { return session.UpgradeProgress(); });
 }
 
 int IP_NET_DVR_SystemControl(int loginHandle, int code, int channel, const char* text) {
-  return WithSession(loginHandle, [&](Runtime&, Session& session) {
+  return WithSession(loginHandle, [&](Runtime&, DeviceLogin& session) {
     std::string request;
     if (!ValidCode(code) || !BoundedText(text, wire::kMaxText, &request)) return -1;
     return session.Command(wire::CommandKind::kControl, static_cast<std::uint32_t>(code), channel,
@@ -219,7 +218,7 @@ int IP_NET_DVR_SystemControl(int loginHandle, int code, int channel, const char*
 }
 
 int IP_NET_DVR_SetDVRConfig(int loginHandle, int code, int channel, const char* xml, int length) {
-  return WithSession(loginHandle, [&](Runtime&, Session& session) {
+  return WithSession(loginHandle, [&](Runtime&, DeviceLogin& session) {
     if (!ValidCode(code) || xml == nullptr || length <= 0 ||
         static_cast<std::size_t>(length) > wire::kMaxText + 1) {
       return -1;
@@ -234,7 +233,7 @@ int IP_NET_DVR_SetDVRConfig(int loginHandle, int code, int channel, const char* 
 int IP_NET_DVR_RealPlayEx(int loginHandle, const char* ip, const char* user, const char* password,
                           IP_NET_DVR_StreamDataCallBack callback, NETSDK_PREVIEW_INFO* request,
                           int /*reserved*/) {
-  return WithSession(loginHandle, [&](Runtime& runtime, Session& session) {
+  return WithSession(loginHandle, [&](Runtime& runtime, DeviceLogin& session) {
     netsdk::PreviewTarget target;
     if (callback == nullptr || request == nullptr || !BoundedText(ip, kMaxArgument, &target.ip) ||
         !BoundedText(user, kMaxArgument, &target.user) ||
@@ -247,7 +246,7 @@ int IP_NET_DVR_RealPlayEx(int loginHandle, const char* ip, const char* user, con
     target.channel = request->channel;
     target.streamType = request->streamType;
     const int handle = Library::Instance().NextHandle();
-    runtime.OpenPreview(handle, std::move(target), callback, request->user);
+    if (!runtime.OpenPreview(handle, std::move(target), callback, request->user)) return -1;
     runtime.ReleasePreview(handle);
     return handle;
   });

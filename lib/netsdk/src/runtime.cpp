@@ -2,13 +2,22 @@
 
 #include <chrono>
 
+#include "onvif_backend/onvif_search.h"
+#include "onvif_backend/onvif_session.h"
+#include "wire/endpoint.h"
+
 namespace netsdk {
 
 Runtime::Runtime(const Settings& settings, Callbacks& callbacks)
     : m_work(asio::make_work_guard(m_io)),
       m_dispatcher(callbacks),
       m_context{m_io, settings, m_dispatcher},
-      m_search(std::make_shared<SearchService>(m_context)),
+      m_onvif(settings.GetBackend() == Backend::kOnvif
+                  ? std::make_unique<onvif_backend::OnvifServices>(m_io, settings)
+                  : nullptr),
+      m_search(m_onvif ? std::shared_ptr<DeviceSearch>(
+                             std::make_shared<onvif_backend::OnvifSearch>(m_context, *m_onvif))
+                       : std::make_shared<SearchService>(m_context)),
       m_thread([this] { m_io.run(); }) {}
 
 Runtime::~Runtime() {
@@ -19,7 +28,7 @@ void Runtime::Stop() {
   std::lock_guard stopLock(m_stopMutex);
   if (m_stopped) return;
   m_stopped = true;
-  std::map<int, std::shared_ptr<Session>> sessions;
+  std::map<int, std::shared_ptr<DeviceLogin>> sessions;
   std::map<int, std::shared_ptr<Preview>> previews;
   {
     std::lock_guard lock(m_mutex);
@@ -36,6 +45,9 @@ void Runtime::Stop() {
     closed->Set(0);
   });
   closed->Wait(std::chrono::seconds(2), -1);
+  // No transfer completes after this; the network thread may still hold completions, which are
+  // dropped with it.
+  if (m_onvif) m_onvif->http.Stop();
   m_work.reset();
   m_io.stop();
   if (m_thread.joinable()) m_thread.join();
@@ -43,22 +55,34 @@ void Runtime::Stop() {
   m_delivery.Stop();
 }
 
-void Runtime::Open(int handle, LoginTarget target) {
-  auto session = std::make_shared<Session>(m_context, handle, std::move(target));
+bool Runtime::Open(int handle, LoginTarget target) {
+  std::shared_ptr<DeviceLogin> session;
+  if (m_onvif) {
+    std::uint32_t address = 0;
+    if (target.user.size() > wire::kMaxUser || target.password.size() > wire::kMaxPassword ||
+        !wire::ParseIPv4(target.ip, &address)) {
+      return false;
+    }
+    session = std::make_shared<onvif_backend::OnvifSession>(m_context, *m_onvif, handle,
+                                                           std::move(target));
+  } else {
+    session = std::make_shared<Session>(m_context, handle, std::move(target));
+  }
   {
     std::lock_guard lock(m_mutex);
     m_sessions.emplace(handle, session);
   }
   session->Start();
+  return true;
 }
 
-std::shared_ptr<Session> Runtime::Find(int handle) const {
+std::shared_ptr<DeviceLogin> Runtime::Find(int handle) const {
   std::lock_guard lock(m_mutex);
   auto found = m_sessions.find(handle);
   return found == m_sessions.end() ? nullptr : found->second;
 }
 
-std::shared_ptr<Session> Runtime::Remove(int handle) {
+std::shared_ptr<DeviceLogin> Runtime::Remove(int handle) {
   std::lock_guard lock(m_mutex);
   auto found = m_sessions.find(handle);
   if (found == m_sessions.end()) return nullptr;
@@ -67,8 +91,9 @@ std::shared_ptr<Session> Runtime::Remove(int handle) {
   return session;
 }
 
-void Runtime::OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
+bool Runtime::OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
                           void* user) {
+  if (m_onvif) return false;
   auto preview = std::make_shared<Preview>(m_context, std::move(target), m_delivery,
                                            m_delivery.Open(handle, callback, user));
   {
@@ -76,6 +101,7 @@ void Runtime::OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDat
     m_previews.emplace(handle, preview);
   }
   preview->Start();
+  return true;
 }
 
 void Runtime::ReleasePreview(int handle) {

@@ -1,6 +1,6 @@
 // Everything that exists between Init and Cleanup: the network thread and its io_context, the
 // callback thread, the stream delivery thread, the search, the open logins and previews, and the
-// firmware cache.
+// firmware cache; with the ONVIF backend also its HTTP thread. The backend is chosen at Init.
 #pragma once
 
 #include <asio.hpp>
@@ -10,8 +10,11 @@
 #include <thread>
 
 #include "context.h"
+#include "device_login.h"
+#include "device_search.h"
 #include "dispatcher.h"
 #include "firmware_cache.h"
+#include "onvif_backend/onvif_services.h"
 #include "preview.h"
 #include "search_service.h"
 #include "session.h"
@@ -32,14 +35,17 @@ class Runtime {
     return m_dispatcher.OnDispatcherThread() || m_delivery.OnDeliveryThread();
   }
 
-  SearchService& Search() { return *m_search; }
+  DeviceSearch& Search() { return *m_search; }
   FirmwareCache& Firmware() { return m_firmware; }
-  void Open(int handle, LoginTarget target);
-  std::shared_ptr<Session> Find(int handle) const;
-  std::shared_ptr<Session> Remove(int handle);
+  // false, with nothing sent, for a target the backend cannot use (the ONVIF backend refuses
+  // credentials too long for the information block and addresses that are not IPv4).
+  bool Open(int handle, LoginTarget target);
+  std::shared_ptr<DeviceLogin> Find(int handle) const;
+  std::shared_ptr<DeviceLogin> Remove(int handle);
 
-  // Starts a preview under handle; its packets are delivered once it is released.
-  void OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
+  // Starts a preview under handle; its packets are delivered once it is released. false when the
+  // backend has no live video.
+  bool OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
                    void* user);
   void ReleasePreview(int handle);
   // -1 for an unknown handle. Returns once no callback of the preview runs or will run.
@@ -51,10 +57,11 @@ class Runtime {
   Dispatcher m_dispatcher;
   StreamDelivery m_delivery;  // before the previews, which hand it their packets
   const Context m_context;
-  std::shared_ptr<SearchService> m_search;
+  std::unique_ptr<onvif_backend::OnvifServices> m_onvif;  // with the ONVIF backend only
+  std::shared_ptr<DeviceSearch> m_search;
   FirmwareCache m_firmware;
   mutable std::mutex m_mutex;
-  std::map<int, std::shared_ptr<Session>> m_sessions;
+  std::map<int, std::shared_ptr<DeviceLogin>> m_sessions;
   std::map<int, std::shared_ptr<Preview>> m_previews;
   std::mutex m_stopMutex;
   bool m_stopped = false;

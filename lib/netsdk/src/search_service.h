@@ -14,27 +14,26 @@
 #include <vector>
 
 #include "context.h"
+#include "device_search.h"
 #include "info_block.h"
 #include "waiter.h"
 #include "wire/framed_connection.h"
 
 namespace netsdk {
 
-class SearchService : public std::enable_shared_from_this<SearchService> {
+class SearchService : public DeviceSearch, public std::enable_shared_from_this<SearchService> {
  public:
   explicit SearchService(const Context& context);
 
-  void Start();
-  void Stop();
-  int Count() const;
-  // 0 and the block of result index, or -1.
-  int Read(int index, std::uint8_t* block) const;
+  void Start() override;
+  void Stop() override;
+  int Count() const override;
+  int Read(int index, std::uint8_t* block) const override;
   // Sends the block's address, mask, gateway and all-network state to the device listed at index
-  // (found where it answered, whatever the block's address says) and waits for its answer: 0 when
-  // the device took them.
-  int Modify(int index, const std::uint8_t* block);
-  // Network thread: closes the LAN connection and fails waiting calls.
-  void Shutdown();
+  // (found where it answered, whatever the block's address says).
+  int Modify(int index, const std::uint8_t* block) override;
+  // Closes the LAN connection and fails waiting calls.
+  void Shutdown() override;
 
  private:
   struct Result {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "context.h"
+#include "device_login.h"
 #include "firmware_cache.h"
 #include "waiter.h"
 #include "wire/codes.h"
@@ -18,36 +19,25 @@
 
 namespace netsdk {
 
-struct LoginTarget {
-  std::string ip;
-  std::uint16_t port = 0;
-  std::string user;
-  std::string password;
-};
-
-class Session : public std::enable_shared_from_this<Session> {
+class Session : public DeviceLogin, public std::enable_shared_from_this<Session> {
  public:
   Session(const Context& context, int handle, LoginTarget target);
 
-  // Begins connecting; the outcome arrives as status event 4 or 5.
-  void Start();
-  void SetAutoReconnect(bool enable);
-  // Logout: no further events of this login are delivered.
-  void Close();
-
-  // Sends a command whose answer arrives through the response callback. 0 = sent.
-  int Command(wire::CommandKind kind, std::uint32_t code, std::int32_t channel, std::string text);
-  // Sends a command and waits for the device's answer: 0 = the device accepted it.
-  int Action(std::uint32_t code, std::int32_t channel);
-  // Streams the firmware image; 0 = started.
-  int StartUpgrade(std::shared_ptr<const FirmwareImage> image);
-  // 0 once an upgrade was started on this login, else -1.
-  int UpgradeState() const { return m_upgradeStarted.load() ? 0 : -1; }
-  bool LoggedIn() const { return m_loggedIn.load(); }
-  // The device's port, which a preview connection names as the login does.
-  std::uint16_t Port() const { return m_target.port; }
+  // Connects to the device through the virtual LAN.
+  void Start() override;
+  void SetAutoReconnect(bool enable) override;
+  void Close() override;
+  int Command(wire::CommandKind kind, std::uint32_t code, std::int32_t channel,
+              std::string text) override;
+  // Waits for the device's answer.
+  int Action(std::uint32_t code, std::int32_t channel) override;
+  // Streams the image in acknowledged chunks.
+  int StartUpgrade(std::shared_ptr<const FirmwareImage> image) override;
+  int UpgradeState() const override { return m_upgradeStarted.load() ? 0 : -1; }
+  bool LoggedIn() const override { return m_loggedIn.load(); }
+  std::uint16_t Port() const override { return m_target.port; }
   // Percentage of the file the device has acknowledged.
-  int UpgradeProgress() const { return m_progress.load(); }
+  int UpgradeProgress() const override { return m_progress.load(); }
 
  private:
   enum class Phase {

@@ -1,0 +1,377 @@
+#include "onvif_backend/onvif_session.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "netsdk_settings.h"
+#include "onvif/namespaces.h"
+#include "onvif_backend/device_details.h"
+#include "timing.h"
+#include "waiter.h"
+
+namespace netsdk::onvif_backend {
+namespace {
+
+// The device service of a device not found by a search: the address ONVIF devices use by default.
+Url DefaultService(const LoginTarget& target) {
+  Url url;
+  url.scheme = "http";
+  url.host = target.ip;
+  url.port = target.port;
+  url.path = "/onvif/device_service";
+  return url;
+}
+
+// Time="YYYYMMDD hh:mm:ss" of a time request, as broken-down local time.
+bool ReadRequestTime(const std::string& request, std::tm* local) {
+  const std::size_t at = request.find("Time=\"");
+  if (at == std::string::npos) return false;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char end = 0;
+  if (std::sscanf(request.c_str() + at + 6, "%4d%2d%2d %2d:%2d:%2d%c", &year, &month, &day, &hour,
+                  &minute, &second, &end) != 7 ||
+      end != '"' || year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
+      minute > 59 || second > 59 || hour < 0 || minute < 0 || second < 0) {
+    return false;
+  }
+  *local = std::tm{};
+  local->tm_year = year - 1900;
+  local->tm_mon = month - 1;
+  local->tm_mday = day;
+  local->tm_hour = hour;
+  local->tm_min = minute;
+  local->tm_sec = second;
+  local->tm_isdst = -1;
+  return true;
+}
+
+}  // namespace
+
+OnvifSession::OnvifSession(const Context& context, OnvifServices& services, int handle,
+                           LoginTarget target)
+    : m_context(context), m_services(services), m_handle(handle), m_target(std::move(target)),
+      m_timer(context.io), m_uploadTimer(context.io) {
+  if (auto known = m_services.directory.AtAddress(m_target.ip)) {
+    m_service = known->service;
+    m_device = known->endpoint;
+  } else {
+    m_service = DefaultService(m_target);
+    m_device = m_service.ToString();
+  }
+}
+
+void OnvifSession::Start() {
+  asio::post(m_context.io, [self = shared_from_this()] {
+    self->m_channel = std::make_shared<SoapChannel>(
+        self->m_services.http, self->m_services.refused, self->m_device,
+        Credential{self->m_target.user, self->m_target.password});
+    self->LogIn();
+  });
+}
+
+void OnvifSession::Close() {
+  m_open->store(false);
+  m_loggedIn = false;
+  asio::post(m_context.io, [self = shared_from_this()] {
+    self->m_timer.cancel();
+    self->m_uploadTimer.cancel();
+    self->m_channel.reset();
+  });
+}
+
+void OnvifSession::Call(const std::string& operation, const std::string& body,
+                        std::function<void(CallResult)> done) {
+  if (!m_channel) return;
+  m_channel->Call(m_service, DeviceAction(operation), body, true, std::move(done));
+}
+
+void OnvifSession::LogIn() {
+  if (!m_open->load() || !m_channel) return;
+  // A credential this device refused is not tried again, not even by a new login.
+  if (m_channel->CredentialRefused()) {
+    CallResult refused;
+    refused.outcome = CallResult::Outcome::kRefused;
+    return OnLoginFailed(refused);
+  }
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  ReadClock(m_channel, m_service, [weak](const CallResult& result, const DeviceClock& clock) {
+    auto self = weak.lock();
+    if (!self || !self->m_open->load()) return;
+    if (!result.Ok()) return self->OnLoginFailed(result);
+    self->m_utcIsLocal = clock.utcIsLocal;
+    self->LearnServices();
+  });
+}
+
+void OnvifSession::LearnServices() {
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  auto rewrite = [weak](ServiceMap services) {
+    auto self = weak.lock();
+    if (!self) return;
+    self->m_serviceMap.clear();
+    for (auto& [ns, address] : services) {
+      Url url;
+      if (ParseUrl(address, &url)) {
+        self->m_serviceMap[ns] = WithAuthorityOf(url, self->m_service).ToString();
+      }
+    }
+    self->ConfirmLogin();
+  };
+  Call("GetServices", GetServicesBody(), [weak, rewrite](CallResult result) {
+    auto self = weak.lock();
+    if (!self || !self->m_open->load()) return;
+    ServiceMap services;
+    if (result.Ok() && ReadServices(result.Body(), &services)) return rewrite(std::move(services));
+    if (result.outcome != CallResult::Outcome::kFault) return self->OnLoginFailed(result);
+    self->Call("GetCapabilities", GetCapabilitiesBody(), [weak, rewrite](CallResult answer) {
+      auto self = weak.lock();
+      if (!self || !self->m_open->load()) return;
+      ServiceMap capabilities;
+      if (!answer.Ok() || !ReadCapabilities(answer.Body(), &capabilities)) {
+        return self->OnLoginFailed(answer);
+      }
+      rewrite(std::move(capabilities));
+    });
+  });
+}
+
+void OnvifSession::ConfirmLogin() {
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  // Services are often open; the information is not, so it proves the credential.
+  Call("GetDeviceInformation", GetDeviceInformationBody(), [weak](CallResult result) {
+    auto self = weak.lock();
+    if (!self || !self->m_open->load()) return;
+    DeviceInformation information;
+    if (!result.Ok() || !ReadDeviceInformation(result.Body(), &information)) {
+      return self->OnLoginFailed(result);
+    }
+    const bool again = self->m_everLoggedIn;
+    self->m_everLoggedIn = true;
+    self->m_failureReported = false;
+    self->m_loggedIn = true;
+    self->StatusEvent(NETSDK_EVENT_LOGIN_OK, again ? NETSDK_VALUE_RECONNECTED : NETSDK_VALUE_NONE);
+    self->ScheduleKeepAlive();
+  });
+}
+
+void OnvifSession::OnLoginFailed(const CallResult& result) {
+  m_loggedIn = false;
+  const bool refused = result.outcome == CallResult::Outcome::kRefused;
+  if (!m_failureReported) {
+    m_failureReported = true;
+    if (m_everLoggedIn) {
+      StatusEvent(NETSDK_EVENT_DISCONNECTED, NETSDK_VALUE_NONE);
+    } else {
+      StatusEvent(NETSDK_EVENT_LOGIN_FAILED,
+                  refused ? NETSDK_VALUE_REFUSED : NETSDK_VALUE_UNREACHABLE);
+    }
+  }
+  // Only a reachable login that lost its device comes back; a refused credential never will.
+  if (m_everLoggedIn && !refused) ScheduleReconnect();
+}
+
+void OnvifSession::ScheduleKeepAlive() {
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  m_timer.expires_after(m_context.settings.Scale().Real(kKeepAliveMs));
+  m_timer.async_wait([weak](const std::error_code& error) {
+    if (auto self = weak.lock(); self && !error) self->KeepAlive();
+  });
+}
+
+void OnvifSession::KeepAlive() {
+  if (!m_open->load() || !m_channel) return;
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  ReadClock(m_channel, m_service, [weak](const CallResult& result, const DeviceClock&) {
+    auto self = weak.lock();
+    if (!self || !self->m_open->load()) return;
+    if (result.Ok()) return self->ScheduleKeepAlive();
+    self->OnLost();
+  });
+}
+
+void OnvifSession::OnLost() {
+  m_loggedIn = false;
+  if (!m_failureReported) {
+    m_failureReported = true;
+    StatusEvent(NETSDK_EVENT_DISCONNECTED, NETSDK_VALUE_NONE);
+  }
+  ScheduleReconnect();
+}
+
+void OnvifSession::ScheduleReconnect() {
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  m_timer.expires_after(m_context.settings.Scale().Real(kReconnectIntervalMs));
+  m_timer.async_wait([weak](const std::error_code& error) {
+    auto self = weak.lock();
+    if (!self || error) return;
+    // Without auto-reconnect the login stays down until the program logs in again.
+    if (self->m_autoReconnect.load()) {
+      self->LogIn();
+    } else {
+      self->ScheduleReconnect();
+    }
+  });
+}
+
+void OnvifSession::StatusEvent(int event, int value) {
+  m_context.events.Status(m_open, m_handle, event, value);
+}
+
+void OnvifSession::Respond(std::uint32_t code, bool ok, std::string text) {
+  m_context.events.Response(m_open, m_handle, ok ? code : (code | NETSDK_RESPONSE_FAILED),
+                            std::move(text));
+}
+
+int OnvifSession::Action(std::uint32_t code, std::int32_t /*channel*/) {
+  std::string operation;
+  std::string body;
+  if (code == wire::kCodeReboot) {
+    operation = "SystemReboot";
+    body = SystemRebootBody();
+  } else if (code == wire::kCodeRestore) {
+    operation = "SetSystemFactoryDefault";
+    body = SetSystemFactoryDefaultBody(m_context.settings.Restore() == RestoreMode::kHard);
+  } else {
+    return -1;
+  }
+  if (!m_loggedIn.load()) return -1;
+  auto waiter = std::make_shared<Waiter>();
+  asio::post(m_context.io, [self = shared_from_this(), operation, body, waiter] {
+    if (!self->m_channel) return waiter->Set(-1);
+    self->Call(operation, body, [waiter](CallResult result) { waiter->Set(result.Ok() ? 0 : -1); });
+  });
+  return waiter->Wait(m_context.settings.Scale().Real(kSoapTimeoutMs), -1);
+}
+
+int OnvifSession::Command(wire::CommandKind kind, std::uint32_t code, std::int32_t /*channel*/,
+                          std::string text) {
+  // No ONVIF counterpart: answered at once, without traffic.
+  if (code == wire::kCodeGetStorage || code == wire::kCodeFormatDisk) return -1;
+  if (!m_loggedIn.load()) return -1;
+  asio::post(m_context.io, [self = shared_from_this(), kind, code, text = std::move(text)] {
+    if (!self->m_channel) return;
+    if (kind == wire::CommandKind::kControl && code == wire::kCodeGetVersion) {
+      std::weak_ptr<OnvifSession> weak = self;
+      return self->Call("GetDeviceInformation", GetDeviceInformationBody(),
+                        [weak, code](CallResult result) {
+                          auto self = weak.lock();
+                          DeviceInformation information;
+                          if (!self) return;
+                          if (!result.Ok() || !ReadDeviceInformation(result.Body(), &information)) {
+                            return self->Respond(code, false, result.error);
+                          }
+                          self->Respond(code, true,
+                                        "<Version FileSystemVersion=\"" +
+                                            information.firmwareVersion + "\" DeviceType=\"" +
+                                            information.model + "\"/>");
+                        });
+    }
+    if (kind == wire::CommandKind::kControl && code == wire::kCodeSetTime) {
+      return self->SetTime(text);
+    }
+    self->Respond(code, false, kNotAvailable);
+  });
+  return 0;
+}
+
+void OnvifSession::SetTime(const std::string& request) {
+  std::tm local{};
+  if (!ReadRequestTime(request, &local)) {
+    return Respond(wire::kCodeSetTime, false, "no time in the request");
+  }
+  // The request holds the PC's local time; the device is set in UTC, or in the local time it
+  // mistakes for UTC.
+  std::tm fields = local;
+  const std::int64_t utc = m_utcIsLocal ? static_cast<std::int64_t>(timegm(&fields))
+                                        : static_cast<std::int64_t>(std::mktime(&fields));
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  Call("SetSystemDateAndTime", SetSystemDateAndTimeBody(utc), [weak](CallResult result) {
+    auto self = weak.lock();
+    if (!self || !self->m_channel) return;
+    if (!result.Ok()) return self->Respond(wire::kCodeSetTime, false, result.error);
+    // Tokens are created on the device's clock, which just changed.
+    ReadClock(self->m_channel, self->m_service,
+              [weak](const CallResult&, const DeviceClock& clock) {
+                if (auto self = weak.lock()) {
+                  self->m_utcIsLocal = clock.utcIsLocal;
+                  self->Respond(wire::kCodeSetTime, true, "");
+                }
+              });
+  });
+}
+
+int OnvifSession::StartUpgrade(std::shared_ptr<const FirmwareImage> image) {
+  if (!image || !m_loggedIn.load() || m_upgradeActive.exchange(true)) return -1;
+  m_upgradeStarted = true;
+  m_progress = 0;
+  asio::post(m_context.io, [self = shared_from_this(), image] {
+    std::weak_ptr<OnvifSession> weak = self;
+    auto failed = [weak] {
+      if (auto self = weak.lock()) {
+        self->m_upgradeActive = false;
+        self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
+      }
+    };
+    if (!self->m_channel) return failed();
+    self->Call("StartFirmwareUpgrade", StartFirmwareUpgradeBody(),
+               [weak, image, failed](CallResult result) {
+                 auto self = weak.lock();
+                 FirmwareUpload upload;
+                 if (!self) return;
+                 if (!result.Ok() || !ReadFirmwareUpload(result.Body(), &upload)) return failed();
+                 self->m_uploadTimer.expires_after(self->m_context.settings.Scale().Real(upload.delayMs));
+                 self->m_uploadTimer.async_wait(
+                     [weak, image, upload, failed](const std::error_code& error) {
+                       auto self = weak.lock();
+                       if (!self || error) return failed();
+                       self->Upload(image, upload);
+                     });
+               });
+  });
+  return 0;
+}
+
+void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload) {
+  Url url;
+  if (!ParseUrl(upload.uri, &url) || url.scheme != "http") {
+    m_upgradeActive = false;
+    return StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
+  }
+  url = WithAuthorityOf(url, m_service);
+  HttpRequest request;
+  request.url = url;
+  request.contentType = "application/octet-stream";
+  request.upload = image;
+  // The progress callback runs on the HTTP thread: it touches only atomics and the dispatcher,
+  // whose queue is thread-safe.
+  auto lastByte = std::make_shared<std::atomic<bool>>(false);
+  request.progress = [weak = weak_from_this(), lastByte](std::uint64_t sent, std::uint64_t total) {
+    auto self = weak.lock();
+    if (!self || total == 0) return;
+    self->m_progress = static_cast<int>(sent * 100 / total);
+    if (sent >= total && !lastByte->exchange(true)) {
+      self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFERRED, NETSDK_VALUE_NONE);
+    }
+  };
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  m_services.http.Send(std::move(request), [weak, lastByte](HttpResponse response) {
+    auto self = weak.lock();
+    if (!self) return;
+    self->m_upgradeActive = false;
+    if (!lastByte->load()) {
+      return self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
+    }
+    const bool answered = response.outcome == HttpResponse::Outcome::kAnswered;
+    if (answered && response.status / 100 == 2) {
+      return self->Respond(wire::kCodeUpgradeChecked, true, "<Upgrade Result=\"OK\"/>");
+    }
+    // Without a status the device's verdict is unknown: the version it reports after its
+    // restart is what counts.
+    const std::string reason =
+        answered ? "HTTP " + std::to_string(response.status) : "no status: " + response.error;
+    self->Respond(wire::kCodeUpgradeChecked, false,
+                  "<Upgrade Result=\"Failed\" Reason=\"" + onvif::XmlEscape(reason) + "\"/>");
+  });
+}
+
+}  // namespace netsdk::onvif_backend

@@ -1,0 +1,80 @@
+// One login over ONVIF. The login reads the device's clock, its services (GetServices, else
+// GetCapabilities) and, authenticated, its information: event 4, or 5 refused / unreachable. A
+// keep-alive query every kKeepAliveMs notices a device that went away (event 6) and, with
+// auto-reconnect, logs in again (event 4, reconnected). Public methods may be called from any
+// thread; the rest runs on the network thread.
+#pragma once
+
+#include <asio.hpp>
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "context.h"
+#include "device_login.h"
+#include "onvif_backend/device_messages.h"
+#include "onvif_backend/onvif_services.h"
+
+namespace netsdk::onvif_backend {
+
+inline constexpr double kKeepAliveMs = 10000;
+inline constexpr char kNotAvailable[] = "not available over ONVIF";
+
+class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<OnvifSession> {
+ public:
+  OnvifSession(const Context& context, OnvifServices& services, int handle, LoginTarget target);
+
+  void Start() override;
+  void SetAutoReconnect(bool enable) override { m_autoReconnect = enable; }
+  void Close() override;
+  int Command(wire::CommandKind kind, std::uint32_t code, std::int32_t channel,
+              std::string text) override;
+  int Action(std::uint32_t code, std::int32_t channel) override;
+  int StartUpgrade(std::shared_ptr<const FirmwareImage> image) override;
+  int UpgradeState() const override { return m_upgradeStarted.load() ? 0 : -1; }
+  int UpgradeProgress() const override { return m_progress.load(); }
+  bool LoggedIn() const override { return m_loggedIn.load(); }
+  std::uint16_t Port() const override { return m_service.port; }
+
+ private:
+  // Network thread only.
+  void LogIn();
+  void LearnServices();
+  void ConfirmLogin();
+  void OnLoginFailed(const CallResult& result);
+  void ScheduleKeepAlive();
+  void KeepAlive();
+  void OnLost();
+  void ScheduleReconnect();
+  void Respond(std::uint32_t code, bool ok, std::string text);
+  void StatusEvent(int event, int value);
+  void Call(const std::string& operation, const std::string& body,
+            std::function<void(CallResult)> done);
+  void SetTime(const std::string& request);
+  void TakeConfig(std::uint32_t code, const std::string& document);
+  void Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload);
+
+  const Context m_context;
+  OnvifServices& m_services;
+  const int m_handle;
+  const LoginTarget m_target;
+  Url m_service;
+  std::string m_device;  // names the device for refused credentials
+  const std::shared_ptr<std::atomic<bool>> m_open = std::make_shared<std::atomic<bool>>(true);
+  std::atomic<bool> m_autoReconnect{false};
+  std::atomic<bool> m_loggedIn{false};
+  std::atomic<bool> m_upgradeActive{false};
+  std::atomic<bool> m_upgradeStarted{false};
+  std::atomic<int> m_progress{0};
+
+  // Network thread only.
+  std::shared_ptr<SoapChannel> m_channel;
+  ServiceMap m_serviceMap;  // by namespace, rewritten to the host that answered
+  bool m_everLoggedIn = false;
+  bool m_failureReported = false;
+  bool m_utcIsLocal = false;
+  asio::steady_timer m_timer;  // keep-alive, reconnection
+  asio::steady_timer m_uploadTimer;
+};
+
+}  // namespace netsdk::onvif_backend
