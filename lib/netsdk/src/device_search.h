@@ -2,9 +2,22 @@
 // thread; Shutdown runs on the network thread.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace netsdk {
+
+// Read for both searches: the block of result index, copied out under the caller's lock.
+template <typename Result>
+int CopyBlock(const std::vector<Result>& results, int index, std::uint8_t* block) {
+  if (block == nullptr || index < 0 || static_cast<std::size_t>(index) >= results.size()) {
+    return -1;
+  }
+  const auto& source = results[static_cast<std::size_t>(index)].block;
+  std::copy(source.begin(), source.end(), block);
+  return 0;
+}
 
 class DeviceSearch {
  public:

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "wire/codes.h"
 #include "wire/endpoint.h"
@@ -38,42 +39,32 @@ bool ParseTarget(const std::string& text, ProbeTarget* target, std::string* why)
   return true;
 }
 
+// One of two words, each naming a value.
+template <typename Value>
+bool ParseChoice(const std::string& text, std::pair<const char*, Value> first,
+                 std::pair<const char*, Value> second, Value* value, std::string* why) {
+  for (const auto& [word, meaning] : {first, second}) {
+    if (text == word) {
+      *value = meaning;
+      return true;
+    }
+  }
+  *why = "'" + text + "' is not " + first.first + " or " + second.first;
+  return false;
+}
+
 }  // namespace
 
 bool ParseBackend(const std::string& text, Backend* backend, std::string* why) {
-  if (text == "sim") {
-    *backend = Backend::kSim;
-  } else if (text == "onvif") {
-    *backend = Backend::kOnvif;
-  } else {
-    *why = "'" + text + "' is not sim or onvif";
-    return false;
-  }
-  return true;
+  return ParseChoice(text, {"sim", Backend::kSim}, {"onvif", Backend::kOnvif}, backend, why);
 }
 
 bool ParseScope(const std::string& text, Scope* scope, std::string* why) {
-  if (text == "loopback") {
-    *scope = Scope::kLoopback;
-  } else if (text == "lan") {
-    *scope = Scope::kLan;
-  } else {
-    *why = "'" + text + "' is not loopback or lan";
-    return false;
-  }
-  return true;
+  return ParseChoice(text, {"loopback", Scope::kLoopback}, {"lan", Scope::kLan}, scope, why);
 }
 
 bool ParseRestore(const std::string& text, RestoreMode* mode, std::string* why) {
-  if (text == "hard") {
-    *mode = RestoreMode::kHard;
-  } else if (text == "soft") {
-    *mode = RestoreMode::kSoft;
-  } else {
-    *why = "'" + text + "' is not hard or soft";
-    return false;
-  }
-  return true;
+  return ParseChoice(text, {"hard", RestoreMode::kHard}, {"soft", RestoreMode::kSoft}, mode, why);
 }
 
 bool ParseProbe(const std::string& text, ProbeSetting* probe, std::string* why) {

@@ -42,12 +42,8 @@ int SearchService::Count() const {
 }
 
 int SearchService::Read(int index, std::uint8_t* block) const {
-  if (block == nullptr || index < 0) return -1;
   std::lock_guard lock(m_mutex);
-  if (static_cast<std::size_t>(index) >= m_results.size()) return -1;
-  const InfoBlock& source = m_results[static_cast<std::size_t>(index)].block;
-  std::copy(source.begin(), source.end(), block);
-  return 0;
+  return CopyBlock(m_results, index, block);
 }
 
 int SearchService::Modify(int index, const std::uint8_t* block) {

@@ -222,7 +222,7 @@ bool ReadServices(const xmlNode* body, ServiceMap* services) {
     const std::string address = Text(Child(service, kNsDevice, "XAddr"));
     if (!ns.empty() && !address.empty()) services->emplace(ns, address);
   }
-  return services->count(std::string(kNsDevice)) > 0 || !services->empty();
+  return !services->empty();
 }
 
 bool ReadCapabilities(const xmlNode* body, ServiceMap* services) {
