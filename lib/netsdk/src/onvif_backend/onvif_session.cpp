@@ -303,7 +303,7 @@ void OnvifSession::SetTime(const std::string& request) {
 int OnvifSession::StartUpgrade(std::shared_ptr<const FirmwareImage> image) {
   if (!image || !m_loggedIn.load() || m_upgradeActive.exchange(true)) return -1;
   m_upgradeStarted = true;
-  m_progress = 0;
+  m_progress->store(0);
   asio::post(m_context.io, [self = shared_from_this(), image] {
     std::weak_ptr<OnvifSession> weak = self;
     auto failed = [weak] {
@@ -342,15 +342,15 @@ void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image, const Firm
   request.url = url;
   request.contentType = "application/octet-stream";
   request.upload = image;
-  // The progress callback runs on the HTTP thread: it touches only atomics and the dispatcher,
-  // whose queue is thread-safe.
+  // The progress callback runs on the HTTP thread: it touches only the shared percentage and the
+  // dispatcher, whose queue is thread-safe.
   auto lastByte = std::make_shared<std::atomic<bool>>(false);
-  request.progress = [weak = weak_from_this(), lastByte](std::uint64_t sent, std::uint64_t total) {
-    auto self = weak.lock();
-    if (!self || total == 0) return;
-    self->m_progress = static_cast<int>(sent * 100 / total);
+  request.progress = [progress = m_progress, lastByte, open = m_open, handle = m_handle,
+                      &events = m_context.events](std::uint64_t sent, std::uint64_t total) {
+    if (total == 0) return;
+    progress->store(static_cast<int>(sent * 100 / total));
     if (sent >= total && !lastByte->exchange(true)) {
-      self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFERRED, NETSDK_VALUE_NONE);
+      events.Status(open, handle, NETSDK_EVENT_UPGRADE_TRANSFERRED, NETSDK_VALUE_NONE);
     }
   };
   std::weak_ptr<OnvifSession> weak = weak_from_this();

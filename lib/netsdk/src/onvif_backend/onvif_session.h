@@ -32,7 +32,7 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   int Action(std::uint32_t code, std::int32_t channel) override;
   int StartUpgrade(std::shared_ptr<const FirmwareImage> image) override;
   int UpgradeState() const override { return m_upgradeStarted.load() ? 0 : -1; }
-  int UpgradeProgress() const override { return m_progress.load(); }
+  int UpgradeProgress() const override { return m_progress->load(); }
   bool LoggedIn() const override { return m_loggedIn.load(); }
   std::uint16_t Port() const override { return m_service.port; }
 
@@ -65,7 +65,9 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   std::atomic<bool> m_loggedIn{false};
   std::atomic<bool> m_upgradeActive{false};
   std::atomic<bool> m_upgradeStarted{false};
-  std::atomic<int> m_progress{0};
+  // Shared with the upload's progress callback on the HTTP thread, which must never own the
+  // session (its last owner would destroy the timers off the network thread).
+  const std::shared_ptr<std::atomic<int>> m_progress = std::make_shared<std::atomic<int>>(0);
 
   // Network thread only.
   std::shared_ptr<SoapChannel> m_channel;
