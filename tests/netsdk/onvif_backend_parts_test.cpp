@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dispatcher.h"
+#include "onvif_backend/config_mapping.h"
 #include "onvif_backend/device_messages.h"
 #include "onvif_backend/discovery_messages.h"
 #include "onvif_backend/http_client.h"
@@ -162,6 +163,63 @@ TEST(OnvifMessages, ProbeMatchesAreReadTolerantlyAndGarbageGivesNothing) {
   EXPECT_TRUE(ReadProbeMatches("<!DOCTYPE x [<!ENTITY a \"b\">]><x>&a;</x>").empty());
   EXPECT_TRUE(ReadProbeMatches(std::string(1000, '\xff')).empty());
   EXPECT_TRUE(ReadProbeMatches(ProbeMessage(ProbeType::kDevice)).empty());
+}
+
+TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
+  const Credential admin{"admin", "old"};
+  // The password is GBK ("密码1"), as the program writes it; the device gets UTF-8.
+  const ConfigPlan account = PlanConfig(
+      223, "<UserConfig><Account Username=\"admin\" Password=\"\xC3\xDC\xC2\xEB" "1&amp;\" "
+           "Group=\"Administrator\"/></UserConfig>", admin);
+  ASSERT_TRUE(account.error.empty()) << account.error;
+  ASSERT_EQ(account.steps.size(), 1u);
+  EXPECT_EQ(account.steps[0].operation, "SetUser");
+  EXPECT_NE(account.steps[0].body.find("\xE5\xAF\x86\xE7\xA0\x81" "1&amp;"), std::string::npos);
+  ASSERT_TRUE(account.credential.has_value());
+  EXPECT_EQ(account.credential->password, "\xE5\xAF\x86\xE7\xA0\x81" "1&");
+
+  const ConfigPlan ntp = PlanConfig(
+      222, "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig ServerIP=\"10.0.0.5\" "
+           "ServerPort=\"123\"/></TimeConfig>", admin);
+  ASSERT_EQ(ntp.steps.size(), 2u);
+  EXPECT_EQ(ntp.steps[0].operation, "SetNTP");
+  EXPECT_NE(ntp.steps[1].body.find("<tt:TZ>UTC-8</tt:TZ>"), std::string::npos);
+  const ConfigPlan manual = PlanConfig(
+      222, "<TimeConfig TimeMode=\"MANUAL\" TimeZone=\"-330\"><NTPConfig/></TimeConfig>", admin);
+  ASSERT_EQ(manual.steps.size(), 1u);
+  EXPECT_NE(manual.steps[0].body.find("UTC+5:30"), std::string::npos);
+
+  const ConfigPlan lan = PlanConfig(
+      325, "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.255.0.0\" Gateway=\"192.168.2.1\" "
+           "DNS1=\"8.8.8.8\" DNS2=\"\"/>", admin);
+  ASSERT_TRUE(lan.interfaceAddress.has_value());
+  EXPECT_EQ(lan.interfaceAddress->second, 16);
+  ASSERT_EQ(lan.steps.size(), 2u);
+  EXPECT_EQ(lan.steps[1].operation, "SetNetworkDefaultGateway");
+  const ConfigPlan streaming = PlanConfig(
+      620, "<MediaStreamConfig><StreamAccess VideoPort=\"554\" WEBPort=\"80\"/></MediaStreamConfig>",
+      admin);
+  ASSERT_EQ(streaming.steps.size(), 1u);
+  EXPECT_NE(streaming.steps[0].body.find("<tt:Port>554</tt:Port>"), std::string::npos);
+
+  // Refused without a step: bad values, the wrong root, malformed or entity-laden documents.
+  for (const auto& [code, document] : std::vector<std::pair<std::uint32_t, std::string>>{
+           {325, "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.0.255.0\" Gateway=\"192.168.2.1\"/>"},
+           {325, "<LANConfig IPAddress=\"host\" Netmask=\"255.255.255.0\" Gateway=\"192.168.2.1\"/>"},
+           {222, "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig ServerIP=\"x\"/></TimeConfig>"},
+           {620, "<MediaStreamConfig><StreamAccess VideoPort=\"0\" WEBPort=\"80\"/></MediaStreamConfig>"},
+           {223, "<LANConfig/>"},
+           {223, "<UserConfig><Account Username=\"admin\""},
+           {223, "<!DOCTYPE u [<!ENTITY p \"x\">]><UserConfig><Account Username=\"admin\" "
+                 "Password=\"&p;\"/></UserConfig>"}}) {
+    const ConfigPlan plan = PlanConfig(code, document, admin);
+    EXPECT_TRUE(plan.available) << document;
+    EXPECT_FALSE(plan.error.empty()) << document;
+    EXPECT_TRUE(plan.steps.empty()) << document;
+  }
+  for (std::uint32_t code : {227u, 228u, 335u, 421u, 422u, 522u, 523u, 524u, 525u, 670u, 822u}) {
+    EXPECT_FALSE(PlanConfig(code, "<X/>", admin).available) << code;
+  }
 }
 
 // Runs the io_context on a thread for the guard tests.

@@ -4,6 +4,7 @@
 
 #include "onvif_backend/onvif_search.h"
 #include "onvif_backend/onvif_session.h"
+#include "onvif_backend/text_encoding.h"
 #include "wire/endpoint.h"
 
 namespace netsdk {
@@ -59,10 +60,15 @@ bool Runtime::Open(int handle, LoginTarget target) {
   std::shared_ptr<DeviceLogin> session;
   if (m_onvif) {
     std::uint32_t address = 0;
+    // The program's GBK credential goes to the device as UTF-8.
+    auto user = onvif_backend::GbkToUtf8(target.user);
+    auto password = onvif_backend::GbkToUtf8(target.password);
     if (target.user.size() > wire::kMaxUser || target.password.size() > wire::kMaxPassword ||
-        !wire::ParseIPv4(target.ip, &address)) {
+        !wire::ParseIPv4(target.ip, &address) || !user || !password) {
       return false;
     }
+    target.user = std::move(*user);
+    target.password = std::move(*password);
     session = std::make_shared<onvif_backend::OnvifSession>(m_context, *m_onvif, handle,
                                                            std::move(target));
   } else {

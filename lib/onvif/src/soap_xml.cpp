@@ -168,10 +168,10 @@ std::optional<SoapFault> SoapDocument::Fault() const {
   return result;
 }
 
-std::optional<SoapDocument> ParseSoap(std::string_view bytes, std::string* error) {
-  auto fail = [error](std::string reason) -> std::optional<SoapDocument> {
+SoapDocument::DocPtr ParseBoundedXml(std::string_view bytes, std::string* error) {
+  auto fail = [error](std::string reason) {
     if (error) *error = std::move(reason);
-    return std::nullopt;
+    return SoapDocument::DocPtr();
   };
   if (bytes.empty()) return fail("empty answer");
   if (bytes.size() > kMaxSoapBytes) return fail("answer larger than 1 MiB");
@@ -198,12 +198,22 @@ std::optional<SoapDocument> ParseSoap(std::string_view bytes, std::string* error
 
   bool tooDeep = false;
   ForEachDescendant(root, [&tooDeep](const xmlNode*, int depth) {
-    tooDeep = depth + 1 > kMaxSoapDepth;  // the envelope itself is level 1
+    tooDeep = depth + 1 > kMaxSoapDepth;  // the root itself is level 1
     return !tooDeep;
   });
   if (tooDeep) return fail("elements nested deeper than 64 levels");
+  return doc;
+}
+
+std::optional<SoapDocument> ParseSoap(std::string_view bytes, std::string* error) {
+  SoapDocument::DocPtr doc = ParseBoundedXml(bytes, error);
+  if (!doc) return std::nullopt;
+  const xmlNode* root = xmlDocGetRootElement(doc.get());
   if (!Is(root, kNsSoap, "Envelope")) {
-    return fail("root element is " + std::string(View(root->name)) + ", not a SOAP 1.2 Envelope");
+    if (error) {
+      *error = "root element is " + std::string(View(root->name)) + ", not a SOAP 1.2 Envelope";
+    }
+    return std::nullopt;
   }
   return SoapDocument(std::move(doc));
 }

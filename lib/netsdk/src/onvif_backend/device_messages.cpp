@@ -107,6 +107,13 @@ std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds) {
   return text;
 }
 
+std::string SetClockModeBody(bool fromNtp, const std::string& posixZone) {
+  return std::string("<tds:SetSystemDateAndTime><tds:DateTimeType>") +
+         (fromNtp ? "NTP" : "Manual") +
+         "</tds:DateTimeType><tds:DaylightSavings>false</tds:DaylightSavings><tds:TimeZone>" +
+         Tag("tt:TZ", posixZone) + "</tds:TimeZone></tds:SetSystemDateAndTime>";
+}
+
 std::string SetNetworkInterfacesBody(const std::string& token, const std::string& address,
                                      int prefixLength) {
   return "<tds:SetNetworkInterfaces>" + Tag("tds:InterfaceToken", token) +

@@ -60,6 +60,8 @@ std::string GetCapabilitiesBody();
 std::string SystemRebootBody();
 std::string SetSystemFactoryDefaultBody(bool hard);
 std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds);
+// The clock's mode and zone without setting the time (a device on NTP sets it itself).
+std::string SetClockModeBody(bool fromNtp, const std::string& posixZone);
 std::string SetNetworkInterfacesBody(const std::string& token, const std::string& address,
                                      int prefixLength);
 std::string SetNetworkDefaultGatewayBody(const std::string& gateway);

@@ -5,6 +5,7 @@
 
 #include "onvif_backend/destination_guard.h"
 #include "onvif_backend/discovery_messages.h"
+#include "onvif_backend/text_encoding.h"
 #include "timing.h"
 
 namespace netsdk::onvif_backend {
@@ -195,20 +196,23 @@ void OnvifSearch::OnDetails(std::uint32_t searchId, const std::string& endpoint,
   if (!details) return;
   const Credential credential = details->channel->GetCredential();
   wire::DeviceInfo info;
-  info.serial = m_services.directory.StableSerial(endpoint, details->information.serialNumber);
-  info.deviceType = TypeOf(details->information.model, m_transmitters.count(endpoint) > 0);
-  info.user = credential.user;
-  info.password = credential.password;
+  // The block holds the program's GBK texts.
+  info.serial = Utf8ToGbkLossy(
+      m_services.directory.StableSerial(endpoint, details->information.serialNumber));
+  info.deviceType =
+      Utf8ToGbkLossy(TypeOf(details->information.model, m_transmitters.count(endpoint) > 0));
+  info.user = Utf8ToGbkLossy(credential.user);
+  info.password = Utf8ToGbkLossy(credential.password);
   info.channel = 1;
   info.port = service.port;
-  info.mac = details->network.mac;
+  info.mac = Utf8ToGbkLossy(details->network.mac);
   info.ip = details->network.address;
   info.mask = MaskOfPrefix(details->network.prefixLength);
   info.gateway = details->gateway;
   m_services.directory.Remember(info.ip, {endpoint, service});
   std::lock_guard lock(m_mutex);
   if (!m_active || searchId != m_searchId) return;
-  Result result{MakeBlock(info),   info.serial, endpoint, service, details->information.model,
+  Result result{MakeBlock(info),   info.serial, endpoint, service, Utf8ToGbkLossy(details->information.model),
                 details->network.token, credential, details->channel->ClockOffset()};
   m_results.push_back(std::move(result));
 }

@@ -6,6 +6,7 @@
 #include "netsdk_settings.h"
 #include "onvif/namespaces.h"
 #include "onvif_backend/device_details.h"
+#include "onvif_backend/text_encoding.h"
 #include "timing.h"
 #include "waiter.h"
 
@@ -261,14 +262,16 @@ int OnvifSession::Command(wire::CommandKind kind, std::uint32_t code, std::int32
                             return self->Respond(code, false, result.error);
                           }
                           self->Respond(code, true,
-                                        "<Version FileSystemVersion=\"" +
-                                            information.firmwareVersion + "\" DeviceType=\"" +
-                                            information.model + "\"/>");
+                                        Utf8ToGbkLossy("<Version FileSystemVersion=\"" +
+                                                       information.firmwareVersion +
+                                                       "\" DeviceType=\"" + information.model +
+                                                       "\"/>"));
                         });
     }
     if (kind == wire::CommandKind::kControl && code == wire::kCodeSetTime) {
       return self->SetTime(text);
     }
+    if (kind == wire::CommandKind::kConfig) return self->TakeConfig(code, text);
     self->Respond(code, false, kNotAvailable);
   });
   return 0;
@@ -298,6 +301,56 @@ void OnvifSession::SetTime(const std::string& request) {
                 }
               });
   });
+}
+
+void OnvifSession::RunSteps(std::vector<SoapStep> steps,
+                            std::function<void(const CallResult&)> done) {
+  if (steps.empty()) {
+    CallResult nothing;
+    nothing.outcome = CallResult::Outcome::kOk;
+    return done(nothing);
+  }
+  const SoapStep step = steps.front();
+  steps.erase(steps.begin());
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  Call(step.operation, step.body,
+       [weak, steps = std::move(steps), done = std::move(done)](CallResult result) mutable {
+         auto self = weak.lock();
+         if (!self) return;
+         if (!result.Ok() || steps.empty()) return done(result);
+         self->RunSteps(std::move(steps), std::move(done));
+       });
+}
+
+void OnvifSession::TakeConfig(std::uint32_t code, const std::string& document) {
+  ConfigPlan plan = PlanConfig(code, document, m_channel->GetCredential());
+  if (!plan.available) return Respond(code, false, kNotAvailable);
+  if (!plan.error.empty()) return Respond(code, false, plan.error);
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  auto finish = [weak, code, credential = plan.credential](const CallResult& result) {
+    auto self = weak.lock();
+    if (!self) return;
+    // Later calls of this login authenticate with the account's new password.
+    if (result.Ok() && credential && self->m_channel) self->m_channel->SetCredential(*credential);
+    self->Respond(code, result.Ok(), result.Ok() ? "" : result.error);
+  };
+  if (!plan.interfaceAddress) return RunSteps(std::move(plan.steps), finish);
+  // The interface goes last: once its address changes the device no longer answers here.
+  Call("GetNetworkInterfaces", GetNetworkInterfacesBody(),
+       [weak, plan = std::move(plan), finish](CallResult result) mutable {
+         auto self = weak.lock();
+         NetworkInterface network;
+         if (!self) return;
+         if (!result.Ok() || !ReadNetworkInterface(result.Body(), &network)) return finish(result);
+         const auto& [ip, prefix] = *plan.interfaceAddress;
+         plan.steps.push_back(
+             {"SetNetworkInterfaces", SetNetworkInterfacesBody(network.token, ip, prefix)});
+         self->RunSteps(std::move(plan.steps), [weak, finish](const CallResult& last) {
+           auto self = weak.lock();
+           if (!self || !last.Ok() || !ReadRebootNeeded(last.Body())) return finish(last);
+           self->RunSteps({{"SystemReboot", SystemRebootBody()}}, finish);
+         });
+       });
 }
 
 int OnvifSession::StartUpgrade(std::shared_ptr<const FirmwareImage> image) {

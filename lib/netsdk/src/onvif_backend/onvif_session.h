@@ -12,6 +12,7 @@
 
 #include "context.h"
 #include "device_login.h"
+#include "onvif_backend/config_mapping.h"
 #include "onvif_backend/device_messages.h"
 #include "onvif_backend/onvif_services.h"
 
@@ -52,6 +53,8 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
             std::function<void(CallResult)> done);
   void SetTime(const std::string& request);
   void TakeConfig(std::uint32_t code, const std::string& document);
+  // Runs the steps one after another; done(last result) after the last or the first failure.
+  void RunSteps(std::vector<SoapStep> steps, std::function<void(const CallResult&)> done);
   void Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload);
 
   const Context m_context;

@@ -60,6 +60,10 @@ class SoapDocument {
   DocPtr m_doc;
 };
 
+// The bytes parsed as XML under the same bounds as ParseSoap, whatever the root element; null
+// with the reason in *error (may be null) when refused.
+SoapDocument::DocPtr ParseBoundedXml(std::string_view bytes, std::string* error);
+
 // The bytes parsed as a SOAP 1.2 envelope. Refused, with the reason in *error (may be null):
 // oversized input, malformed XML, any document type declaration (SOAP forbids them, and refusing
 // them means no entity is ever declared or expanded), nesting deeper than kMaxSoapDepth, and a root

@@ -1,0 +1,17 @@
+// The program's texts are GBK, ONVIF's are UTF-8: every text crosses here on its way in or out.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace netsdk::onvif_backend {
+
+// nullopt when the bytes are not valid in the encoding they are read in, or the text has no form
+// in the other one.
+std::optional<std::string> GbkToUtf8(std::string_view gbk);
+std::optional<std::string> Utf8ToGbk(std::string_view utf8);
+// For texts a device sends for display: what cannot be converted becomes '?'.
+std::string Utf8ToGbkLossy(std::string_view utf8);
+
+}  // namespace netsdk::onvif_backend
