@@ -23,10 +23,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 # The runtime packages of every library a release build of the programs and our two libraries
 # links directly: Qt, FFmpeg's codec library and scaler, TinyXML, libxml2, OpenSSL's crypto
-# library and libcurl (the device library's ONVIF backend), and the C and C++ runtimes. A
+# library, libcurl and libavformat (the device library's ONVIF backend), and the C and C++ runtimes. A
 # debug build also links Qt's OpenGL and network libraries directly; the Qt packages named here
 # depend on those already. Kept by hand; the install test checks it against the built binaries.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libgcc-s1, libstdc++6, libqt6core6, libqt6gui6, libqt6widgets6, libqt6multimedia6, libavcodec59, libavutil57, libswscale6, libtinyxml2.6.2v5, libxml2, libssl3, libcurl4")
+    "libc6, libgcc-s1, libstdc++6, libqt6core6, libqt6gui6, libqt6widgets6, libqt6multimedia6, libavcodec59, libavutil57, libswscale6, libtinyxml2.6.2v5, libxml2, libssl3, libcurl4, libavformat59")
 
 include(CPack)

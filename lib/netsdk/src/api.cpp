@@ -246,7 +246,7 @@ int IP_NET_DVR_RealPlayEx(int loginHandle, const char* ip, const char* user, con
     target.channel = request->channel;
     target.streamType = request->streamType;
     const int handle = Library::Instance().NextHandle();
-    if (!runtime.OpenPreview(handle, std::move(target), callback, request->user)) return -1;
+    if (!runtime.OpenPreview(handle, session, target, callback, request->user)) return -1;
     runtime.ReleasePreview(handle);
     return handle;
   });

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "firmware_cache.h"
+#include "live_preview.h"
 #include "wire/codes.h"
 
 namespace netsdk {
@@ -41,6 +42,11 @@ class DeviceLogin {
   virtual bool LoggedIn() const = 0;
   // The device's port, which a preview connection names as the login does.
   virtual std::uint16_t Port() const = 0;
+  // A preview of this login's device, not yet started; null when the device offers no stream.
+  // May wait for the device (the ONVIF backend asks for the stream's address).
+  virtual std::shared_ptr<LivePreview> MakePreview(const PreviewTarget& target,
+                                                   StreamDelivery& delivery,
+                                                   std::shared_ptr<StreamDelivery::Feed> feed) = 0;
 };
 
 }  // namespace netsdk

@@ -11,29 +11,21 @@
 #include <string>
 
 #include "context.h"
+#include "live_preview.h"
 #include "stream_delivery.h"
 #include "wire/framed_connection.h"
 
 namespace netsdk {
 
-struct PreviewTarget {
-  std::string ip;
-  std::uint16_t port = 0;
-  std::string user;
-  std::string password;
-  std::int32_t channel = 0;
-  std::int32_t streamType = 0;
-};
-
-class Preview : public std::enable_shared_from_this<Preview> {
+class Preview : public LivePreview, public std::enable_shared_from_this<Preview> {
  public:
   Preview(const Context& context, PreviewTarget target, StreamDelivery& delivery,
           std::shared_ptr<StreamDelivery::Feed> feed);
 
-  void Start();
-  // Stops the connection; the caller closes the feed.
-  void Close();
-  StreamDelivery::Feed& GetFeed() { return *m_feed; }
+  void Start() override;
+  // Stops the connection.
+  void Close() override;
+  StreamDelivery::Feed& GetFeed() override { return *m_feed; }
 
  private:
   enum class Phase { kConnecting, kGreeting, kLoggingIn, kStreaming, kDown, kRefused, kClosed };

@@ -30,7 +30,7 @@ void Runtime::Stop() {
   if (m_stopped) return;
   m_stopped = true;
   std::map<int, std::shared_ptr<DeviceLogin>> sessions;
-  std::map<int, std::shared_ptr<Preview>> previews;
+  std::map<int, std::shared_ptr<LivePreview>> previews;
   {
     std::lock_guard lock(m_mutex);
     sessions.swap(m_sessions);
@@ -97,11 +97,14 @@ std::shared_ptr<DeviceLogin> Runtime::Remove(int handle) {
   return session;
 }
 
-bool Runtime::OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
-                          void* user) {
-  if (m_onvif) return false;
-  auto preview = std::make_shared<Preview>(m_context, std::move(target), m_delivery,
-                                           m_delivery.Open(handle, callback, user));
+bool Runtime::OpenPreview(int handle, DeviceLogin& login, const PreviewTarget& target,
+                          IP_NET_DVR_StreamDataCallBack callback, void* user) {
+  auto feed = m_delivery.Open(handle, callback, user);
+  std::shared_ptr<LivePreview> preview = login.MakePreview(target, m_delivery, feed);
+  if (!preview) {
+    m_delivery.Close(*feed);
+    return false;
+  }
   {
     std::lock_guard lock(m_mutex);
     m_previews.emplace(handle, preview);
@@ -111,7 +114,7 @@ bool Runtime::OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDat
 }
 
 void Runtime::ReleasePreview(int handle) {
-  std::shared_ptr<Preview> preview;
+  std::shared_ptr<LivePreview> preview;
   {
     std::lock_guard lock(m_mutex);
     auto found = m_previews.find(handle);
@@ -122,7 +125,7 @@ void Runtime::ReleasePreview(int handle) {
 }
 
 int Runtime::ClosePreview(int handle) {
-  std::shared_ptr<Preview> preview;
+  std::shared_ptr<LivePreview> preview;
   {
     std::lock_guard lock(m_mutex);
     auto found = m_previews.find(handle);

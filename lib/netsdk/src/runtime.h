@@ -43,10 +43,10 @@ class Runtime {
   std::shared_ptr<DeviceLogin> Find(int handle) const;
   std::shared_ptr<DeviceLogin> Remove(int handle);
 
-  // Starts a preview under handle; its packets are delivered once it is released. false when the
-  // backend has no live video.
-  bool OpenPreview(int handle, PreviewTarget target, IP_NET_DVR_StreamDataCallBack callback,
-                   void* user);
+  // Starts a preview of the login's device under handle; its packets are delivered once it is
+  // released. false when the device offers no stream.
+  bool OpenPreview(int handle, DeviceLogin& login, const PreviewTarget& target,
+                   IP_NET_DVR_StreamDataCallBack callback, void* user);
   void ReleasePreview(int handle);
   // -1 for an unknown handle. Returns once no callback of the preview runs or will run.
   int ClosePreview(int handle);
@@ -62,7 +62,7 @@ class Runtime {
   FirmwareCache m_firmware;
   mutable std::mutex m_mutex;
   std::map<int, std::shared_ptr<DeviceLogin>> m_sessions;
-  std::map<int, std::shared_ptr<Preview>> m_previews;
+  std::map<int, std::shared_ptr<LivePreview>> m_previews;
   std::mutex m_stopMutex;
   bool m_stopped = false;
   std::thread m_thread;  // last, so that it starts once everything it uses exists

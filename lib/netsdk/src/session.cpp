@@ -4,6 +4,7 @@
 
 #include "netsdk.h"
 #include "netsdk_settings.h"
+#include "preview.h"
 #include "timing.h"
 #include "wire/messages.h"
 
@@ -317,6 +318,12 @@ void Session::FinishUpgrade(bool transferred) {
   m_upgradeActive.store(false);
   StatusEvent(transferred ? NETSDK_EVENT_UPGRADE_TRANSFERRED : NETSDK_EVENT_UPGRADE_TRANSFER_FAILED,
               NETSDK_VALUE_NONE);
+}
+
+std::shared_ptr<LivePreview> Session::MakePreview(const PreviewTarget& target,
+                                              StreamDelivery& delivery,
+                                              std::shared_ptr<StreamDelivery::Feed> feed) {
+  return std::make_shared<Preview>(m_context, target, delivery, std::move(feed));
 }
 
 }  // namespace netsdk

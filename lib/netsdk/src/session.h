@@ -36,6 +36,9 @@ class Session : public DeviceLogin, public std::enable_shared_from_this<Session>
   int UpgradeState() const override { return m_upgradeStarted.load() ? 0 : -1; }
   bool LoggedIn() const override { return m_loggedIn.load(); }
   std::uint16_t Port() const override { return m_target.port; }
+  // A connection of its own through the virtual LAN.
+  std::shared_ptr<LivePreview> MakePreview(const PreviewTarget& target, StreamDelivery& delivery,
+                                           std::shared_ptr<StreamDelivery::Feed> feed) override;
   // Percentage of the file the device has acknowledged.
   int UpgradeProgress() const override { return m_progress.load(); }
 

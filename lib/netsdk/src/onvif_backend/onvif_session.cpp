@@ -5,7 +5,9 @@
 
 #include "netsdk_settings.h"
 #include "onvif/namespaces.h"
+#include "onvif_backend/destination_guard.h"
 #include "onvif_backend/device_details.h"
+#include "onvif_backend/rtsp_preview.h"
 #include "onvif_backend/text_encoding.h"
 #include "timing.h"
 #include "waiter.h"
@@ -351,6 +353,71 @@ void OnvifSession::TakeConfig(std::uint32_t code, const std::string& document) {
            self->RunSteps({{"SystemReboot", SystemRebootBody()}}, finish);
          });
        });
+}
+
+void OnvifSession::ResolveStream(MediaVersion version, std::function<void(std::string)> done) {
+  const auto service =
+      m_serviceMap.find(std::string(version == MediaVersion::kMedia2 ? onvif::kNsMedia2 : onvif::kNsMedia));
+  Url url;
+  if (!m_channel || service == m_serviceMap.end() || !ParseUrl(service->second, &url)) {
+    return done("");
+  }
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  m_channel->Call(
+      url, MediaAction(version, "GetProfiles"), GetProfilesBody(version), true,
+      [weak, url, version, done](CallResult result) {
+        auto self = weak.lock();
+        const std::string token = result.Ok() ? ReadFirstProfile(version, result.Body()) : "";
+        if (!self || !self->m_channel || token.empty()) return done("");
+        self->m_channel->Call(url, MediaAction(version, "GetStreamUri"),
+                              GetStreamUriBody(version, token), true,
+                              [version, done](CallResult answer) {
+                                done(answer.Ok() ? ReadStreamUri(version, answer.Body()) : "");
+                              });
+      });
+}
+
+std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& target,
+                                                       StreamDelivery& delivery,
+                                                       std::shared_ptr<StreamDelivery::Feed> feed) {
+  const auto user = GbkToUtf8(target.user);
+  const auto password = GbkToUtf8(target.password);
+  if (!user || !password || !m_loggedIn.load()) return nullptr;
+  struct Found {
+    std::mutex mutex;
+    std::string address;
+  };
+  auto found = std::make_shared<Found>();
+  auto waiter = std::make_shared<Waiter>();
+  asio::post(m_context.io, [self = shared_from_this(), found, waiter] {
+    auto deliver = [found, waiter](std::string address) {
+      {
+        std::lock_guard lock(found->mutex);
+        found->address = std::move(address);
+      }
+      waiter->Set(0);
+    };
+    std::weak_ptr<OnvifSession> weak = self;
+    self->ResolveStream(MediaVersion::kMedia2, [weak, deliver](std::string address) {
+      auto self = weak.lock();
+      // Devices without Media2 still have the first media service.
+      if (!address.empty() || !self) return deliver(std::move(address));
+      self->ResolveStream(MediaVersion::kMedia, deliver);
+    });
+  });
+  if (waiter->Wait(m_context.settings.Scale().Real(4 * kSoapTimeoutMs), -1) != 0) return nullptr;
+  std::string address;
+  {
+    std::lock_guard lock(found->mutex);
+    address = found->address;
+  }
+  Url stream;
+  std::string why;
+  if (!ParseUrl(address, &stream) || stream.scheme != "rtsp") return nullptr;
+  stream = WithAuthorityOf(stream, m_service);
+  if (!HostAllowed(stream.host, m_context.settings.GetScope(), &why)) return nullptr;
+  return std::make_shared<RtspPreview>(m_context.settings, delivery, std::move(feed), stream,
+                                       Credential{*user, *password});
 }
 
 int OnvifSession::StartUpgrade(std::shared_ptr<const FirmwareImage> image) {

@@ -14,6 +14,7 @@
 #include "device_login.h"
 #include "onvif_backend/config_mapping.h"
 #include "onvif_backend/device_messages.h"
+#include "onvif_backend/media_messages.h"
 #include "onvif_backend/onvif_services.h"
 
 namespace netsdk::onvif_backend {
@@ -36,6 +37,9 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   int UpgradeProgress() const override { return m_progress->load(); }
   bool LoggedIn() const override { return m_loggedIn.load(); }
   std::uint16_t Port() const override { return m_service.port; }
+  // An RTSP preview of the device's first profile (Media2, else Media).
+  std::shared_ptr<LivePreview> MakePreview(const PreviewTarget& target, StreamDelivery& delivery,
+                                           std::shared_ptr<StreamDelivery::Feed> feed) override;
 
  private:
   // Network thread only.
@@ -51,6 +55,9 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   void StatusEvent(int event, int value);
   void Call(const std::string& operation, const std::string& body,
             std::function<void(CallResult)> done);
+  // The stream address of the first profile through the media service of version; empty when
+  // there is none.
+  void ResolveStream(MediaVersion version, std::function<void(std::string)> done);
   void SetTime(const std::string& request);
   void TakeConfig(std::uint32_t code, const std::string& document);
   // Runs the steps one after another; done(last result) after the last or the first failure.

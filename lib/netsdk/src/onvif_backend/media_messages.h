@@ -1,0 +1,20 @@
+// The media operations a preview needs: the first profile and its RTSP address, from the Media2
+// service (ver20) or, on devices without it, the Media service (ver10).
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <string>
+
+namespace netsdk::onvif_backend {
+
+enum class MediaVersion { kMedia2, kMedia };
+
+std::string MediaAction(MediaVersion version, const std::string& operation);
+std::string GetProfilesBody(MediaVersion version);
+std::string GetStreamUriBody(MediaVersion version, const std::string& profileToken);
+// The token of the first profile; empty when there is none.
+std::string ReadFirstProfile(MediaVersion version, const xmlNode* body);
+std::string ReadStreamUri(MediaVersion version, const xmlNode* body);
+
+}  // namespace netsdk::onvif_backend
