@@ -47,15 +47,16 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  camsim::Simulator simulator(std::move(scenario));
+  const bool onvif = line.serve.protocol == camsim::Protocol::kOnvif;
+  camsim::Simulator simulator(std::move(scenario), line.serve.protocol);
   simulator.SetTimeScale(line.serve.timeScale);
   if (!line.serve.journalPath.empty() &&
       !simulator.GetJournal().WriteTo(line.serve.journalPath, &error)) {
     return Fail(error, 1);
   }
   if (!simulator.Start(line.serve.listen, &error)) return Fail(error, 1);
-  std::printf("camsim: serving %zu devices on %s (time scale %g); Ctrl-C stops\n", devices,
-              simulator.Endpoint().c_str(), line.serve.timeScale);
+  std::printf("camsim: serving %zu %sdevices on %s (time scale %g); Ctrl-C stops\n", devices,
+              onvif ? "ONVIF " : "", simulator.Endpoint().c_str(), line.serve.timeScale);
   std::fflush(stdout);
 
   int signal = 0;

@@ -78,6 +78,10 @@ bool ParseServe(const std::vector<std::string>& args, ServeOptions* options, std
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::string value;
+    if (arg == "--onvif") {
+      options->protocol = Protocol::kOnvif;
+      continue;
+    }
     if (arg != "--listen" && arg != "--scenario" && arg != "--count" && arg != "--time-scale" &&
         arg != "--journal") {
       *error = "unknown argument '" + arg + "'";
@@ -125,11 +129,13 @@ bool ParseServe(const std::vector<std::string>& args, ServeOptions* options, std
 
 std::string Usage() {
   return "usage: camsim [--listen ADDR:PORT] [--scenario FILE | --count N] [--time-scale F]\n"
-         "              [--journal FILE]\n"
+         "              [--journal FILE] [--onvif]\n"
          "       camsim make-firmware --version TEXT [--type TYPE] [--size BYTES] OUT\n"
          "Serves a virtual LAN of cameras on loopback (default " +
          std::string(wire::kDefaultEndpoint) +
-         "): 24 cameras and one NVR, or the devices of FILE.\n";
+         "): 24 cameras and one NVR, or the devices of FILE.\n"
+         "With --onvif they speak ONVIF instead: WS-Discovery probes on UDP and HTTP on TCP, both\n"
+         "on ADDR:PORT, each device under http://ADDR:PORT/onvif/<its address>/device_service.\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::string* error) {

@@ -1,5 +1,6 @@
 // camsim's command line:
 //   camsim [--listen ADDR:PORT] [--scenario FILE | --count N] [--time-scale F] [--journal FILE]
+//          [--onvif]
 //   camsim make-firmware --version TEXT [--type TYPE] [--size BYTES] OUT
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "sim/scenario.h"
+#include "sim/simulator.h"
 
 namespace camsim {
 
@@ -17,6 +19,7 @@ struct ServeOptions {
   int count = -1;  // cameras of the default fleet; -1 = 24
   double timeScale = 1;
   std::string journalPath;
+  Protocol protocol = Protocol::kFramed;
 };
 
 struct FirmwareOptions {

@@ -29,11 +29,11 @@ struct DeviceFaults {
   std::set<std::uint32_t> refuseCodes;  // answers these with the failure bit
   // Answers these with the failure bit the given number of times, then as usual.
   std::map<std::uint32_t, int> refuseCodeTimes;
-  bool refuseFirmware = false;          // the check fails, for every file or...
-  std::string refuseFirmwareVersion;    // ...only for the file of this version (when not empty)
-  bool keepVersion = false;             // takes the file, restarts, still reports the old version
-  int stallAtPercent = -1;              // stops acknowledging the transfer from this percentage on
-  int failAtPercent = -1;               // abandons the transfer at this percentage
+  bool refuseFirmware = false;        // the check fails, for every file or...
+  std::string refuseFirmwareVersion;  // ...only for the file of this version (when not empty)
+  bool keepVersion = false;           // takes the file, restarts, still reports the old version
+  int stallAtPercent = -1;            // stops acknowledging the transfer from this percentage on
+  int failAtPercent = -1;             // abandons the transfer at this percentage
   bool failFormat = false;
   bool rejectModify = false;
   bool vanishAfterRestore = false;
@@ -45,6 +45,29 @@ struct DeviceFaults {
   bool noStream = false;       // takes a preview's stream request and never sends anything
   bool badHeader = false;      // sends stream headers cut short of their layout
   bool corruptFrames = false;  // sends noise in place of some video frames
+};
+
+// How the device behaves when the simulator speaks ONVIF. The defaults are a well-behaved camera.
+struct OnvifSettings {
+  enum class Auth { kDigest, kToken, kBoth };
+  enum class Types { kTransmitter, kDevice, kBoth };  // what the device announces and answers to
+  Auth auth = Auth::kBoth;
+  bool digestMd5 = true;
+  bool digestSha256 = true;       // offered before MD5 when both are
+  std::int64_t clockSkewS = 0;    // the device's clock minus the host's UTC
+  std::string timeZone = "UTC0";  // POSIX form without daylight saving, e.g. CST-8
+  bool utcIsLocal = false;        // reports its local time as UTCDateTime
+  bool timeNeedsLogin = false;    // GetSystemDateAndTime wants credentials too
+  int lockout = 0;                // consecutive wrong credentials that lock the account; 0 = never
+  bool rebootNeeded = false;      // a new address applies at the next SystemReboot only
+  // host[:port] written into GetServices and GetCapabilities instead of the simulator's endpoint;
+  // "lan" is the device's own address. Empty = the endpoint.
+  std::string serviceHost;
+  bool lanXAddr = false;  // the probe answer lists http://<ip>/onvif/device_service first
+  Types types = Types::kBoth;
+  bool media2 = true;
+  bool httpUpgrade = true;
+  bool rebootBeforeStatus = false;  // takes an upgrade, then restarts without answering the POST
 };
 
 struct DeviceConfig {
@@ -73,6 +96,7 @@ struct DeviceConfig {
   std::uint8_t factoryAllNetState = 0;
   DeviceTimings timings;
   DeviceFaults faults;
+  OnvifSettings onvif;
 };
 
 }  // namespace camsim

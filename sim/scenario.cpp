@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "sim/detail/onvif_time.h"
 #include "wire/codes.h"
 #include "wire/endpoint.h"
 
@@ -19,6 +20,8 @@ using Values = std::vector<std::pair<std::string, std::string>>;
 // Names invented for the simulation.
 constexpr const char* kCameraTypes[] = {"IPC-R2M", "IPC-R4B", "IPC-R8D"};
 constexpr int kFleetMax = 250 * 4;
+// Ten years either way: any clock a field device could plausibly be left with.
+constexpr long long kMaxSkewS = 10LL * 366 * 86400;
 
 bool ParseInt(const std::string& text, long long min, long long max, long long* value) {
   long long number = 0;
@@ -75,17 +78,79 @@ Setter Address(std::string DeviceConfig::*field) {
   };
 }
 
-template <typename T>
-Setter Number(T DeviceConfig::*field, long long min, long long max) {
+// The part of a device's configuration that a key's field belongs to.
+template <typename Owner>
+Owner& Part(DeviceConfig& device);
+template <>
+DeviceConfig& Part<DeviceConfig>(DeviceConfig& device) {
+  return device;
+}
+template <>
+OnvifSettings& Part<OnvifSettings>(DeviceConfig& device) {
+  return device.onvif;
+}
+
+template <typename Owner, typename T>
+Setter Number(T Owner::*field, long long min, long long max) {
   return [field, min, max](DeviceConfig& device, const std::string& value) -> std::string {
     long long number = 0;
     if (!ParseInt(value, min, max, &number)) {
       return "'" + value + "' is not a number from " + std::to_string(min) + " to " +
              std::to_string(max);
     }
-    device.*field = static_cast<T>(number);
+    Part<Owner>(device).*field = static_cast<T>(number);
     return {};
   };
+}
+
+template <typename T>
+Setter Choice(T OnvifSettings::*field, std::vector<std::pair<std::string, T>> names) {
+  return [field, names](DeviceConfig& device, const std::string& value) -> std::string {
+    std::string expected;
+    for (const auto& [name, choice] : names) {
+      if (name == value) {
+        device.onvif.*field = choice;
+        return {};
+      }
+      expected += (expected.empty() ? "" : ", ") + name;
+    }
+    return "'" + value + "' is not one of " + expected;
+  };
+}
+
+std::string SetDigest(DeviceConfig& device, const std::string& value) {
+  if (value != "md5" && value != "sha256" && value != "both") {
+    return "'" + value + "' is not one of md5, sha256, both";
+  }
+  device.onvif.digestMd5 = value != "sha256";
+  device.onvif.digestSha256 = value != "md5";
+  return {};
+}
+
+std::string SetTimeZone(DeviceConfig& device, const std::string& value) {
+  if (value.size() > 63 || !detail::ParseTimeZone(value)) {
+    return "'" + value + "' is not a time zone such as UTC0 or CST-8 (no daylight saving)";
+  }
+  device.onvif.timeZone = value;
+  return {};
+}
+
+// "lan", or a host name or dotted quad with an optional port: nothing that could break the URL
+// it is written into.
+std::string SetServiceHost(DeviceConfig& device, const std::string& value) {
+  const std::size_t colon = value.rfind(':');
+  const std::string host = value.substr(0, colon);
+  long long port = 0;
+  const bool hostOk =
+      !host.empty() && host.size() <= 253 && std::all_of(host.begin(), host.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '-';
+      });
+  const bool portOk =
+      colon == std::string::npos || ParseInt(value.substr(colon + 1), 1, 65535, &port);
+  if (!hostOk || !portOk) return "'" + value + "' is not lan or HOST[:PORT]";
+  device.onvif.serviceHost = value;
+  return {};
 }
 
 Setter Timing(double DeviceTimings::*field) {
@@ -129,6 +194,39 @@ const std::map<std::string, Setter>& DeviceKeys() {
       {"rate_kib", Timing(&DeviceTimings::rateKiBps)},
   };
   return keys;
+}
+
+// Only the ONVIF face reads these; fleet lines take them too.
+const std::map<std::string, Setter>& OnvifKeys() {
+  using Auth = OnvifSettings::Auth;
+  using Types = OnvifSettings::Types;
+  static const std::map<std::string, Setter> keys = {
+      {"onvif_auth",
+       Choice(&OnvifSettings::auth,
+              {{"digest", Auth::kDigest}, {"token", Auth::kToken}, {"both", Auth::kBoth}})},
+      {"digest", SetDigest},
+      {"clock_skew_s", Number(&OnvifSettings::clockSkewS, -kMaxSkewS, kMaxSkewS)},
+      {"time_zone", SetTimeZone},
+      {"utc_is_local", Number(&OnvifSettings::utcIsLocal, 0, 1)},
+      {"time_needs_login", Number(&OnvifSettings::timeNeedsLogin, 0, 1)},
+      {"lockout", Number(&OnvifSettings::lockout, 0, 1000)},
+      {"reboot_needed", Number(&OnvifSettings::rebootNeeded, 0, 1)},
+      {"service_host", SetServiceHost},
+      {"lan_xaddr", Number(&OnvifSettings::lanXAddr, 0, 1)},
+      {"probe_types", Choice(&OnvifSettings::types, {{"transmitter", Types::kTransmitter},
+                                                     {"device", Types::kDevice},
+                                                     {"both", Types::kBoth}})},
+      {"media2", Number(&OnvifSettings::media2, 0, 1)},
+      {"http_upgrade", Number(&OnvifSettings::httpUpgrade, 0, 1)},
+      {"reboot_before_status", Number(&OnvifSettings::rebootBeforeStatus, 0, 1)},
+  };
+  return keys;
+}
+
+const Setter* FindKey(const std::string& key) {
+  if (const auto found = DeviceKeys().find(key); found != DeviceKeys().end()) return &found->second;
+  if (const auto found = OnvifKeys().find(key); found != OnvifKeys().end()) return &found->second;
+  return nullptr;
 }
 
 // Splits a line into words; a word may hold a double-quoted part with blanks and '#'.
@@ -180,11 +278,11 @@ bool SplitValues(const std::vector<std::string>& words, Values* values, std::str
 std::string ApplyDeviceKeys(DeviceConfig& device, const Values& values, const char* directive,
                             const std::set<std::string>& excluded) {
   for (const auto& [key, value] : values) {
-    const auto found = DeviceKeys().find(key);
-    if (found == DeviceKeys().end() || excluded.count(key) > 0) {
+    const Setter* setter = FindKey(key);
+    if (setter == nullptr || excluded.count(key) > 0) {
       return "unknown key '" + key + "' for " + directive;
     }
-    if (std::string why = found->second(device, value); !why.empty()) return key + ": " + why;
+    if (std::string why = (*setter)(device, value); !why.empty()) return key + ": " + why;
   }
   return {};
 }
@@ -269,18 +367,21 @@ class Parser {
   std::string Fleet(const Values& values) {
     long long count = 24;
     long long nvr = 1;
+    DeviceConfig base = m_defaults;
     for (const auto& [key, value] : values) {
       if (key == "count") {
         if (!ParseInt(value, 0, kFleetMax, &count))
           return "count: '" + value + "' is not 0 to 1000";
       } else if (key == "nvr") {
         if (!ParseInt(value, 0, 1, &nvr)) return "nvr: expected 0 or 1";
+      } else if (const auto onvif = OnvifKeys().find(key); onvif != OnvifKeys().end()) {
+        if (std::string why = onvif->second(base, value); !why.empty()) return key + ": " + why;
       } else {
-        return "unknown key '" + key + "' for fleet (expected count, nvr)";
+        return "unknown key '" + key + "' for fleet (expected count, nvr or an ONVIF key)";
       }
     }
     Scenario fleet;
-    AppendFleet(fleet, m_defaults, static_cast<int>(count), nvr == 1,
+    AppendFleet(fleet, base, static_cast<int>(count), nvr == 1,
                 static_cast<int>(m_scenario->devices.size()));
     for (DeviceConfig& device : fleet.devices) {
       if (std::string why = Add(std::move(device)); !why.empty()) return why;
@@ -303,7 +404,8 @@ class Parser {
         serial = value;
       } else if (key == "kind") {
         kind = value;
-      } else if (key == "code" || key == "at" || key == "ip" || key == "version" || key == "on") {
+      } else if (key == "code" || key == "at" || key == "ip" || key == "version" || key == "on" ||
+                 key == "times") {
         options[key] = value;
       } else {
         return "unknown key '" + key + "' for fault";

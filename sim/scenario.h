@@ -9,10 +9,18 @@
 // Device keys: serial ip type user password channel port mac mask gateway allnet allnet_state
 // version sd1 sd2 usb audio factory_ip factory_user factory_password factory_allnet_state, and the
 // timings login_ms answer_ms search_ms reboot_ms restore_ms format_ms check_ms
-// upgrade_restart_ms rate_kib. Fault kinds: refuse-login ignore-login ignore-code refuse-code [times=]
-// refuse-firmware [version=] keep-version stall-transfer [at=] fail-transfer [at=] fail-format
-// reject-modify vanish-after-restore restore-to ip= short-storage drop on=login|transfer|check|CODE
-// [at=] no-stream bad-header corrupt-frames.
+// upgrade_restart_ms rate_kib. Fault kinds: refuse-login ignore-login ignore-code refuse-code
+// [times=] refuse-firmware [version=] keep-version stall-transfer [at=] fail-transfer [at=]
+// fail-format reject-modify vanish-after-restore restore-to ip= short-storage drop
+// on=login|transfer|check|CODE [at=] no-stream bad-header corrupt-frames.
+//
+// ONVIF keys, read only when the simulator speaks ONVIF, on device, defaults and fleet lines:
+// onvif_auth=digest|token|both (both) digest=md5|sha256|both (both, SHA-256 offered first)
+// clock_skew_s=SECONDS (may be negative) time_zone=POSIX zone without DST (UTC0; e.g. CST-8)
+// utc_is_local=0|1 time_needs_login=0|1 lockout=N (wrong logins in a row; 0 = never)
+// reboot_needed=0|1 service_host=lan|HOST[:PORT] (the host of the service addresses; lan = the
+// device's address) lan_xaddr=0|1 probe_types=transmitter|device|both (both) media2=0|1 (1)
+// http_upgrade=0|1 (1) reboot_before_status=0|1. The device's faults keep their meaning there.
 //
 // Several devices may hold one address (after a factory restore they all come back at
 // 192.168.1.123): each answers the search with its own serial number and a ModifyIPC reaches the

@@ -7,13 +7,20 @@
 #include <thread>
 
 #include "sim/detail/lan.h"
+#include "sim/detail/onvif_lan.h"
 #include "sim/detail/sim_clock.h"
 #include "wire/endpoint.h"
 
 namespace camsim {
 
 struct Simulator::Impl {
-  explicit Impl(Scenario scenario) : lan(environment, std::move(scenario)) {}
+  Impl(Scenario scenario, Protocol face) : protocol(face), lan(environment, std::move(scenario)) {
+    // The devices stay the framed LAN's; the ONVIF face only speaks for them.
+    if (protocol == Protocol::kOnvif)
+      onvif = std::make_unique<detail::OnvifLan>(environment, lan.Devices());
+  }
+
+  std::uint16_t ServedPort() const { return onvif ? onvif->Port() : lan.Port(); }
 
   // Runs fn on the network thread and waits for it; fn reads device state that only that thread
   // may touch. Before Start and after Stop there is no such thread and fn runs here.
@@ -37,7 +44,9 @@ struct Simulator::Impl {
   Journal journal;
   detail::ClipLibrary clips{io};
   detail::Environment environment{io, clock, journal, clips};
+  const Protocol protocol;
   detail::Lan lan;
+  std::unique_ptr<detail::OnvifLan> onvif;
   mutable std::mutex mutex;  // running, stopped, endpoint
   bool running = false;
   bool stopped = false;
@@ -45,7 +54,8 @@ struct Simulator::Impl {
   std::thread thread;
 };
 
-Simulator::Simulator(Scenario scenario) : m_impl(std::make_unique<Impl>(std::move(scenario))) {}
+Simulator::Simulator(Scenario scenario, Protocol protocol)
+    : m_impl(std::make_unique<Impl>(std::move(scenario), protocol)) {}
 
 Simulator::~Simulator() {
   Stop();
@@ -64,10 +74,15 @@ bool Simulator::Start(const std::string& listen, std::string* error) {
              "; the virtual LAN is served on loopback only";
     return false;
   }
-  if (!m_impl->lan.Listen(endpoint, error)) return false;
-  endpoint.port = m_impl->lan.Port();
+  if (m_impl->onvif) {
+    if (!m_impl->onvif->Listen(endpoint, error)) return false;
+    m_impl->onvif->Serve();
+  } else {
+    if (!m_impl->lan.Listen(endpoint, error)) return false;
+    m_impl->lan.Serve();
+  }
+  endpoint.port = m_impl->ServedPort();
   m_impl->endpoint = endpoint.ToString();
-  m_impl->lan.Serve();
   m_impl->running = true;
   m_impl->thread = std::thread([impl = m_impl.get()] { impl->io.run(); });
   return true;
@@ -81,6 +96,7 @@ void Simulator::Stop() {
   // Close the connections while the thread still runs, so that peers see them end.
   m_impl->OnNetworkThread([impl = m_impl.get()] {
     impl->lan.Close();
+    if (impl->onvif) impl->onvif->Close();
     return 0;
   });
   m_impl->clips.Stop();
@@ -96,7 +112,16 @@ void Simulator::Stop() {
 
 std::uint16_t Simulator::Port() const {
   std::lock_guard lock(m_impl->mutex);
-  return m_impl->lan.Port();
+  return m_impl->ServedPort();
+}
+
+Protocol Simulator::GetProtocol() const {
+  return m_impl->protocol;
+}
+
+std::uint16_t Simulator::RtspPort() const {
+  std::lock_guard lock(m_impl->mutex);
+  return m_impl->onvif ? m_impl->onvif->RtspPort() : 0;
 }
 
 std::string Simulator::Endpoint() const {

@@ -7,6 +7,10 @@
 //   sim.Start("127.0.0.1:0", &error);   // any free port; sim.Endpoint() says which
 //   ... sim.GetJournal().Entries() ...
 //   sim.Stop();                          // also done by the destructor
+//
+// With Protocol::kOnvif the same devices speak ONVIF instead, on the same address and port: a
+// WS-Discovery responder on UDP, and HTTP on TCP with the services of each device under
+// /onvif/<its current address>/ (device_service, media_service, media2_service).
 #pragma once
 
 #include <cstdint>
@@ -33,13 +37,18 @@ struct DeviceSnapshot {
   std::uint8_t allNetState = 0;
   std::string version;
   std::string clock;                             // the Time="..." of the last time request it took
+  std::int64_t clockOffsetS = 0;                 // the device's clock minus the host's UTC
+  std::string timeZone;                          // POSIX form, as ONVIF reports it
   std::map<std::uint32_t, std::string> configs;  // configuration documents by code
   int logins = 0;                                // connections logged in now
+  int restarts = 0;                              // times it left the network to restart
 };
+
+enum class Protocol { kFramed, kOnvif };
 
 class Simulator {
  public:
-  explicit Simulator(Scenario scenario = DefaultFleet());
+  explicit Simulator(Scenario scenario = DefaultFleet(), Protocol protocol = Protocol::kFramed);
   ~Simulator();
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
@@ -50,6 +59,9 @@ class Simulator {
   void Stop();
   std::uint16_t Port() const;
   std::string Endpoint() const;
+  Protocol GetProtocol() const;
+  // The port of the RTSP server the ONVIF stream addresses name; 0 while there is none.
+  std::uint16_t RtspPort() const;
 
   // Device-side durations last ms / factor real milliseconds. May change while running.
   void SetTimeScale(double factor);

@@ -9,8 +9,6 @@
 namespace camsim::detail {
 namespace {
 
-// A firmware file larger than any camera's flash is refused before it is sent.
-constexpr std::uint64_t kMaxFirmwareBytes = 512u * 1024 * 1024;
 constexpr const char* kDiskNames[] = {"SD1", "SD2", "USB"};
 constexpr std::uint32_t kCodeAccount = 223;
 constexpr std::uint32_t kCodeEthernet = 325;
@@ -48,7 +46,10 @@ std::string Gateway(const std::string& ip) {
 }  // namespace
 
 Device::Device(DeviceConfig config, Environment& environment)
-    : m_config(std::move(config)), m_env(environment) {}
+    : m_config(std::move(config)),
+      m_env(environment),
+      m_clockOffsetS(m_config.onvif.clockSkewS),
+      m_factoryTimeZone(m_config.onvif.timeZone) {}
 
 bool Device::At(const std::string& ip, std::uint16_t port) const {
   return m_online && m_config.ip == ip && m_config.port == port;
@@ -66,6 +67,9 @@ DeviceSnapshot Device::Snapshot() const {
   snapshot.allNetState = m_config.allNetState;
   snapshot.version = m_config.version;
   snapshot.clock = m_clock;
+  snapshot.clockOffsetS = m_clockOffsetS;
+  snapshot.restarts = static_cast<int>(m_generation);
+  snapshot.timeZone = m_config.onvif.timeZone;
   snapshot.configs = m_configs;
   for (const auto& weak : m_links) {
     if (auto link = weak.lock(); link && link->loggedIn) ++snapshot.logins;
@@ -100,13 +104,8 @@ void Device::OnModify(const std::shared_ptr<wire::FramedConnection>& lan, std::u
       connection->Send(wire::MsgType::kModifyResult, id, wire::EncodeFlag(accepted));
     }
     if (!accepted) return;
-    const bool moved = modify.ip != m_config.ip;
-    m_config.ip = modify.ip;
-    m_config.mask = modify.mask;
-    m_config.gateway = modify.gateway;
     if (m_config.allNetSupport == 0xFF) m_config.allNetState = modify.allNetState;
-    // The network restarts on the new address: connections to the old one are gone.
-    if (moved) DropLinks();
+    SetAddress(modify.ip, modify.mask, modify.gateway);
   });
 }
 
@@ -187,31 +186,28 @@ void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
          : kind == wire::CommandKind::kControl ? "control"
                                                : "action",
          format ? "disk=" + std::to_string(command.channel) : command.text);
-  if (DropAt(std::to_string(code))) {
-    link->connection->Close();
-    return;
+  switch (GateCode(code)) {
+    case Gate::kDrop:
+      link->connection->Close();
+      return;
+    case Gate::kIgnore:
+      return;
+    case Gate::kRefuse:
+      Answer(link, id, code, false, "", m_config.timings.answerMs);
+      return;
+    case Gate::kServe:
+      break;
   }
   const DeviceFaults& faults = m_config.faults;
-  if (faults.ignoreCodes.count(code) > 0) return;
-  if (faults.refuseCodes.count(code) > 0) {
-    Answer(link, id, code, false, "", m_config.timings.answerMs);
-    return;
-  }
-  if (auto times = m_config.faults.refuseCodeTimes.find(code);
-      times != m_config.faults.refuseCodeTimes.end() && times->second > 0) {
-    --times->second;
-    Answer(link, id, code, false, "", m_config.timings.answerMs);
-    return;
-  }
   const double answerMs = m_config.timings.answerMs;
   switch (kind) {
     case wire::CommandKind::kAction:
-      if (code == wire::kCodeReboot) return Reboot(link, id);
-      if (code == wire::kCodeRestore) return Restore(link, id);
+      if (code == wire::kCodeReboot) return RebootCommand(link, id);
+      if (code == wire::kCodeRestore) return RestoreCommand(link, id);
       if (format) return Format(link, id, command.channel);
       break;
     case wire::CommandKind::kControl:
-      if (code == wire::kCodeSetTime) return SetTime(link, id, command.text);
+      if (code == wire::kCodeSetTime) return SetTimeCommand(link, id, command.text);
       if (code == wire::kCodeGetVersion) {
         return Answer(link, id, code, true,
                       "<Version FileSystemVersion=\"" + m_config.version + "\" DeviceType=\"" +
@@ -234,39 +230,89 @@ void Device::OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
   Answer(link, id, code, false, "unknown command", answerMs);
 }
 
-void Device::Reboot(const std::shared_ptr<Link>& link, std::uint32_t id) {
-  AnswerThenGoAway(link, id, wire::kCodeReboot, m_config.timings.rebootMs, nullptr);
+void Device::RebootCommand(const std::shared_ptr<Link>& link, std::uint32_t id) {
+  AnswerThen(link, id, wire::kCodeReboot, [this] { Reboot(); });
 }
 
-void Device::Restore(const std::shared_ptr<Link>& link, std::uint32_t id) {
+void Device::RestoreCommand(const std::shared_ptr<Link>& link, std::uint32_t id) {
+  AnswerThen(link, id, wire::kCodeRestore, [this] { FactoryRestore(false); });
+}
+
+void Device::Reboot() {
+  GoAway(m_config.timings.rebootMs, [this] {
+    if (m_rebootIp.empty()) return;
+    m_config.ip = m_rebootIp;
+    m_config.mask = m_rebootMask;
+    m_rebootIp.clear();
+  });
+}
+
+void Device::FactoryRestore(bool keepNetwork) {
   const double awayMs = m_config.faults.vanishAfterRestore ? -1 : m_config.timings.restoreMs;
-  AnswerThenGoAway(link, id, wire::kCodeRestore, awayMs, [this] {
-    m_config.ip =
-        m_config.faults.restoreIp.empty() ? m_config.factoryIp : m_config.faults.restoreIp;
-    m_config.mask = "255.255.255.0";
-    m_config.gateway = Gateway(m_config.ip);
+  GoAway(awayMs, [this, keepNetwork] {
+    if (!keepNetwork) {
+      m_config.ip =
+          m_config.faults.restoreIp.empty() ? m_config.factoryIp : m_config.faults.restoreIp;
+      m_config.mask = "255.255.255.0";
+      m_config.gateway = Gateway(m_config.ip);
+    }
     m_config.user = m_config.factoryUser;
     m_config.password = m_config.factoryPassword;
     m_config.allNetState = m_config.allNetSupport == 0xFF ? m_config.factoryAllNetState : 0;
+    m_config.onvif.timeZone = m_factoryTimeZone;
+    m_rebootIp.clear();
     m_configs.clear();
     m_clock.clear();
   });
 }
 
-void Device::AnswerThenGoAway(const std::shared_ptr<Link>& link, std::uint32_t id,
-                              std::uint32_t code, double awayMs, std::function<void()> onBack) {
+void Device::AnswerThen(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
+                        std::function<void()> then) {
   std::weak_ptr<Link> weak = link;
-  After(m_config.timings.answerMs, [this, weak, id, code, awayMs, onBack = std::move(onBack)] {
+  After(m_config.timings.answerMs, [weak, id, code, then = std::move(then)] {
     Reply(weak.lock(), id, code, true, "");
-    GoAway(awayMs, onBack);
+    then();
   });
 }
 
-void Device::SetTime(const std::shared_ptr<Link>& link, std::uint32_t id, const std::string& text) {
-  const std::string time = Attribute(text, "Time");
-  const bool valid = ValidTime(time);
-  if (valid) m_clock = time;
+void Device::SetTimeCommand(const std::shared_ptr<Link>& link, std::uint32_t id,
+                            const std::string& text) {
+  const bool valid = SetClock(Attribute(text, "Time"));
   Answer(link, id, wire::kCodeSetTime, valid, valid ? "" : "bad time", m_config.timings.answerMs);
+}
+
+bool Device::SetClock(const std::string& time) {
+  if (!ValidTime(time)) return false;
+  m_clock = time;
+  return true;
+}
+
+void Device::SetAddress(const std::string& ip, const std::string& mask,
+                        const std::string& gateway) {
+  const bool moved = ip != m_config.ip;
+  m_config.ip = ip;
+  m_config.mask = mask;
+  m_config.gateway = gateway;
+  // The network restarts on the new address: connections to the old one are gone.
+  if (moved) DropLinks();
+}
+
+void Device::SetAddressAtReboot(const std::string& ip, const std::string& mask) {
+  m_rebootIp = ip;
+  m_rebootMask = mask;
+}
+
+Device::Gate Device::GateCode(std::uint32_t code) {
+  if (DropAt(std::to_string(code))) return Gate::kDrop;
+  const DeviceFaults& faults = m_config.faults;
+  if (faults.ignoreCodes.count(code) > 0) return Gate::kIgnore;
+  if (faults.refuseCodes.count(code) > 0) return Gate::kRefuse;
+  if (auto times = m_config.faults.refuseCodeTimes.find(code);
+      times != m_config.faults.refuseCodeTimes.end() && times->second > 0) {
+    --times->second;
+    return Gate::kRefuse;
+  }
+  return Gate::kServe;
 }
 
 void Device::Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::int32_t disk) {
@@ -313,12 +359,9 @@ void Device::ApplyConfig(std::uint32_t code, const std::map<std::string, std::st
     return;
   }
   if (code != kCodeEthernet || !ValidAddress(value("IPAddress"))) return;
-  const bool moved = value("IPAddress") != m_config.ip;
-  m_config.ip = value("IPAddress");
-  if (ValidAddress(value("Netmask"))) m_config.mask = value("Netmask");
-  if (ValidAddress(value("Gateway"))) m_config.gateway = value("Gateway");
   // The device answers at its new address only, as after a ModifyIPC.
-  if (moved) DropLinks();
+  SetAddress(value("IPAddress"), ValidAddress(value("Netmask")) ? value("Netmask") : m_config.mask,
+             ValidAddress(value("Gateway")) ? value("Gateway") : m_config.gateway);
 }
 
 void Device::OnUpgradeBegin(const std::shared_ptr<Link>& link, std::uint64_t size) {
@@ -349,35 +392,50 @@ void Device::OnUpgradeData(const std::shared_ptr<Link>& link, std::uint64_t offs
   upload->checker.Feed(data, size);
   upload->received += size;
   const int percent = static_cast<int>(upload->received * 100 / upload->size);
+  switch (TransferAt(percent)) {
+    case TransferStep::kFail:
+      link->upload.reset();
+      m_uploader = nullptr;
+      link->connection->Send(wire::MsgType::kUpgradeFailed, 0, wire::EncodeText("transfer failed"));
+      return;
+    case TransferStep::kDrop:
+      link->connection->Close();
+      return;
+    case TransferStep::kStall:
+      upload->stalled = true;
+      return;
+    case TransferStep::kGo:
+      break;
+  }
+  AckUpload(link);
+}
+
+Device::TransferStep Device::TransferAt(int percent) {
   const DeviceFaults& faults = m_config.faults;
   if (faults.failAtPercent >= 0 && percent >= faults.failAtPercent) {
     Record(wire::kCodeUpgrade, "upgrade", "transfer abandoned at " + std::to_string(percent) + "%");
-    link->upload.reset();
-    m_uploader = nullptr;
-    link->connection->Send(wire::MsgType::kUpgradeFailed, 0, wire::EncodeText("transfer failed"));
-    return;
+    return TransferStep::kFail;
   }
   if (auto drop = faults.dropSteps.find("transfer");
       drop != faults.dropSteps.end() && percent >= drop->second && DropAt("transfer")) {
-    link->connection->Close();
-    return;
+    return TransferStep::kDrop;
   }
-  if (faults.stallAtPercent >= 0 && percent >= faults.stallAtPercent) {
-    upload->stalled = true;
-    return;
-  }
-  AckUpload(link);
+  if (faults.stallAtPercent >= 0 && percent >= faults.stallAtPercent) return TransferStep::kStall;
+  return TransferStep::kGo;
+}
+
+double Device::TransferWaitMs(double startMs, std::uint64_t received) const {
+  const double rate = m_config.timings.rateKiBps;
+  if (rate <= 0) return 0;
+  const double dueMs = startMs + static_cast<double>(received) / (rate * 1.024);
+  return std::max(0.0, dueMs - m_env.clock.NowMs());
 }
 
 void Device::AckUpload(const std::shared_ptr<Link>& link) {
   Upload& upload = *link->upload;
   const std::uint64_t received = upload.received;
   // The acknowledgement leaves when the device's transfer rate would have taken these bytes.
-  double delayMs = 0;
-  if (const double rate = m_config.timings.rateKiBps; rate > 0) {
-    const double dueMs = upload.startMs + static_cast<double>(received) / (rate * 1.024);
-    delayMs = std::max(0.0, dueMs - m_env.clock.NowMs());
-  }
+  const double delayMs = TransferWaitMs(upload.startMs, received);
   std::weak_ptr<Link> weak = link;
   After(delayMs, [this, weak, received] {
     auto target = weak.lock();
@@ -396,30 +454,44 @@ void Device::CheckFirmware(const std::shared_ptr<Link>& link, std::shared_ptr<Up
     if (link) link->connection->Close();
     return;
   }
-  const wire::FirmwareVerdict verdict = upload->checker.Finish(m_config.deviceType);
-  const std::string version = upload->checker.Version();
-  bool ok = verdict == wire::FirmwareVerdict::kOk;
-  std::string reason = wire::VerdictText(verdict);
+  const FirmwareJudgement judgement = JudgeFirmware(upload->checker);
+  Reply(link, 0, wire::kCodeUpgradeChecked, judgement.ok,
+        judgement.ok ? "<Upgrade Result=\"OK\" Version=\"" + judgement.version + "\"/>"
+                     : "<Upgrade Result=\"Failed\" Reason=\"" + judgement.reason + "\"/>");
+  if (judgement.ok) RestartWithFirmware(judgement.version);
+}
+
+Device::FirmwareJudgement Device::JudgeFirmware(wire::FirmwareChecker& checker) {
+  const wire::FirmwareVerdict verdict = checker.Finish(m_config.deviceType);
+  FirmwareJudgement judgement;
+  judgement.version = checker.Version();
+  judgement.ok = verdict == wire::FirmwareVerdict::kOk;
+  judgement.reason = wire::VerdictText(verdict);
   const DeviceFaults& faults = m_config.faults;
-  if (ok && faults.refuseFirmware &&
-      (faults.refuseFirmwareVersion.empty() || faults.refuseFirmwareVersion == version)) {
-    ok = false;
-    reason = "refused by the device";
+  if (judgement.ok && faults.refuseFirmware &&
+      (faults.refuseFirmwareVersion.empty() || faults.refuseFirmwareVersion == judgement.version)) {
+    judgement.ok = false;
+    judgement.reason = "refused by the device";
   }
-  Record(wire::kCodeUpgradeChecked, "check", ok ? "accepted " + version : reason);
-  Reply(link, 0, wire::kCodeUpgradeChecked, ok,
-        ok ? "<Upgrade Result=\"OK\" Version=\"" + version + "\"/>"
-           : "<Upgrade Result=\"Failed\" Reason=\"" + reason + "\"/>");
-  if (!ok) return;
+  Record(wire::kCodeUpgradeChecked, "check",
+         judgement.ok ? "accepted " + judgement.version : judgement.reason);
+  return judgement;
+}
+
+void Device::RestartWithFirmware(const std::string& version) {
   GoAway(m_config.timings.upgradeRestartMs, [this, version] {
     if (!m_config.faults.keepVersion) m_config.version = version;
   });
 }
 
-void Device::After(double ms, std::function<void()> action) {
+void Device::After(double ms, std::function<void()> action, std::function<void()> ifRestarted) {
   const unsigned generation = m_generation;
-  auto run = [this, generation, action = std::move(action)] {
-    if (generation == m_generation) action();
+  auto run = [this, generation, action = std::move(action), ifRestarted = std::move(ifRestarted)] {
+    if (generation == m_generation) {
+      action();
+    } else if (ifRestarted) {
+      ifRestarted();
+    }
   };
   if (ms <= 0) {
     asio::post(m_env.io, std::move(run));
@@ -470,8 +542,8 @@ void Device::Reply(const std::shared_ptr<Link>& link, std::uint32_t id, std::uin
                          wire::Encode(wire::CommandResult{code, ok, text}));
 }
 
-void Device::Record(std::uint32_t code, const char* kind, std::string text) {
-  m_env.journal.Add({m_env.clock.NowMs(), m_config.serial, code, kind, std::move(text)});
+void Device::Record(std::uint32_t code, std::string kind, std::string text) {
+  m_env.journal.Add({m_env.clock.NowMs(), m_config.serial, code, std::move(kind), std::move(text)});
 }
 
 bool Device::DropAt(const std::string& step) {

@@ -1,6 +1,7 @@
 // One simulated device: answers probes, ModifyIPC, logins and commands with its own delays, takes
-// firmware, restarts, restores, and misbehaves as its faults say. Runs on the simulator's network
-// thread only.
+// firmware, restarts, restores, and misbehaves as its faults say. The behaviour that does not
+// depend on the protocol is public, so that the ONVIF face drives the same device as the framed
+// links do. Runs on the simulator's network thread only.
 #pragma once
 
 #include <asio.hpp>
@@ -30,8 +31,21 @@ struct Environment {
   ClipLibrary& clips;
 };
 
+// A firmware file larger than any camera's flash is refused before it is sent.
+constexpr std::uint64_t kMaxFirmwareBytes = 512u * 1024 * 1024;
+
 class Device {
  public:
+  // What the scenario's faults make of a request with a command code.
+  enum class Gate { kServe, kDrop, kIgnore, kRefuse };
+  // What the transfer faults make of a firmware file received up to a percentage.
+  enum class TransferStep { kGo, kFail, kDrop, kStall };
+  struct FirmwareJudgement {
+    bool ok = false;
+    std::string version;
+    std::string reason;  // why it was refused
+  };
+
   Device(DeviceConfig config, Environment& environment);
 
   const std::string& Serial() const { return m_config.serial; }
@@ -39,6 +53,47 @@ class Device {
   // Online at this address and port.
   bool At(const std::string& ip, std::uint16_t port) const;
   DeviceSnapshot Snapshot() const;
+  // The current settings and the faults.
+  const DeviceConfig& Config() const { return m_config; }
+  // Changes whenever the device restarts.
+  unsigned Generation() const { return m_generation; }
+  // The device's clock minus the host's UTC, in seconds.
+  std::int64_t ClockOffsetS() const { return m_clockOffsetS; }
+
+  // Runs action after ms program milliseconds, unless the device restarts meanwhile: then
+  // ifRestarted runs instead, when there is one.
+  void After(double ms, std::function<void()> action, std::function<void()> ifRestarted = nullptr);
+  void Record(std::uint32_t code, std::string kind, std::string text);
+  // True the first time a step named by the scenario's drop fault is reached.
+  bool DropAt(const std::string& step);
+  // The ignore, refuse and drop faults on code; a refusal with times counts down here.
+  Gate GateCode(std::uint32_t code);
+
+  // Leaves for the reboot time; an address set for the next reboot applies.
+  void Reboot();
+  // Leaves for the restore time (or for good), then comes back with the factory settings; the
+  // address, mask and gateway stay when keepNetwork.
+  void FactoryRestore(bool keepNetwork);
+  // A "YYYYMMDD HH:MM:SS" time request; false when the text is not one.
+  bool SetClock(const std::string& time);
+  void SetClockOffset(std::int64_t seconds) { m_clockOffsetS = seconds; }
+  void SetTimeZone(const std::string& tz) { m_config.onvif.timeZone = tz; }
+  // Valid addresses only. The device answers at ip only from now on.
+  void SetAddress(const std::string& ip, const std::string& mask, const std::string& gateway);
+  // Takes ip and mask at the next Reboot.
+  void SetAddressAtReboot(const std::string& ip, const std::string& mask);
+  void SetGateway(const std::string& gateway) { m_config.gateway = gateway; }
+  // A later login needs the new password.
+  void SetPassword(const std::string& password) { m_config.password = password; }
+  void StoreConfig(std::uint32_t code, std::string text) { m_configs[code] = std::move(text); }
+  const std::map<std::uint32_t, std::string>& Configs() const { return m_configs; }
+  // How long after the transfer's start the device's rate lets it have taken received bytes.
+  double TransferWaitMs(double startMs, std::uint64_t received) const;
+  TransferStep TransferAt(int percent);
+  // The check of a whole file, journaled; refuse-firmware applies.
+  FirmwareJudgement JudgeFirmware(wire::FirmwareChecker& checker);
+  // Leaves for the upgrade restart and comes back with version, unless it keeps its old one.
+  void RestartWithFirmware(const std::string& version);
 
   void OnProbe(const std::shared_ptr<wire::FramedConnection>& lan, std::uint32_t searchId);
   void OnModify(const std::shared_ptr<wire::FramedConnection>& lan, std::uint32_t id,
@@ -53,8 +108,6 @@ class Device {
                      const std::uint8_t* data, std::size_t size);
 
  private:
-  // Runs action after ms program milliseconds unless the device restarts meanwhile.
-  void After(double ms, std::function<void()> action);
   // Leaves the network for ms (forever when negative), then runs onBack and answers again.
   void GoAway(double ms, std::function<void()> onBack);
   void DropLinks();
@@ -64,16 +117,13 @@ class Device {
   // Sends a command's answer now, if the link is still there.
   static void Reply(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
                     bool ok, const std::string& text);
-  // Accepts an action, then leaves the network: the answer still goes out first.
-  void AnswerThenGoAway(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
-                        double awayMs, std::function<void()> onBack);
-  void Record(std::uint32_t code, const char* kind, std::string text);
-  // True the first time a step named by the scenario's drop fault is reached.
-  bool DropAt(const std::string& step);
+  // Accepts an action, then does it: the answer still goes out first.
+  void AnswerThen(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
+                  std::function<void()> then);
 
-  void Reboot(const std::shared_ptr<Link>& link, std::uint32_t id);
-  void Restore(const std::shared_ptr<Link>& link, std::uint32_t id);
-  void SetTime(const std::shared_ptr<Link>& link, std::uint32_t id, const std::string& text);
+  void RebootCommand(const std::shared_ptr<Link>& link, std::uint32_t id);
+  void RestoreCommand(const std::shared_ptr<Link>& link, std::uint32_t id);
+  void SetTimeCommand(const std::shared_ptr<Link>& link, std::uint32_t id, const std::string& text);
   void Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::int32_t disk);
   void TakeConfig(const std::shared_ptr<Link>& link, std::uint32_t id, const wire::Command& command,
                   const ConfigDocument& document);
@@ -89,6 +139,10 @@ class Device {
   std::vector<std::weak_ptr<Link>> m_links;
   Link* m_uploader = nullptr;  // one firmware transfer at a time
   std::string m_clock;
+  std::int64_t m_clockOffsetS = 0;
+  std::string m_factoryTimeZone;
+  std::string m_rebootIp;  // with m_rebootMask, taken at the next reboot when not empty
+  std::string m_rebootMask;
   std::map<std::uint32_t, std::string> m_configs;
   std::set<std::string> m_dropped;
 };

@@ -1,0 +1,461 @@
+#include "sim/detail/http_connection.h"
+
+#include <algorithm>
+
+namespace camsim::detail {
+namespace {
+
+constexpr std::size_t kReadBufferSize = 64 * 1024;
+// Content-Length values beyond this are refused as malformed before any bound is compared.
+constexpr std::size_t kMaxLengthDigits = 18;
+// After its last answer the connection reads and drops what the peer still sends, this long at
+// most (program milliseconds): closing with unread bytes would reset the connection and could
+// destroy that answer before the peer reads it.
+constexpr double kLingerMs = 2000;
+
+bool IsTokenChar(unsigned char c) {
+  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool IsToken(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return IsTokenChar(static_cast<unsigned char>(c));
+  });
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+const char* ReasonPhrase(int status) {
+  switch (status) {
+    case 100:
+      return "Continue";
+    case 200:
+      return "OK";
+    case 400:
+      return "Bad Request";
+    case 401:
+      return "Unauthorized";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 413:
+      return "Content Too Large";
+    case 415:
+      return "Unsupported Media Type";
+    case 500:
+      return "Internal Server Error";
+    case 501:
+      return "Not Implemented";
+    case 503:
+      return "Service Unavailable";
+    case 505:
+      return "HTTP Version Not Supported";
+    default:
+      return "Unknown";
+  }
+}
+
+enum class Scan { kNeedMore, kBad, kDone };
+
+// Finds the end of the head (after its empty line). Lines end in CRLF; a bare LF or a control
+// character other than HTAB is malformed.
+Scan ScanHead(const std::string& in, std::size_t* end) {
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    const auto c = static_cast<unsigned char>(in[i]);
+    if (c == '\n') {
+      if (i == 0 || in[i - 1] != '\r') return Scan::kBad;
+      if (i == lineStart + 1) {
+        *end = i + 1;
+        return Scan::kDone;
+      }
+      lineStart = i + 1;
+    } else if (c == '\r') {
+      if (i + 1 < in.size() && in[i + 1] != '\n') return Scan::kBad;
+    } else if ((c < 0x20 && c != '\t') || c == 0x7f) {
+      return Scan::kBad;
+    }
+  }
+  return Scan::kNeedMore;
+}
+
+// The head without its final empty line; status says why it was refused.
+bool ParseHead(std::string_view head, HttpRequest* request, int* status) {
+  *status = 400;
+  std::vector<std::string_view> lines;
+  while (!head.empty()) {
+    const std::size_t end = head.find("\r\n");
+    lines.push_back(head.substr(0, end));
+    head.remove_prefix(end == std::string_view::npos ? head.size() : end + 2);
+  }
+  if (lines.empty()) return false;
+  const std::string_view line = lines[0];
+  const std::size_t first = line.find(' ');
+  const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+  if (second == std::string_view::npos || line.find(' ', second + 1) != std::string_view::npos) {
+    return false;
+  }
+  request->method = std::string(line.substr(0, first));
+  std::string_view target = line.substr(first + 1, second - first - 1);
+  const std::string_view version = line.substr(second + 1);
+  if (!IsToken(request->method)) return false;
+  // The absolute form names the authority too; only its path routes.
+  if (target.substr(0, 7) == "http://") {
+    const std::size_t slash = target.find('/', 7);
+    target = slash == std::string_view::npos ? std::string_view("/") : target.substr(slash);
+  }
+  if (target.empty() || target[0] != '/') return false;
+  request->target = std::string(target);
+  if (version == "HTTP/1.0") {
+    request->keepAlive = false;
+  } else if (version != "HTTP/1.1") {
+    if (version.size() == 8 && version.substr(0, 5) == "HTTP/" && version[6] == '.') *status = 505;
+    return false;
+  }
+
+  bool haveLength = false;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string_view field = lines[i];
+    const std::size_t colon = field.find(':');
+    // A line that starts with white space continues the previous one: an obsolete form that
+    // lets two parsers disagree, so it is refused.
+    if (colon == std::string_view::npos || !IsToken(field.substr(0, colon))) return false;
+    std::string name = Lower(field.substr(0, colon));
+    const std::string_view value = Trim(field.substr(colon + 1));
+    if (name == "content-length") {
+      if (value.empty() || value.size() > kMaxLengthDigits ||
+          !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+      }
+      const std::uint64_t length = std::stoull(std::string(value));
+      if (haveLength && length != request->contentLength) return false;
+      haveLength = true;
+      request->contentLength = length;
+    } else if (name == "transfer-encoding") {
+      *status = 501;
+      return false;
+    } else if (name == "connection") {
+      std::string tokens = Lower(value);
+      std::size_t pos = 0;
+      while (pos <= tokens.size()) {
+        const std::size_t comma = std::min(tokens.find(',', pos), tokens.size());
+        const std::string_view token = Trim(std::string_view(tokens).substr(pos, comma - pos));
+        if (token == "close") request->keepAlive = false;
+        if (token == "keep-alive" && version == "HTTP/1.0") request->keepAlive = true;
+        pos = comma + 1;
+      }
+    } else if (name == "expect") {
+      request->expectContinue = Lower(value) == "100-continue";
+    }
+    request->headers.emplace_back(std::move(name), std::string(value));
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::string* HttpRequest::Header(std::string_view name) const {
+  for (const auto& [key, value] : headers) {
+    if (key == name) return &value;
+  }
+  return nullptr;
+}
+
+HttpConnection::HttpConnection(asio::ip::tcp::socket socket, SimClock& clock)
+    : m_socket(std::move(socket)),
+      m_clock(clock),
+      m_stallTimer(m_socket.get_executor()),
+      m_pauseTimer(m_socket.get_executor()),
+      m_readBuffer(kReadBufferSize) {
+  std::error_code ignored;
+  m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+}
+
+void HttpConnection::Start(HeadHandler onHead, std::function<void()> onClose) {
+  m_onHead = std::move(onHead);
+  m_onClose = std::move(onClose);
+  Process();
+}
+
+void HttpConnection::BufferBody(std::uint64_t maxBytes,
+                                std::function<void(HttpRequest&)> onComplete) {
+  m_streaming = false;
+  m_onComplete = std::move(onComplete);
+  TakeBody(maxBytes);
+}
+
+void HttpConnection::StreamBody(std::uint64_t maxBytes,
+                                std::function<void(const std::uint8_t*, std::size_t)> onData,
+                                std::function<void()> onEnd) {
+  m_streaming = true;
+  m_onData = std::move(onData);
+  m_onEnd = std::move(onEnd);
+  TakeBody(maxBytes);
+}
+
+void HttpConnection::TakeBody(std::uint64_t maxBytes) {
+  if (m_state != State::kDeciding) return;
+  if (m_request.contentLength > maxBytes) {
+    Fail(413, "the body is larger than " + std::to_string(maxBytes) + " bytes");
+    return;
+  }
+  m_state = State::kBody;
+  m_remaining = m_request.contentLength;
+  if (m_request.expectContinue && m_remaining > 0) Queue("HTTP/1.1 100 Continue\r\n\r\n");
+  ArmStall();
+}
+
+void HttpConnection::PauseFor(double ms) {
+  if (m_closed || m_state != State::kBody) return;
+  m_paused = true;
+  DisarmStall();
+  m_pauseTimer.expires_after(m_clock.Real(ms));
+  m_pauseTimer.async_wait([weak = weak_from_this()](const std::error_code& error) {
+    auto self = weak.lock();
+    if (error || !self || self->m_closed) return;
+    self->m_paused = false;
+    self->ArmStall();
+    self->Process();
+  });
+}
+
+void HttpConnection::Hold() {
+  if (m_closed) return;
+  m_paused = true;
+  DisarmStall();
+  m_pauseTimer.cancel();
+}
+
+void HttpConnection::Respond(HttpResponse response) {
+  if (m_closed || m_state == State::kClosing || m_state == State::kHead) return;
+  const bool unread =
+      m_state == State::kBody || (m_state == State::kDeciding && m_request.contentLength > 0);
+  const bool close = response.close || !m_request.keepAlive || unread;
+  std::string text =
+      "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
+  if (!response.contentType.empty()) text += "Content-Type: " + response.contentType + "\r\n";
+  for (const auto& [name, value] : response.headers) text += name + ": " + value + "\r\n";
+  text += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+  if (close) text += "Connection: close\r\n";
+  text += "\r\n";
+  text += response.body;
+  m_paused = false;
+  m_pauseTimer.cancel();
+  DisarmStall();
+  m_state = close ? State::kClosing : State::kHead;
+  Queue(std::move(text));
+  if (!close && !m_processing) Process();
+}
+
+void HttpConnection::Close() {
+  if (m_closed) return;
+  m_closed = true;
+  m_state = State::kClosing;
+  std::error_code ignored;
+  m_stallTimer.cancel();
+  m_pauseTimer.cancel();
+  m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+  m_socket.close(ignored);
+  // Never inside the caller's own call: the close handler may drop the last reference.
+  asio::post(m_socket.get_executor(), [self = shared_from_this()] {
+    auto onClose = std::move(self->m_onClose);
+    self->m_onClose = nullptr;
+    self->m_onHead = nullptr;
+    self->m_onComplete = nullptr;
+    self->m_onData = nullptr;
+    self->m_onEnd = nullptr;
+    if (onClose) onClose();
+  });
+}
+
+void HttpConnection::Fail(int status, std::string reason) {
+  // Also for a head that never became a request.
+  if (m_state == State::kHead) m_state = State::kDeciding;
+  HttpResponse response;
+  response.status = status;
+  response.contentType = "text/plain; charset=utf-8";
+  response.body = std::move(reason) + "\n";
+  response.close = true;
+  Respond(std::move(response));
+}
+
+void HttpConnection::Process() {
+  auto self = shared_from_this();  // a handler below may drop the last other reference
+  m_processing = true;
+  while (!m_closed) {
+    if (m_state == State::kHead) {
+      // Stray line ends between requests are tolerated, as after a body sent with a CRLF.
+      std::size_t skip = 0;
+      while (skip + 1 < m_in.size() && m_in[skip] == '\r' && m_in[skip + 1] == '\n') skip += 2;
+      m_in.erase(0, skip);
+      if (m_in.empty()) {
+        DisarmStall();
+        break;
+      }
+      std::size_t end = 0;
+      const Scan scan = ScanHead(m_in, &end);
+      if (scan == Scan::kBad) {
+        Fail(400, "malformed request head");
+        break;
+      }
+      if ((scan == Scan::kNeedMore && m_in.size() >= kMaxHttpHeadBytes) ||
+          (scan == Scan::kDone && end > kMaxHttpHeadBytes)) {
+        Fail(413, "request head larger than 16 KiB");
+        break;
+      }
+      if (scan == Scan::kNeedMore) {
+        ArmStall();
+        break;
+      }
+      HttpRequest request;
+      int status = 400;
+      if (!ParseHead(std::string_view(m_in).substr(0, end - 2), &request, &status)) {
+        Fail(status, "malformed request");
+        break;
+      }
+      m_in.erase(0, end);
+      m_request = std::move(request);
+      m_state = State::kDeciding;
+      DisarmStall();
+      if (m_onHead) m_onHead(self, m_request);
+      if (m_state == State::kDeciding) Close();
+      continue;
+    }
+    if (m_state == State::kBody) {
+      if (m_paused) break;
+      if (m_remaining == 0) {
+        FinishBody();
+        continue;
+      }
+      if (m_in.empty()) break;
+      const std::size_t take =
+          static_cast<std::size_t>(std::min<std::uint64_t>(m_remaining, m_in.size()));
+      m_remaining -= take;
+      if (m_streaming) {
+        const std::string chunk = m_in.substr(0, take);
+        m_in.erase(0, take);
+        if (m_onData) m_onData(reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size());
+      } else {
+        m_request.body.append(m_in, 0, take);
+        m_in.erase(0, take);
+      }
+      continue;
+    }
+    break;  // waiting for this request's answer, or closing
+  }
+  m_processing = false;
+  ReadMore();
+}
+
+void HttpConnection::FinishBody() {
+  DisarmStall();
+  m_state = State::kWaiting;
+  m_onData = nullptr;
+  if (m_streaming) {
+    if (auto onEnd = std::move(m_onEnd)) onEnd();
+  } else if (auto onComplete = std::move(m_onComplete)) {
+    onComplete(m_request);
+  }
+}
+
+void HttpConnection::ReadMore() {
+  const bool wanted = m_state == State::kHead || (m_state == State::kBody && !m_paused);
+  if (m_closed || m_reading || !wanted) return;
+  m_reading = true;
+  m_socket.async_read_some(
+      asio::buffer(m_readBuffer),
+      [self = shared_from_this()](const std::error_code& error, std::size_t size) {
+        self->m_reading = false;
+        if (self->m_closed) return;
+        if (error) {
+          self->Close();
+          return;
+        }
+        if (self->m_lingering) return self->Drain();
+        self->m_in.append(self->m_readBuffer.data(), size);
+        if (self->m_state == State::kHead || self->m_state == State::kBody) self->ArmStall();
+        self->Process();
+      });
+}
+
+void HttpConnection::Queue(std::string bytes) {
+  m_out.push_back(std::move(bytes));
+  WriteNext();
+}
+
+void HttpConnection::WriteNext() {
+  if (m_writing || m_closed) return;
+  if (m_out.empty()) {
+    if (m_state == State::kClosing) Linger();
+    return;
+  }
+  m_writing = true;
+  asio::async_write(m_socket, asio::buffer(m_out.front()),
+                    [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                      self->m_writing = false;
+                      if (self->m_closed) return;
+                      if (error) {
+                        self->Close();
+                        return;
+                      }
+                      self->m_out.pop_front();
+                      self->WriteNext();
+                    });
+}
+
+void HttpConnection::Linger() {
+  if (m_lingering) return;
+  m_lingering = true;
+  std::error_code ignored;
+  m_socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+  m_pauseTimer.expires_after(m_clock.Real(kLingerMs));
+  m_pauseTimer.async_wait([weak = weak_from_this()](const std::error_code& error) {
+    if (auto self = weak.lock(); self && !error) self->Close();
+  });
+  if (!m_reading) Drain();
+}
+
+void HttpConnection::Drain() {
+  m_socket.async_read_some(asio::buffer(m_readBuffer),
+                           [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                             if (self->m_closed) return;
+                             if (error) {
+                               self->Close();
+                               return;
+                             }
+                             self->Drain();
+                           });
+}
+
+void HttpConnection::ArmStall() {
+  if (m_closed || m_paused) return;
+  const unsigned round = ++m_stallRound;
+  m_stallTimer.expires_after(m_clock.Real(kHttpStallMs));
+  m_stallTimer.async_wait([weak = weak_from_this(), round](const std::error_code& error) {
+    auto self = weak.lock();
+    if (error || !self || self->m_closed || round != self->m_stallRound) return;
+    self->Close();
+  });
+}
+
+void HttpConnection::DisarmStall() {
+  ++m_stallRound;
+  m_stallTimer.cancel();
+}
+
+}  // namespace camsim::detail

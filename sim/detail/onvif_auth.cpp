@@ -1,0 +1,305 @@
+#include "sim/detail/onvif_auth.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+#include "onvif/namespaces.h"
+#include "onvif/soap_xml.h"
+#include "sim/detail/onvif_ids.h"
+#include "sim/detail/onvif_time.h"
+
+namespace camsim::detail {
+namespace {
+
+constexpr std::string_view kRealm = "camsim";
+constexpr std::size_t kMaxNonces = 256;
+constexpr std::size_t kMaxTokenNonces = 4096;
+constexpr std::size_t kMaxTokenNonceBytes = 64;
+constexpr std::string_view kPasswordDigestSuffix = "#PasswordDigest";
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool IsTokenChar(unsigned char c) {
+  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// The auth-params of a "Digest k=v, k="v"" credential, names in lower case; nullopt when the
+// value is not one, or names a parameter twice.
+std::optional<std::map<std::string, std::string>> DigestParams(std::string_view text) {
+  if (text.size() < 7 || Lower(text.substr(0, 6)) != "digest" || text[6] != ' ') {
+    return std::nullopt;
+  }
+  std::map<std::string, std::string> params;
+  std::size_t pos = 7;
+  auto skipSpace = [&] {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  };
+  for (;;) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == ',')) ++pos;
+    if (pos >= text.size()) break;
+    const std::size_t nameStart = pos;
+    while (pos < text.size() && IsTokenChar(static_cast<unsigned char>(text[pos]))) ++pos;
+    if (pos == nameStart) return std::nullopt;
+    std::string name = Lower(text.substr(nameStart, pos - nameStart));
+    skipSpace();
+    if (pos >= text.size() || text[pos] != '=') return std::nullopt;
+    ++pos;
+    skipSpace();
+    std::string value;
+    if (pos < text.size() && text[pos] == '"') {
+      ++pos;
+      bool closed = false;
+      while (pos < text.size()) {
+        char c = text[pos++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\') {
+          if (pos >= text.size()) return std::nullopt;
+          c = text[pos++];
+        }
+        value += c;
+      }
+      if (!closed) return std::nullopt;
+    } else {
+      const std::size_t valueStart = pos;
+      while (pos < text.size() && IsTokenChar(static_cast<unsigned char>(text[pos]))) ++pos;
+      if (pos == valueStart) return std::nullopt;
+      value = std::string(text.substr(valueStart, pos - valueStart));
+    }
+    if (!params.emplace(std::move(name), std::move(value)).second) return std::nullopt;
+    skipSpace();
+    if (pos < text.size() && text[pos] != ',') return std::nullopt;
+  }
+  return params;
+}
+
+std::string HexDigest(const EVP_MD* md, std::string_view data) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(data.data(), data.size(), digest, &size, md, nullptr) != 1) return {};
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned int i = 0; i < size; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 0xf];
+  }
+  return hex;
+}
+
+bool SameSecret(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && !a.empty() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::optional<std::string> DecodeBase64(std::string_view text) {
+  std::string clean;
+  for (const char c : text) {
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') clean += c;
+  }
+  if (clean.empty() || clean.size() % 4 != 0) return std::nullopt;
+  std::string out(clean.size() / 4 * 3, '\0');
+  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                      reinterpret_cast<const unsigned char*>(clean.data()),
+                                      static_cast<int>(clean.size()));
+  if (written < 0) return std::nullopt;
+  const std::size_t padding = clean.size() - clean.find_last_not_of('=') - 1;
+  if (padding > 2) return std::nullopt;
+  out.resize(static_cast<std::size_t>(written) - padding);
+  return out;
+}
+
+std::string EncodeBase64(std::string_view bytes) {
+  std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                      reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      static_cast<int>(bytes.size()));
+  out.resize(written < 0 ? 0 : static_cast<std::size_t>(written));
+  return out;
+}
+
+std::string Sha1Base64(std::string_view data) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(data.data(), data.size(), digest, &size, EVP_sha1(), nullptr) != 1) return {};
+  return EncodeBase64(std::string_view(reinterpret_cast<const char*>(digest), size));
+}
+
+}  // namespace
+
+void OnvifAuth::ForgetEarlierLife() {
+  if (m_generation == m_device.Generation()) return;
+  m_generation = m_device.Generation();
+  m_wrongInRow = 0;
+  m_locked = false;
+  m_nonces.clear();
+  m_nonceOrder.clear();
+  m_tokenNonces.clear();
+  m_tokenNonceOrder.clear();
+}
+
+OnvifAuth::Result OnvifAuth::Check(std::string_view method, std::string_view target,
+                                   const std::string* authorization, const xmlNode* soapHeader) {
+  ForgetEarlierLife();
+  const OnvifSettings& settings = m_device.Config().onvif;
+  const bool digestTaken = settings.auth != OnvifSettings::Auth::kToken;
+  const bool tokenTaken = settings.auth != OnvifSettings::Auth::kDigest;
+  const bool hasDigest =
+      digestTaken && authorization != nullptr && Lower(authorization->substr(0, 7)) == "digest ";
+  const xmlNode* token = tokenTaken
+                             ? onvif::Child(onvif::Child(soapHeader, onvif::kNsWsse, "Security"),
+                                            onvif::kNsWsse, "UsernameToken")
+                             : nullptr;
+  Result result;
+  result.digest = digestTaken && (hasDigest || token == nullptr);
+  if (!hasDigest && token == nullptr) return result;
+  if (m_locked) {
+    result.verdict = Verdict::kRefused;
+    result.reason = "locked after " + std::to_string(settings.lockout) + " wrong logins";
+    return result;
+  }
+  result = hasDigest ? CheckDigest(method, target, *authorization) : CheckToken(token);
+  if (result.verdict == Verdict::kOk) m_wrongInRow = 0;
+  return result;
+}
+
+OnvifAuth::Result OnvifAuth::Wrong(Result result, std::string reason) {
+  result.verdict = Verdict::kRefused;
+  result.reason = std::move(reason);
+  ++m_wrongInRow;
+  const int lockout = m_device.Config().onvif.lockout;
+  if (lockout > 0 && m_wrongInRow >= lockout) m_locked = true;
+  return result;
+}
+
+OnvifAuth::Result OnvifAuth::CheckDigest(std::string_view method, std::string_view target,
+                                         std::string_view authorization) {
+  Result result;
+  result.digest = true;
+  result.verdict = Verdict::kRefused;
+  const auto params = DigestParams(authorization);
+  if (!params) {
+    result.reason = "malformed digest credentials";
+    return result;
+  }
+  auto param = [&params](const char* name) {
+    const auto found = params->find(name);
+    return found == params->end() ? std::string() : found->second;
+  };
+  result.user = param("username");
+  const OnvifSettings& settings = m_device.Config().onvif;
+  const std::string algorithm = params->count("algorithm") ? Lower(param("algorithm")) : "md5";
+  const EVP_MD* md = nullptr;
+  if (algorithm == "md5" && settings.digestMd5) md = EVP_md5();
+  if (algorithm == "sha-256" && settings.digestSha256) md = EVP_sha256();
+  if (md == nullptr) {
+    result.reason = "algorithm " + param("algorithm") + " not offered";
+    return result;
+  }
+  const std::string nc = param("nc");
+  if (param("realm") != kRealm || param("uri") != target || Lower(param("qop")) != "auth" ||
+      nc.size() != 8 ||
+      !std::all_of(nc.begin(), nc.end(),
+                   [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) ||
+      param("cnonce").empty() || param("nonce").empty()) {
+    result.reason = "digest credentials not for this challenge or request";
+    return result;
+  }
+  const DeviceConfig& config = m_device.Config();
+  const std::string ha1 =
+      HexDigest(md, result.user + ":" + std::string(kRealm) + ":" + config.password);
+  const std::string ha2 = HexDigest(md, std::string(method) + ":" + std::string(target));
+  const std::string expected =
+      HexDigest(md, ha1 + ":" + param("nonce") + ":" + nc + ":" + param("cnonce") + ":auth:" + ha2);
+  if (result.user != config.user || !SameSecret(expected, Lower(param("response")))) {
+    return Wrong(std::move(result), "wrong user or password");
+  }
+  const auto issued = m_nonces.find(param("nonce"));
+  if (issued == m_nonces.end() || m_clock.NowMs() - issued->second > kDigestNonceMs) {
+    result.verdict = Verdict::kStale;
+    result.reason = "stale nonce";
+    return result;
+  }
+  result.verdict = Verdict::kOk;
+  return result;
+}
+
+OnvifAuth::Result OnvifAuth::CheckToken(const xmlNode* token) {
+  using onvif::Child;
+  Result result;
+  result.verdict = Verdict::kRefused;
+  result.user = onvif::Text(Child(token, onvif::kNsWsse, "Username"));
+  const xmlNode* password = Child(token, onvif::kNsWsse, "Password");
+  const std::string type = onvif::Attribute(password, "Type");
+  const auto nonce = DecodeBase64(onvif::Text(Child(token, onvif::kNsWsse, "Nonce")));
+  const std::string created = onvif::Text(Child(token, onvif::kNsWsu, "Created"));
+  const auto createdS = ParseDateTime(created);
+  if (password == nullptr || type.size() < kPasswordDigestSuffix.size() ||
+      type.compare(type.size() - kPasswordDigestSuffix.size(), std::string::npos,
+                   kPasswordDigestSuffix) != 0) {
+    result.reason = "only a password digest is taken";
+    return result;
+  }
+  // A nonce is a few random bytes; a long one would only fill the device's memory of them.
+  if (!nonce || nonce->size() > kMaxTokenNonceBytes || !createdS) {
+    result.reason = "token without a valid nonce or creation time";
+    return result;
+  }
+  const DeviceConfig& config = m_device.Config();
+  const std::string expected = Sha1Base64(*nonce + created + config.password);
+  if (result.user != config.user || !SameSecret(expected, onvif::Text(password))) {
+    return Wrong(std::move(result), "wrong user or password");
+  }
+  const std::int64_t now = HostUtcSeconds() + m_device.ClockOffsetS();
+  if (*createdS < now - kTokenWindowS || *createdS > now + kTokenWindowS) {
+    result.reason = "token created at " + created + ", too far from the device's clock";
+    return result;
+  }
+  // A nonce can be replayed only while its Created is in the window, so remembering each for
+  // twice the window is enough.
+  while (!m_tokenNonceOrder.empty() &&
+         (m_tokenNonces.size() >= kMaxTokenNonces ||
+          m_tokenNonces.at(m_tokenNonceOrder.front()) < now - 2 * kTokenWindowS)) {
+    m_tokenNonces.erase(m_tokenNonceOrder.front());
+    m_tokenNonceOrder.pop_front();
+  }
+  if (!m_tokenNonces.emplace(*nonce, now).second) {
+    result.reason = "token nonce used before";
+    return result;
+  }
+  m_tokenNonceOrder.push_back(*nonce);
+  result.verdict = Verdict::kOk;
+  return result;
+}
+
+std::vector<std::string> OnvifAuth::Challenges(bool stale) {
+  ForgetEarlierLife();
+  while (m_nonces.size() >= kMaxNonces && !m_nonceOrder.empty()) {
+    m_nonces.erase(m_nonceOrder.front());
+    m_nonceOrder.pop_front();
+  }
+  const std::string nonce = RandomHex(16);
+  m_nonces[nonce] = m_clock.NowMs();
+  m_nonceOrder.push_back(nonce);
+  const OnvifSettings& settings = m_device.Config().onvif;
+  const std::string tail = std::string(", nonce=\"") + nonce + "\"" + (stale ? ", stale=true" : "");
+  std::vector<std::string> challenges;
+  const std::string head = "Digest realm=\"" + std::string(kRealm) + "\", qop=\"auth\", algorithm=";
+  if (settings.digestSha256) challenges.push_back(head + "SHA-256" + tail);
+  if (settings.digestMd5) challenges.push_back(head + "MD5" + tail);
+  return challenges;
+}
+
+}  // namespace camsim::detail

@@ -1,0 +1,558 @@
+#include "sim/detail/onvif_device.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+
+#include "onvif/namespaces.h"
+#include "onvif/soap_xml.h"
+#include "sim/detail/onvif_media.h"
+#include "sim/detail/onvif_network.h"
+#include "sim/detail/onvif_soap.h"
+#include "sim/detail/onvif_time.h"
+#include "sim/onvif_codes.h"
+#include "wire/codes.h"
+
+namespace camsim::detail {
+namespace {
+
+using onvif::Child;
+using onvif::kNsDevice;
+using onvif::kNsMedia;
+using onvif::kNsMedia2;
+using onvif::kNsSchema;
+using onvif::Text;
+using onvif::XmlEscape;
+
+constexpr std::string_view kManufacturer = "Camsim";
+constexpr double kUploadDelayMs = 1000;
+
+const xmlNode* FirstElement(const xmlNode* parent) {
+  if (parent == nullptr) return nullptr;
+  for (const xmlNode* node = parent->children; node != nullptr; node = node->next) {
+    if (node->type == XML_ELEMENT_NODE) return node;
+  }
+  return nullptr;
+}
+
+std::string NamespaceOf(const xmlNode* node) {
+  return node->ns != nullptr && node->ns->href != nullptr
+             ? reinterpret_cast<const char*>(node->ns->href)
+             : std::string();
+}
+
+std::string DateTimeXml(const CivilTime& time) {
+  return "<tt:Time><tt:Hour>" + std::to_string(time.hour) + "</tt:Hour><tt:Minute>" +
+         std::to_string(time.minute) + "</tt:Minute><tt:Second>" + std::to_string(time.second) +
+         "</tt:Second></tt:Time><tt:Date><tt:Year>" + std::to_string(time.year) +
+         "</tt:Year><tt:Month>" + std::to_string(time.month) + "</tt:Month><tt:Day>" +
+         std::to_string(time.day) + "</tt:Day></tt:Date>";
+}
+
+std::string IsoTime(const CivilTime& time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", time.year, time.month,
+                time.day, time.hour, time.minute, time.second);
+  return text;
+}
+
+}  // namespace
+
+OnvifDevice::OnvifDevice(Device& device, Environment& environment, const OnvifEndpoint& endpoint)
+    : m_device(device),
+      m_env(environment),
+      m_endpoint(endpoint),
+      m_auth(device, environment.clock),
+      m_upload(device, environment.clock) {}
+
+const OnvifDevice::Operation* OnvifDevice::FindOperation(std::string_view ns,
+                                                         std::string_view name) {
+  static constexpr std::array<Operation, 21> kOperations = {{
+      {kNsDevice, "GetSystemDateAndTime", kOnvifGetDateTime, &OnvifDevice::GetSystemDateAndTime},
+      {kNsDevice, "SetSystemDateAndTime", kOnvifSetDateTime, &OnvifDevice::SetSystemDateAndTime},
+      {kNsDevice, "GetDeviceInformation", kOnvifDeviceInformation,
+       &OnvifDevice::GetDeviceInformation},
+      {kNsDevice, "GetServices", kOnvifGetServices, &OnvifDevice::GetServices},
+      {kNsDevice, "GetCapabilities", kOnvifGetCapabilities, &OnvifDevice::GetCapabilities},
+      {kNsDevice, "GetNetworkInterfaces", kOnvifGetNetworkInterfaces,
+       &OnvifDevice::GetNetworkInterfaces},
+      {kNsDevice, "SetNetworkInterfaces", kOnvifSetNetworkInterfaces,
+       &OnvifDevice::SetNetworkInterfaces},
+      {kNsDevice, "GetNetworkDefaultGateway", kOnvifGetGateway,
+       &OnvifDevice::GetNetworkDefaultGateway},
+      {kNsDevice, "SetNetworkDefaultGateway", kOnvifSetGateway,
+       &OnvifDevice::SetNetworkDefaultGateway},
+      {kNsDevice, "SystemReboot", kOnvifSystemReboot, &OnvifDevice::SystemReboot},
+      {kNsDevice, "SetSystemFactoryDefault", kOnvifFactoryDefault,
+       &OnvifDevice::SetSystemFactoryDefault},
+      {kNsDevice, "SetUser", kOnvifSetUser, &OnvifDevice::SetUser},
+      {kNsDevice, "SetNTP", kOnvifSetNtp, &OnvifDevice::SetNTP},
+      {kNsDevice, "SetDNS", kOnvifSetDns, &OnvifDevice::SetDNS},
+      {kNsDevice, "GetNetworkProtocols", kOnvifGetNetworkProtocols,
+       &OnvifDevice::GetNetworkProtocols},
+      {kNsDevice, "SetNetworkProtocols", kOnvifSetNetworkProtocols,
+       &OnvifDevice::SetNetworkProtocols},
+      {kNsDevice, "StartFirmwareUpgrade", kOnvifStartFirmwareUpgrade,
+       &OnvifDevice::StartFirmwareUpgrade},
+      {kNsMedia, "GetProfiles", kOnvifGetProfiles, &OnvifDevice::GetProfiles},
+      {kNsMedia, "GetStreamUri", kOnvifGetStreamUri, &OnvifDevice::GetStreamUri},
+      {kNsMedia2, "GetProfiles", kOnvifMedia2GetProfiles, &OnvifDevice::Media2GetProfiles},
+      {kNsMedia2, "GetStreamUri", kOnvifMedia2GetStreamUri, &OnvifDevice::Media2GetStreamUri},
+  }};
+  for (const Operation& operation : kOperations) {
+    if (operation.ns == ns && operation.name == name) return &operation;
+  }
+  return nullptr;
+}
+
+void OnvifDevice::OnServiceRequest(const std::shared_ptr<HttpConnection>& connection,
+                                   HttpRequest& request, const std::string& service) {
+  if (service == "media2_service" && !m_device.Config().onvif.media2) {
+    connection->Respond({404, "text/plain; charset=utf-8", {}, "no such service\n", false});
+    return;
+  }
+  if (request.method != "POST") {
+    connection->Respond({405, "text/plain; charset=utf-8", {{"Allow", "POST"}}, "", false});
+    return;
+  }
+  std::weak_ptr<HttpConnection> weak = connection;
+  connection->BufferBody(onvif::kMaxSoapBytes, [this, weak, service](HttpRequest& complete) {
+    auto target = weak.lock();
+    if (!target) return;
+    // Gone while the body arrived: as unreachable as at the head.
+    if (!m_device.Online()) return target->Close();
+    // Each service takes its own namespace's operations only.
+    const std::string_view ns = service == "device_service"  ? kNsDevice
+                                : service == "media_service" ? kNsMedia
+                                                             : kNsMedia2;
+    std::string error;
+    const auto document = onvif::ParseSoap(complete.body, &error);
+    if (!document) {
+      Send(target, SoapFaultResponse(SoapFault::kSender, "WellFormed", "", error));
+      return;
+    }
+    const xmlNode* body = FirstElement(document->Body());
+    const std::string name = body != nullptr ? reinterpret_cast<const char*>(body->name) : "";
+    const std::string bodyNs = body != nullptr ? NamespaceOf(body) : "";
+    const Operation* operation = bodyNs == ns ? FindOperation(bodyNs, name) : nullptr;
+    const bool open = operation != nullptr && operation->code == kOnvifGetDateTime &&
+                      !m_device.Config().onvif.timeNeedsLogin;
+    if (!open && !Authenticate(target, complete, document->Header(), name)) return;
+    if (operation == nullptr) {
+      m_device.Record(kOnvifUnknownOperation, name.empty() ? "(empty body)" : name, bodyNs);
+      Send(target, SoapFaultResponse(SoapFault::kReceiver, "ActionNotSupported", "",
+                                     "this service has no operation " + name));
+      return;
+    }
+    SoapAnswer answer = (this->*operation->handler)(body);
+    m_device.Record(operation->code, std::string(operation->name), answer.journal);
+    switch (m_device.GateCode(operation->code)) {
+      case Device::Gate::kDrop:
+        target->Close();
+        return;
+      case Device::Gate::kIgnore:
+        return;
+      case Device::Gate::kRefuse:
+        Send(target, SoapFaultResponse(SoapFault::kReceiver, "Action", "",
+                                       "the device refused the request"));
+        return;
+      case Device::Gate::kServe:
+        break;
+    }
+    HttpResponse response = SoapResponse(answer.status, answer.body);
+    response.close = answer.close;
+    Send(target, std::move(response), std::move(answer.then));
+  });
+}
+
+bool OnvifDevice::Authenticate(const std::shared_ptr<HttpConnection>& connection,
+                               const HttpRequest& request, const xmlNode* soapHeader,
+                               std::string_view operation) {
+  const OnvifAuth::Result result =
+      m_auth.Check(request.method, request.target, request.Header("authorization"), soapHeader);
+  const DeviceFaults& faults = m_device.Config().faults;
+  std::string reason = result.reason;
+  if (result.verdict == OnvifAuth::Verdict::kOk) {
+    if (m_device.DropAt("login")) {
+      connection->Close();
+      return false;
+    }
+    if (faults.ignoreLogin) return false;
+    if (!faults.refuseLogin) return true;
+    reason = "refused by the device";
+  }
+  if (result.verdict == OnvifAuth::Verdict::kOk || result.verdict == OnvifAuth::Verdict::kRefused) {
+    m_device.Record(kOnvifLogin, "refused login",
+                    result.user + ": " + reason + " (" + std::string(operation) + ")");
+  }
+  if (!result.digest) {
+    Send(connection, SoapFaultResponse(SoapFault::kSender, "NotAuthorized", "",
+                                       "the credentials were not accepted"));
+    return false;
+  }
+  HttpResponse response = SoapResponse(
+      401, SoapFaultBody(SoapFault::kSender, "NotAuthorized", "", "authentication needed"));
+  for (std::string& challenge : m_auth.Challenges(result.verdict == OnvifAuth::Verdict::kStale)) {
+    response.headers.emplace_back("WWW-Authenticate", std::move(challenge));
+  }
+  Send(connection, std::move(response));
+  return false;
+}
+
+void OnvifDevice::Send(const std::shared_ptr<HttpConnection>& connection, HttpResponse response,
+                       std::function<void()> then) {
+  std::weak_ptr<HttpConnection> weak = connection;
+  m_device.After(
+      m_device.Config().timings.answerMs,
+      [weak, response = std::move(response), then = std::move(then)]() mutable {
+        if (auto target = weak.lock()) target->Respond(std::move(response));
+        if (then) then();
+      },
+      [weak] {
+        if (auto target = weak.lock()) target->Close();
+      });
+}
+
+std::string OnvifDevice::XAddr(std::string_view service) const {
+  const DeviceConfig& config = m_device.Config();
+  const std::string& host = config.onvif.serviceHost;
+  return "http://" +
+         (host.empty()    ? m_endpoint.HostPort()
+          : host == "lan" ? config.ip
+                          : host) +
+         "/onvif/" + config.ip + "/" + std::string(service);
+}
+
+std::string OnvifDevice::StreamUri() const {
+  return "rtsp://" + m_endpoint.host + ":" + std::to_string(m_endpoint.rtspPort) + "/onvif/" +
+         m_device.Config().ip + "/main";
+}
+
+void OnvifDevice::OnUpload(const std::shared_ptr<HttpConnection>& connection, HttpRequest& request,
+                           const std::string& token) {
+  m_upload.OnPost(connection, request, token);
+}
+
+SoapAnswer OnvifDevice::GetSystemDateAndTime(const xmlNode*) {
+  const OnvifSettings& settings = m_device.Config().onvif;
+  const std::int64_t utc = HostUtcSeconds() + m_device.ClockOffsetS();
+  const std::int64_t local = utc + ParseTimeZone(settings.timeZone).value_or(0);
+  SoapAnswer answer;
+  answer.body =
+      "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime><tt:DateTimeType>" +
+      m_dateTimeType +
+      "</tt:DateTimeType><tt:DaylightSavings>false</tt:DaylightSavings><tt:TimeZone><tt:TZ>" +
+      XmlEscape(settings.timeZone) + "</tt:TZ></tt:TimeZone><tt:UTCDateTime>" +
+      DateTimeXml(ToCivil(settings.utcIsLocal ? local : utc)) +
+      "</tt:UTCDateTime><tt:LocalDateTime>" + DateTimeXml(ToCivil(local)) +
+      "</tt:LocalDateTime></tds:SystemDateAndTime></tds:GetSystemDateAndTimeResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SetSystemDateAndTime(const xmlNode* request) {
+  const std::string type = Text(Child(request, kNsDevice, "DateTimeType"));
+  const xmlNode* zone = Child(Child(request, kNsDevice, "TimeZone"), kNsSchema, "TZ");
+  const std::string tz = Text(zone);
+  const xmlNode* utc = Child(request, kNsDevice, "UTCDateTime");
+  const xmlNode* date = Child(utc, kNsSchema, "Date");
+  const xmlNode* time = Child(utc, kNsSchema, "Time");
+  CivilTime civil;
+  const bool fields = SchemaInt(date, "Year", 1970, 9999, &civil.year) &&
+                      SchemaInt(date, "Month", 1, 12, &civil.month) &&
+                      SchemaInt(date, "Day", 1, 31, &civil.day) &&
+                      SchemaInt(time, "Hour", 0, 23, &civil.hour) &&
+                      SchemaInt(time, "Minute", 0, 59, &civil.minute) &&
+                      SchemaInt(time, "Second", 0, 59, &civil.second);
+  const auto seconds = fields ? FromCivil(civil) : std::nullopt;
+  std::string journal = type;
+  if (seconds) journal += " " + IsoTime(civil);
+  if (zone != nullptr) journal += " TZ=" + tz;
+  if (type != "Manual" && type != "NTP") {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "",
+                           "DateTimeType is Manual or NTP");
+  }
+  if (zone != nullptr && !ParseTimeZone(tz)) {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "InvalidTimeZone",
+                           "not a POSIX time zone without daylight saving");
+  }
+  if (type == "Manual" && !seconds) {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "InvalidDateTime",
+                           "Manual needs a valid UTCDateTime");
+  }
+  SoapAnswer answer;
+  answer.journal = journal;
+  answer.body = "<tds:SetSystemDateAndTimeResponse/>";
+  const std::int64_t offset = seconds ? *seconds - HostUtcSeconds() : 0;
+  answer.then = [this, type, tz, zone = zone != nullptr, seconds, civil, offset] {
+    m_dateTimeType = type;
+    if (zone) m_device.SetTimeZone(tz);
+    if (!seconds) return;
+    // The framed time request's form, so the snapshot reads alike for both faces.
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", civil.year, civil.month,
+                  civil.day, civil.hour, civil.minute, civil.second);
+    m_device.SetClock(text);
+    m_device.SetClockOffset(offset);
+  };
+  return answer;
+}
+
+SoapAnswer OnvifDevice::GetDeviceInformation(const xmlNode*) {
+  const DeviceConfig& config = m_device.Config();
+  SoapAnswer answer;
+  answer.body = "<tds:GetDeviceInformationResponse><tds:Manufacturer>" +
+                std::string(kManufacturer) + "</tds:Manufacturer><tds:Model>" +
+                XmlEscape(config.deviceType) + "</tds:Model><tds:FirmwareVersion>" +
+                XmlEscape(config.version) + "</tds:FirmwareVersion><tds:SerialNumber>" +
+                XmlEscape(config.serial) + "</tds:SerialNumber><tds:HardwareId>" +
+                XmlEscape(config.deviceType) +
+                "-1</tds:HardwareId></tds:GetDeviceInformationResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::GetServices(const xmlNode* request) {
+  const OnvifSettings& settings = m_device.Config().onvif;
+  bool capabilities = false;
+  const std::string include = Text(Child(request, kNsDevice, "IncludeCapability"));
+  if (!ParseBool(include, &capabilities)) {
+    return SoapFaultAnswer("IncludeCapability=" + include, SoapFault::kSender, "InvalidArgVal", "",
+                           "IncludeCapability is true or false");
+  }
+  auto service = [&](std::string_view ns, std::string_view path, const std::string& caps) {
+    std::string xml = "<tds:Service><tds:Namespace>" + std::string(ns) +
+                      "</tds:Namespace><tds:XAddr>" + XmlEscape(XAddr(path)) + "</tds:XAddr>";
+    if (capabilities) xml += "<tds:Capabilities>" + caps + "</tds:Capabilities>";
+    return xml +
+           "<tds:Version><tt:Major>2</tt:Major><tt:Minor>60</tt:Minor></tds:Version>"
+           "</tds:Service>";
+  };
+  SoapAnswer answer;
+  answer.journal = "IncludeCapability=" + std::string(capabilities ? "true" : "false");
+  answer.body = "<tds:GetServicesResponse>" +
+                service(kNsDevice, "device_service", DeviceServiceCapabilities(settings)) +
+                service(kNsMedia, "media_service", MediaServiceCapabilities());
+  if (settings.media2)
+    answer.body += service(kNsMedia2, "media2_service", Media2ServiceCapabilities());
+  answer.body += "</tds:GetServicesResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::GetCapabilities(const xmlNode* request) {
+  bool device = false, media = false;
+  std::string journal;
+  for (const xmlNode* category : onvif::FindAll(request, kNsDevice, "Category")) {
+    const std::string name = Text(category);
+    journal += (journal.empty() ? "Category=" : ",") + name;
+    device |= name == "All" || name == "Device";
+    media |= name == "All" || name == "Media";
+    if (name != "All" && name != "Device" && name != "Media") {
+      return SoapFaultAnswer(journal, SoapFault::kReceiver, "ActionNotSupported", "NoSuchService",
+                             "the device has no " + name + " service");
+    }
+  }
+  if (journal.empty()) device = media = true;
+  SoapAnswer answer;
+  answer.journal = journal.empty() ? "Category=All" : journal;
+  answer.body = "<tds:GetCapabilitiesResponse><tds:Capabilities>";
+  if (device) {
+    answer.body += "<tt:Device><tt:XAddr>" + XmlEscape(XAddr("device_service")) + "</tt:XAddr>" +
+                   DeviceCapabilities(m_device.Config().onvif) + "</tt:Device>";
+  }
+  if (media) {
+    answer.body += "<tt:Media><tt:XAddr>" + XmlEscape(XAddr("media_service")) + "</tt:XAddr>" +
+                   MediaCapabilities() + "</tt:Media>";
+  }
+  answer.body += "</tds:Capabilities></tds:GetCapabilitiesResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::GetNetworkInterfaces(const xmlNode*) {
+  const DeviceConfig& config = m_device.Config();
+  SoapAnswer answer;
+  answer.body =
+      "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"eth0\"><tt:Enabled>true"
+      "</tt:Enabled><tt:Info><tt:Name>eth0</tt:Name><tt:HwAddress>" +
+      XmlEscape(config.mac) +
+      "</tt:HwAddress><tt:MTU>1500</tt:MTU></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
+      "<tt:Config><tt:Manual><tt:Address>" +
+      config.ip + "</tt:Address><tt:PrefixLength>" + std::to_string(PrefixLength(config.mask)) +
+      "</tt:PrefixLength></tt:Manual><tt:DHCP>false</tt:DHCP></tt:Config></tt:IPv4>"
+      "</tds:NetworkInterfaces></tds:GetNetworkInterfacesResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SetNetworkInterfaces(const xmlNode* request) {
+  const std::string token = Text(Child(request, kNsDevice, "InterfaceToken"));
+  const xmlNode* ipv4 = Child(Child(request, kNsDevice, "NetworkInterface"), kNsSchema, "IPv4");
+  const xmlNode* manual = Child(ipv4, kNsSchema, "Manual");
+  const std::string address = Text(Child(manual, kNsSchema, "Address"));
+  const std::string prefixText = Text(Child(manual, kNsSchema, "PrefixLength"));
+  bool dhcp = false;
+  const std::string dhcpText = Text(Child(ipv4, kNsSchema, "DHCP"));
+  const bool dhcpValid = dhcpText.empty() || ParseBool(dhcpText, &dhcp);
+  const std::string journal =
+      token + " IP=" + address + " PrefixLength=" + prefixText + (dhcp ? " DHCP=true" : "");
+  if (token != "eth0") {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "InvalidNetworkInterface",
+                           "the device has one interface, eth0");
+  }
+  int prefix = 0;
+  std::string mask;
+  if (!dhcpValid || dhcp || !HostAddress(address, prefixText, &prefix, &mask)) {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "InvalidIPv4Address",
+                           "a manual IPv4 host address and a prefix length from 1 to 30");
+  }
+  if (m_device.Config().faults.rejectModify) {
+    return SoapFaultAnswer(journal, SoapFault::kReceiver, "Action", "",
+                           "the device refused the new address");
+  }
+  const bool atReboot = m_device.Config().onvif.rebootNeeded;
+  SoapAnswer answer;
+  answer.journal = journal;
+  answer.body = std::string("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>") +
+                (atReboot ? "true" : "false") +
+                "</tds:RebootNeeded></tds:SetNetworkInterfacesResponse>";
+  answer.then = [this, address, mask, atReboot] {
+    if (atReboot) {
+      m_device.SetAddressAtReboot(address, mask);
+    } else {
+      m_device.SetAddress(address, mask, m_device.Config().gateway);
+    }
+  };
+  return answer;
+}
+
+SoapAnswer OnvifDevice::GetNetworkDefaultGateway(const xmlNode*) {
+  SoapAnswer answer;
+  answer.body = "<tds:GetNetworkDefaultGatewayResponse><tds:NetworkGateway><tt:IPv4Address>" +
+                m_device.Config().gateway +
+                "</tt:IPv4Address></tds:NetworkGateway></tds:GetNetworkDefaultGatewayResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SetNetworkDefaultGateway(const xmlNode* request) {
+  const std::string gateway = Text(Child(request, kNsDevice, "IPv4Address"));
+  if (!UnicastAddress(gateway)) {
+    return SoapFaultAnswer("Gateway=" + gateway, SoapFault::kSender, "InvalidArgVal",
+                           "InvalidGatewayAddress", "not an IPv4 unicast address");
+  }
+  SoapAnswer answer;
+  answer.journal = "Gateway=" + gateway;
+  answer.body = "<tds:SetNetworkDefaultGatewayResponse/>";
+  answer.then = [this, gateway] { m_device.SetGateway(gateway); };
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SystemReboot(const xmlNode*) {
+  SoapAnswer answer;
+  answer.body = "<tds:SystemRebootResponse><tds:Message>Rebooting in " +
+                FormatDuration(m_device.Config().timings.rebootMs) +
+                "</tds:Message></tds:SystemRebootResponse>";
+  answer.close = true;
+  answer.then = [this] { m_device.Reboot(); };
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SetSystemFactoryDefault(const xmlNode* request) {
+  const std::string kind = Text(Child(request, kNsDevice, "FactoryDefault"));
+  if (kind != "Hard" && kind != "Soft") {
+    return SoapFaultAnswer(kind, SoapFault::kSender, "InvalidArgVal", "",
+                           "FactoryDefault is Hard or Soft");
+  }
+  SoapAnswer answer;
+  answer.journal = kind;
+  answer.body = "<tds:SetSystemFactoryDefaultResponse/>";
+  answer.close = true;
+  // A soft default keeps the network settings, so the device comes back where it was.
+  answer.then = [this, soft = kind == "Soft"] { m_device.FactoryRestore(soft); };
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SetUser(const xmlNode* request) {
+  const DeviceConfig& config = m_device.Config();
+  std::string journal;
+  std::optional<std::string> password;
+  const char* problem = nullptr;
+  const char* detail = "";
+  const auto users = onvif::FindAll(request, kNsDevice, "User");
+  for (const xmlNode* user : users) {
+    const std::string name = Text(Child(user, kNsSchema, "Username"));
+    const xmlNode* secret = Child(user, kNsSchema, "Password");
+    const std::string level = Text(Child(user, kNsSchema, "UserLevel"));
+    journal += (journal.empty() ? "" : "; ") + ("Username=" + name + " UserLevel=" + level);
+    if (name != config.user) {
+      problem = "the device has no such user";
+      detail = "UsernameMissing";
+    } else if (secret != nullptr && RawText(secret).size() > wire::kMaxPassword) {
+      problem = "password longer than 63 characters";
+      detail = "PasswordTooLong";
+    } else if (level != "Administrator" && level != "Operator" && level != "User") {
+      problem = "UserLevel is Administrator, Operator or User";
+    } else if (secret != nullptr) {
+      // Kept as sent: white space in a password is the password's.
+      password = RawText(secret);
+    }
+  }
+  if (users.empty()) problem = "SetUser names no user";
+  if (problem != nullptr) {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", detail, problem);
+  }
+  SoapAnswer answer;
+  answer.journal = journal;
+  answer.body = "<tds:SetUserResponse/>";
+  answer.then = [this, journal, password] {
+    if (password) m_device.SetPassword(*password);
+    m_device.StoreConfig(kOnvifSetUser, journal);
+  };
+  return answer;
+}
+
+SoapAnswer OnvifDevice::SetNTP(const xmlNode* request) {
+  return SetNtpServers(m_device, request);
+}
+
+SoapAnswer OnvifDevice::SetDNS(const xmlNode* request) {
+  return SetDnsServers(m_device, request);
+}
+
+SoapAnswer OnvifDevice::GetNetworkProtocols(const xmlNode*) {
+  return ReadNetworkProtocols(m_device);
+}
+
+SoapAnswer OnvifDevice::SetNetworkProtocols(const xmlNode* request) {
+  return WriteNetworkProtocols(m_device, request);
+}
+
+SoapAnswer OnvifDevice::StartFirmwareUpgrade(const xmlNode*) {
+  const DeviceConfig& config = m_device.Config();
+  if (!config.onvif.httpUpgrade) {
+    return SoapFaultAnswer("", SoapFault::kReceiver, "ActionNotSupported", "",
+                           "the device takes no firmware over HTTP");
+  }
+  SoapAnswer answer;
+  answer.body = "<tds:StartFirmwareUpgradeResponse><tds:UploadUri>http://" + m_endpoint.HostPort() +
+                "/onvif/" + config.ip + "/firmware/" + m_upload.NewToken() +
+                "</tds:UploadUri><tds:UploadDelay>" + FormatDuration(kUploadDelayMs) +
+                "</tds:UploadDelay><tds:ExpectedDownTime>" +
+                FormatDuration(config.timings.checkMs + config.timings.upgradeRestartMs) +
+                "</tds:ExpectedDownTime></tds:StartFirmwareUpgradeResponse>";
+  return answer;
+}
+
+SoapAnswer OnvifDevice::GetProfiles(const xmlNode*) {
+  return MediaGetProfiles();
+}
+
+SoapAnswer OnvifDevice::GetStreamUri(const xmlNode* request) {
+  return MediaGetStreamUri(request, StreamUri());
+}
+
+SoapAnswer OnvifDevice::Media2GetProfiles(const xmlNode* request) {
+  return camsim::detail::Media2GetProfiles(request);
+}
+
+SoapAnswer OnvifDevice::Media2GetStreamUri(const xmlNode* request) {
+  return camsim::detail::Media2GetStreamUri(request, StreamUri());
+}
+
+}  // namespace camsim::detail

@@ -1,0 +1,18 @@
+// The settings of a device's network services that it keeps in its stored configuration (so a
+// factory restore clears them and the snapshot shows them): NTP and DNS servers, and the
+// protocols it serves with their ports.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include "sim/detail/device.h"
+#include "sim/detail/onvif_soap.h"
+
+namespace camsim::detail {
+
+SoapAnswer SetNtpServers(Device& device, const xmlNode* request);
+SoapAnswer SetDnsServers(Device& device, const xmlNode* request);
+SoapAnswer ReadNetworkProtocols(const Device& device);
+SoapAnswer WriteNetworkProtocols(Device& device, const xmlNode* request);
+
+}  // namespace camsim::detail

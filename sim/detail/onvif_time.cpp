@@ -1,0 +1,157 @@
+#include "sim/detail/onvif_time.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace camsim::detail {
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsAlpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Reads exactly count digits at pos.
+bool Digits(std::string_view text, std::size_t pos, std::size_t count, int* value) {
+  if (pos + count > text.size()) return false;
+  int number = 0;
+  for (std::size_t i = pos; i < pos + count; ++i) {
+    if (!IsDigit(text[i])) return false;
+    number = number * 10 + (text[i] - '0');
+  }
+  *value = number;
+  return true;
+}
+
+// One to two digits at pos; advances pos.
+bool ShortNumber(std::string_view text, std::size_t* pos, int* value) {
+  std::size_t end = *pos;
+  int number = 0;
+  while (end < text.size() && end - *pos < 2 && IsDigit(text[end])) {
+    number = number * 10 + (text[end] - '0');
+    ++end;
+  }
+  if (end == *pos) return false;
+  *pos = end;
+  *value = number;
+  return true;
+}
+
+}  // namespace
+
+CivilTime ToCivil(std::int64_t unixSeconds) {
+  using namespace std::chrono;
+  const sys_seconds instant{seconds(unixSeconds)};
+  const sys_days day = floor<days>(instant);
+  const year_month_day date(day);
+  const hh_mm_ss time(instant - day);
+  return {static_cast<int>(date.year()),
+          static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day())),
+          static_cast<int>(time.hours().count()),
+          static_cast<int>(time.minutes().count()),
+          static_cast<int>(time.seconds().count())};
+}
+
+std::optional<std::int64_t> FromCivil(const CivilTime& time) {
+  using namespace std::chrono;
+  if (time.year < 1970 || time.year > 9999 || time.month < 1 || time.month > 12 || time.day < 1 ||
+      time.day > 31 || time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
+      time.second < 0 || time.second > 59) {
+    return std::nullopt;
+  }
+  const year_month_day date{year(time.year), month(static_cast<unsigned>(time.month)),
+                            day(static_cast<unsigned>(time.day))};
+  if (!date.ok()) return std::nullopt;
+  return sys_days(date).time_since_epoch().count() * 86400LL + time.hour * 3600LL +
+         time.minute * 60LL + time.second;
+}
+
+std::int64_t HostUtcSeconds() {
+  using namespace std::chrono;
+  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::optional<std::int64_t> ParseTimeZone(std::string_view tz) {
+  std::size_t pos = 0;
+  if (!tz.empty() && tz[0] == '<') {
+    const std::size_t close = tz.find('>');
+    if (close == std::string_view::npos || close < 4) return std::nullopt;
+    for (std::size_t i = 1; i < close; ++i) {
+      const char c = tz[i];
+      if (!IsAlpha(c) && !IsDigit(c) && c != '+' && c != '-') return std::nullopt;
+    }
+    pos = close + 1;
+  } else {
+    while (pos < tz.size() && IsAlpha(tz[pos])) ++pos;
+    if (pos < 3) return std::nullopt;
+  }
+  // POSIX counts west of Greenwich as positive.
+  int sign = 1;
+  if (pos < tz.size() && (tz[pos] == '+' || tz[pos] == '-')) sign = tz[pos++] == '-' ? -1 : 1;
+  int hours = 0, minutes = 0, seconds = 0;
+  if (!ShortNumber(tz, &pos, &hours) || hours > 24) return std::nullopt;
+  if (pos < tz.size() && tz[pos] == ':') {
+    ++pos;
+    if (!ShortNumber(tz, &pos, &minutes) || minutes > 59) return std::nullopt;
+    if (pos < tz.size() && tz[pos] == ':') {
+      ++pos;
+      if (!ShortNumber(tz, &pos, &seconds) || seconds > 59) return std::nullopt;
+    }
+  }
+  if (pos != tz.size()) return std::nullopt;
+  return -sign * (hours * 3600LL + minutes * 60LL + seconds);
+}
+
+std::optional<std::int64_t> ParseDateTime(std::string_view text) {
+  CivilTime time;
+  if (!Digits(text, 0, 4, &time.year) || text.size() < 20 || text[4] != '-' ||
+      !Digits(text, 5, 2, &time.month) || text[7] != '-' || !Digits(text, 8, 2, &time.day) ||
+      text[10] != 'T' || !Digits(text, 11, 2, &time.hour) || text[13] != ':' ||
+      !Digits(text, 14, 2, &time.minute) || text[16] != ':' || !Digits(text, 17, 2, &time.second)) {
+    return std::nullopt;
+  }
+  std::size_t pos = 19;
+  if (text[pos] == '.') {
+    const std::size_t start = ++pos;
+    while (pos < text.size() && IsDigit(text[pos])) ++pos;
+    if (pos == start) return std::nullopt;
+  }
+  std::int64_t offset = 0;
+  if (pos < text.size() && text[pos] == 'Z') {
+    ++pos;
+  } else if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    const int sign = text[pos] == '-' ? -1 : 1;
+    int hours = 0, minutes = 0;
+    if (!Digits(text, pos + 1, 2, &hours) || pos + 3 >= text.size() || text[pos + 3] != ':' ||
+        !Digits(text, pos + 4, 2, &minutes) || hours > 14 || minutes > 59) {
+      return std::nullopt;
+    }
+    offset = sign * (hours * 3600LL + minutes * 60LL);
+    pos += 6;
+  } else {
+    return std::nullopt;
+  }
+  if (pos != text.size()) return std::nullopt;
+  const auto local = FromCivil(time);
+  if (!local) return std::nullopt;
+  return *local - offset;
+}
+
+std::string FormatDuration(double ms) {
+  char text[48];
+  const double seconds = std::max(0.0, ms) / 1000.0;
+  if (seconds == std::floor(seconds) && seconds < 1e12) {
+    std::snprintf(text, sizeof text, "PT%.0fS", seconds);
+  } else {
+    std::snprintf(text, sizeof text, "PT%.3fS", seconds);
+  }
+  return text;
+}
+
+}  // namespace camsim::detail

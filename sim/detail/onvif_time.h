@@ -1,0 +1,39 @@
+// Time as the ONVIF devices read and write it: calendar fields, xs:dateTime and xs:duration texts,
+// and POSIX time zones without daylight saving (the simulated devices keep no DST rules).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace camsim::detail {
+
+struct CivilTime {
+  int year = 1970;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// Seconds since 1970 in UTC.
+CivilTime ToCivil(std::int64_t unixSeconds);
+// nullopt when a field is out of range (a 31 April included) or the year is outside 1970-9999.
+std::optional<std::int64_t> FromCivil(const CivilTime& time);
+
+// The host's UTC now, in whole seconds.
+std::int64_t HostUtcSeconds();
+
+// Seconds east of UTC of a POSIX time zone such as "CST-8", "UTC0" or "<+0530>-5:30". nullopt for
+// anything else, a daylight-saving part included.
+std::optional<std::int64_t> ParseTimeZone(std::string_view tz);
+
+// "YYYY-MM-DDThh:mm:ss[.fraction](Z|+hh:mm|-hh:mm)" as seconds since 1970; the fraction is dropped.
+std::optional<std::int64_t> ParseDateTime(std::string_view text);
+
+// Program milliseconds as an xs:duration, e.g. PT1S or PT2.5S.
+std::string FormatDuration(double ms);
+
+}  // namespace camsim::detail
