@@ -1,6 +1,10 @@
 #include "library_fixture.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace netsdk_test {
@@ -26,11 +30,22 @@ camsim::Scenario Cameras(int count) {
   return scenario;
 }
 
-void LibraryTest::Start(camsim::Scenario scenario, double scale) {
-  m_sim = std::make_unique<camsim::Simulator>(std::move(scenario));
+void LibraryTest::Start(camsim::Scenario scenario, double scale, camsim::Protocol protocol) {
+  m_sim = std::make_unique<camsim::Simulator>(std::move(scenario), protocol);
   m_sim->SetTimeScale(scale);
   std::string error;
   ASSERT_TRUE(m_sim->Start("127.0.0.1:0", &error)) << error;
+  if (protocol == camsim::Protocol::kOnvif) {
+    char path[] = "/tmp/netsdk-credentials-XXXXXX";
+    const int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    close(file);
+    m_credentialsPath = path;
+    std::ofstream(m_credentialsPath) << "admin:wrong\nadmin:Admin123\nadmin:" << kOddPassword << "\n";
+    ASSERT_EQ(IP_NET_DVR_SetOption("backend", "onvif"), 0);
+    ASSERT_EQ(IP_NET_DVR_SetOption("probe", m_sim->Endpoint().c_str()), 0);
+    ASSERT_EQ(IP_NET_DVR_SetOption("credentials", m_credentialsPath.c_str()), 0);
+  }
   ASSERT_EQ(IP_NET_DVR_Init(), 0);
   ASSERT_EQ(IP_NET_DVR_SetEndpoint(m_sim->Endpoint().c_str()), 0);
   ASSERT_EQ(IP_NET_DVR_SetTimeScale(scale), 0);
@@ -41,6 +56,7 @@ void LibraryTest::Start(camsim::Scenario scenario, double scale) {
 void LibraryTest::TearDown() {
   EXPECT_EQ(IP_NET_DVR_Cleanup(), 0);
   if (m_sim) m_sim->Stop();
+  if (!m_credentialsPath.empty()) std::remove(m_credentialsPath.c_str());
 }
 
 int LibraryTest::OnStatus(int handle, int event, int value, void* user) {

@@ -20,6 +20,8 @@
 namespace netsdk_test {
 
 constexpr double kScale = 20;
+// The third credential the ONVIF backend is given: every character that needs escaping somewhere.
+constexpr char kOddPassword[] = "p&<\":@/%x";
 // Real-time bound of every wait for an event; generous, as a loaded machine is slow, never a
 // statement about speed.
 constexpr auto kPatience = std::chrono::seconds(20);
@@ -45,8 +47,11 @@ class LibraryTest : public ::testing::Test {
  protected:
   void TearDown() override;
 
-  // Starts the simulator with scenario and the library against it.
-  void Start(camsim::Scenario scenario, double scale = kScale);
+  // Starts the simulator with scenario and the library against it. With ONVIF the library probes
+  // the simulator and tries the credentials "admin:wrong", "admin:Admin123" and "admin:" +
+  // kOddPassword in that order.
+  void Start(camsim::Scenario scenario, double scale = kScale,
+             camsim::Protocol protocol = camsim::Protocol::kFramed);
   camsim::Simulator& Sim() { return *m_sim; }
 
   // Blocks until predicate holds over the recorded events (checked under their lock).
@@ -82,6 +87,7 @@ class LibraryTest : public ::testing::Test {
 
   std::condition_variable m_changed;
   std::unique_ptr<camsim::Simulator> m_sim;
+  std::string m_credentialsPath;
 };
 
 }  // namespace netsdk_test

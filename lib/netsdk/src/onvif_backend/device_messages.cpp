@@ -1,5 +1,6 @@
 #include "onvif_backend/device_messages.h"
 
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 
@@ -47,6 +48,26 @@ bool ReadDateTime(const xmlNode* dateTime, std::int64_t* seconds) {
   fields.tm_mon -= 1;
   *seconds = static_cast<std::int64_t>(timegm(&fields));
   return true;
+}
+
+// The offset of a POSIX zone ("CST-8", "<+0530>-5:30", "EST5EDT") in seconds west of UTC, the
+// standard time's; nullopt when it does not parse.
+std::optional<std::int64_t> PosixOffsetWest(const std::string& zone) {
+  std::size_t at = 0;
+  if (at < zone.size() && zone[at] == '<') {
+    at = zone.find('>');
+    if (at == std::string::npos) return std::nullopt;
+    ++at;
+  } else {
+    while (at < zone.size() && std::isalpha(static_cast<unsigned char>(zone[at]))) ++at;
+  }
+  if (at < 3 || at >= zone.size()) return std::nullopt;
+  int sign = 1;
+  if (zone[at] == '+' || zone[at] == '-') sign = zone[at++] == '-' ? -1 : 1;
+  int hours = 0, minutes = 0, seconds = 0;
+  const int read = std::sscanf(zone.c_str() + at, "%2d:%2d:%2d", &hours, &minutes, &seconds);
+  if (read < 1 || hours > 24 || minutes > 59 || seconds > 59) return std::nullopt;
+  return sign * (hours * 3600 + minutes * 60 + seconds);
 }
 
 std::string Tag(std::string_view element, const std::string& text) {
@@ -174,8 +195,11 @@ bool ReadDeviceClock(const xmlNode* body, DeviceClock* clock) {
   const std::string tz = Text(zone);
   const bool utcZone = tz.empty() || tz == "UTC" || tz == "UTC0" || tz == "GMT" || tz == "GMT0" ||
                        tz == "UTC+0" || tz == "GMT+0";
+  const std::optional<std::int64_t> west = PosixOffsetWest(tz);
   clock->utcIsLocal = local != nullptr && ReadDateTime(local, &localSeconds) && !utcZone &&
-                      localSeconds == clock->utcSeconds;
+                      west.has_value() && *west != 0 && localSeconds == clock->utcSeconds;
+  // Its own clock still runs on UTC (it checks tokens on it); only the field is mislabelled.
+  if (clock->utcIsLocal) clock->utcSeconds = localSeconds + *west;
   return true;
 }
 

@@ -19,9 +19,9 @@ std::string DeviceAction(std::string_view operation);
 std::string SoapContentType(const std::string& action);
 
 struct DeviceClock {
-  std::int64_t utcSeconds = 0;  // what the device says UTC is
+  std::int64_t utcSeconds = 0;  // the device's UTC
   // The device writes its local time into UTCDateTime (a known deviation): its time zone is not
-  // UTC while both fields hold the same time.
+  // UTC while both fields hold the same time. utcSeconds is then corrected by the zone's offset.
   bool utcIsLocal = false;
 };
 

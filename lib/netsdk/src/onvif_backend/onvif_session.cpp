@@ -241,7 +241,12 @@ int OnvifSession::Action(std::uint32_t code, std::int32_t /*channel*/) {
   auto waiter = std::make_shared<Waiter>();
   asio::post(m_context.io, [self = shared_from_this(), operation, body, waiter] {
     if (!self->m_channel) return waiter->Set(-1);
-    self->Call(operation, body, [waiter](CallResult result) { waiter->Set(result.Ok() ? 0 : -1); });
+    std::weak_ptr<OnvifSession> weak = self;
+    self->Call(operation, body, [weak, waiter](CallResult result) {
+      waiter->Set(result.Ok() ? 0 : -1);
+      // The device restarts now; the login is lost until it is back, as a connection would be.
+      if (auto self = weak.lock(); self && result.Ok()) self->OnLost();
+    });
   });
   return waiter->Wait(m_context.settings.Scale().Real(kSoapTimeoutMs), -1);
 }
@@ -481,6 +486,8 @@ void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image, const Firm
     if (!lastByte->load()) {
       return self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
     }
+    // Whatever its verdict, a device that took the whole image restarts.
+    self->OnLost();
     const bool answered = response.outcome == HttpResponse::Outcome::kAnswered;
     if (answered && response.status / 100 == 2) {
       return self->Respond(wire::kCodeUpgradeChecked, true, "<Upgrade Result=\"OK\"/>");
