@@ -12,6 +12,9 @@ namespace {
 
 using BatchCommands = OperationsTest;
 
+// The instructions whose course and texts are the same on either backend.
+using BothBackends = BackendTest;
+
 std::string LocalTimeText() {
   platform::SYSTEMTIME now{};
   platform::GetLocalTime(&now);
@@ -39,7 +42,24 @@ TEST_F(BatchCommands, RebootCountsADeviceThatIsNotLoggedInAsAFailure) {
             std::vector<QString>{QStringLiteral("重启设备完成, 总共:3，成功:2 失败:1。")});
 }
 
-TEST_F(BatchCommands, RestoreCountsOnlyDevicesBackAtAFactoryAddressAndWaitsWithinItsBounds) {
+// Over ONVIF a device that refuses the login is never listed (its details need the login), so
+// the refusal here is of the reboot itself.
+TEST_P(BothBackends, RebootCountsADeviceThatRefusesItAsAFailure) {
+  camsim::Scenario scenario = testsupport::Cameras(3);
+  scenario.devices[2].faults.refuseCodes.insert(1001);
+  StartWith(scenario);
+  FindDevices(3);
+  Choose({batch::kRowReboot});
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(StatusOf("SN1000"), QStringLiteral("重启设备成功"));
+  EXPECT_EQ(StatusOf("SN1002"), QStringLiteral("重启设备失败"));
+  EXPECT_EQ(Journal("SN1001", 1001).size(), 1u);
+  EXPECT_EQ(ShownTexts(),
+            std::vector<QString>{QStringLiteral("重启设备完成, 总共:3，成功:2 失败:1。")});
+}
+
+TEST_P(BothBackends, RestoreCountsOnlyDevicesBackAtAFactoryAddressAndWaitsWithinItsBounds) {
   camsim::Scenario scenario = testsupport::Cameras(3);
   scenario.devices[1].faults.restoreIp = scenario.devices[1].ip;  // back where it was
   scenario.devices[2].faults.vanishAfterRestore = true;
@@ -120,6 +140,8 @@ TEST_F(BatchCommands, AllNetworkSwitchReachesOnlySupportingDevicesAndShowsTheirS
   EXPECT_EQ(window().Devices().RecordAt(RowOf("SN1002"))->info.AllNetState(), 0);
   EXPECT_TRUE(dialogs().shown().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, BothBackends, kBothBackends, BackendName);
 
 }  // namespace
 }  // namespace optest

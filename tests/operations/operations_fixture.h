@@ -34,7 +34,8 @@ class OperationsTest : public testsupport::AppFixture {
  protected:
   void BeforeInit() override {
     platform::SetPcAddressForTesting("192.168.1.3");
-    m_network = std::make_unique<testsupport::SimNetwork>(testsupport::Cameras(3));
+    m_network = std::make_unique<testsupport::SimNetwork>(
+        testsupport::Cameras(3), testsupport::kTestSpeedFactor, m_protocol);
   }
   void TearDown() override {
     AppFixture::TearDown();
@@ -46,11 +47,15 @@ class OperationsTest : public testsupport::AppFixture {
   void StartWith(camsim::Scenario scenario) {
     CloseWindow();
     m_network.reset();
-    m_network = std::make_unique<testsupport::SimNetwork>(std::move(scenario));
+    m_network = std::make_unique<testsupport::SimNetwork>(
+        std::move(scenario), testsupport::kTestSpeedFactor, m_protocol);
     OpenWindow();
   }
 
   camsim::Simulator& sim() { return m_network->simulator(); }
+
+  // Which face the simulator shows, and so which backend the library uses; set before Init.
+  camsim::Protocol m_protocol = camsim::Protocol::kFramed;
 
   void SetExpectedCount(int count) {
     window().DlgItem<QComboBox>(1020)->setCurrentIndex(count - 1);
@@ -105,5 +110,21 @@ class OperationsTest : public testsupport::AppFixture {
  private:
   std::unique_ptr<testsupport::SimNetwork> m_network;
 };
+
+// A test that runs on either backend: the simulator shows the same devices over the framed
+// protocol or over ONVIF, and journals an ONVIF operation under its framed counterpart's code.
+class BackendTest : public OperationsTest, public ::testing::WithParamInterface<camsim::Protocol> {
+ protected:
+  void BeforeInit() override {
+    m_protocol = GetParam();
+    OperationsTest::BeforeInit();
+  }
+};
+
+inline const auto kBothBackends =
+    ::testing::Values(camsim::Protocol::kFramed, camsim::Protocol::kOnvif);
+inline std::string BackendName(const ::testing::TestParamInfo<camsim::Protocol>& info) {
+  return info.param == camsim::Protocol::kFramed ? "Framed" : "Onvif";
+}
 
 }  // namespace optest

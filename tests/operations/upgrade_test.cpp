@@ -116,6 +116,38 @@ TEST_F(Upgrading, EveryDeviceEndsItsOwnWayAndTheInstructionEndsOnce) {
   EXPECT_EQ(window().Devices().RecordAt(RowOf("SN1005"))->upgradeState, 3);
 }
 
+TEST_F(Upgrading, OverOnvifTheUploadsStatusAndTheVersionAfterTheRestartJudgeEachDevice) {
+  camsim::Scenario scenario = testsupport::Cameras(6);
+  for (auto& device : scenario.devices) device.version = kOldVersion;
+  scenario.devices[2].faults.keepVersion = true;      // same version after the restart
+  scenario.devices[3].faults.refuseFirmware = true;   // the POST answers 415
+  scenario.devices[4].onvif.httpUpgrade = false;      // StartFirmwareUpgrade is refused
+  scenario.devices[5].onvif.rebootBeforeStatus = true;  // takes the file, restarts, no status
+  m_protocol = camsim::Protocol::kOnvif;
+  StartWith(scenario);
+  FindDevices(6);
+  OperationsTest::Choose({batch::kRowUpgrade});
+  Choose(WriteFirmware("new.bin"));
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd(120000));
+
+  const std::map<std::string, QString> ends = {
+      {"SN1000", QStringLiteral("升级成功")},
+      {"SN1001", QStringLiteral("升级成功")},
+      {"SN1002", QStringLiteral("版本号一致，升级失败")},
+      {"SN1003", QStringLiteral("该文件不能升级")},
+      {"SN1004", QStringLiteral("上传文件失败")},
+      {"SN1005", QStringLiteral("升级成功")},  // no status: its new version decides
+  };
+  for (const auto& [serial, text] : ends) {
+    EXPECT_EQ(StatusOf(serial), text) << serial;
+  }
+  EXPECT_EQ(Cell(RowOf("SN1000"), 5), QString::fromStdString(kNewVersion));
+  EXPECT_EQ(sim().Device("SN1000")->version, kNewVersion);
+  EXPECT_EQ(sim().Device("SN1003")->version, kOldVersion);
+  EXPECT_EQ(window().GetDlgItemText(1026), QStringLiteral("3"));
+}
+
 TEST_F(Upgrading, ARunOverUpgradedRowsClearsTheirVersionsAndAFileGoneAfterTheChoiceFails) {
   StartWith(testsupport::Cameras(2));
   FindDevices(2);

@@ -1,10 +1,15 @@
 // A simulated camera network for end-to-end tests: the camera simulator on a free loopback port,
 // the device library pointed at it, and one sped-up clock for the program, the library and the
-// simulator.
+// simulator. With ONVIF the library's ONVIF backend probes the simulator and tries the devices'
+// default credential.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -18,8 +23,9 @@ constexpr double kTestSpeedFactor = 25.0;
 
 class SimNetwork {
  public:
-  explicit SimNetwork(camsim::Scenario scenario, double speed = kTestSpeedFactor)
-      : m_simulator(std::make_unique<camsim::Simulator>(std::move(scenario))) {
+  explicit SimNetwork(camsim::Scenario scenario, double speed = kTestSpeedFactor,
+                      camsim::Protocol protocol = camsim::Protocol::kFramed)
+      : m_simulator(std::make_unique<camsim::Simulator>(std::move(scenario), protocol)) {
     platform::SetSpeedFactor(speed);
     m_simulator->SetTimeScale(speed);
     std::string error;
@@ -27,11 +33,23 @@ class SimNetwork {
     EXPECT_TRUE(m_started) << error;
     IP_NET_DVR_SetTimeScale(speed);
     IP_NET_DVR_SetEndpoint(m_simulator->Endpoint().c_str());
+    if (protocol == camsim::Protocol::kOnvif) {
+      char path[] = "/tmp/ravendock-credentials-XXXXXX";
+      const int file = mkstemp(path);
+      EXPECT_GE(file, 0);
+      if (file >= 0) close(file);
+      m_credentials = path;
+      std::ofstream(m_credentials) << "admin:Admin123\n";
+      IP_NET_DVR_SetOption("backend", "onvif");
+      IP_NET_DVR_SetOption("probe", m_simulator->Endpoint().c_str());
+      IP_NET_DVR_SetOption("credentials", m_credentials.c_str());
+    }
     IP_NET_DVR_Init();
   }
 
   ~SimNetwork() {
     IP_NET_DVR_Cleanup();
+    if (!m_credentials.empty()) std::remove(m_credentials.c_str());
     m_simulator->Stop();
     IP_NET_DVR_SetTimeScale(1.0);
     platform::SetSpeedFactor(1.0);
@@ -46,6 +64,7 @@ class SimNetwork {
  private:
   std::unique_ptr<camsim::Simulator> m_simulator;
   bool m_started = false;
+  std::string m_credentials;
 };
 
 // count cameras with serials SN<base>.., addresses 192.168.1.<10 + i>.

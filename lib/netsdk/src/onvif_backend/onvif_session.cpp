@@ -169,8 +169,8 @@ void OnvifSession::OnLoginFailed(const CallResult& result) {
                   refused ? NETSDK_VALUE_REFUSED : NETSDK_VALUE_UNREACHABLE);
     }
   }
-  // Only a reachable login that lost its device comes back; a refused credential never will.
-  if (m_everLoggedIn && !refused) ScheduleReconnect();
+  // A device that is away may come back; a refused credential never will be taken.
+  if (!refused) ScheduleReconnect();
 }
 
 void OnvifSession::ScheduleKeepAlive() {
@@ -202,17 +202,13 @@ void OnvifSession::OnLost() {
 }
 
 void OnvifSession::ScheduleReconnect() {
+  // Without auto-reconnect the login stays down until the program logs in again.
+  if (!m_autoReconnect.load()) return;
   std::weak_ptr<OnvifSession> weak = weak_from_this();
   m_timer.expires_after(m_context.settings.Scale().Real(kReconnectIntervalMs));
   m_timer.async_wait([weak](const std::error_code& error) {
     auto self = weak.lock();
-    if (!self || error) return;
-    // Without auto-reconnect the login stays down until the program logs in again.
-    if (self->m_autoReconnect.load()) {
-      self->LogIn();
-    } else {
-      self->ScheduleReconnect();
-    }
+    if (self && !error && self->m_autoReconnect.load()) self->LogIn();
   });
 }
 
@@ -488,14 +484,17 @@ void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image, const Firm
     }
     // Whatever its verdict, a device that took the whole image restarts.
     self->OnLost();
-    const bool answered = response.outcome == HttpResponse::Outcome::kAnswered;
-    if (answered && response.status / 100 == 2) {
+    if (response.outcome != HttpResponse::Outcome::kAnswered) {
+      // The whole image left but no status came (devices that restart before answering): the
+      // verdict is the version the device reports after its restart, so the check goes on.
+      return self->Respond(wire::kCodeUpgradeChecked, true,
+                           "<Upgrade Result=\"Unconfirmed\" Reason=\"" +
+                               onvif::XmlEscape(response.error) + "\"/>");
+    }
+    if (response.status / 100 == 2) {
       return self->Respond(wire::kCodeUpgradeChecked, true, "<Upgrade Result=\"OK\"/>");
     }
-    // Without a status the device's verdict is unknown: the version it reports after its
-    // restart is what counts.
-    const std::string reason =
-        answered ? "HTTP " + std::to_string(response.status) : "no status: " + response.error;
+    const std::string reason = "HTTP " + std::to_string(response.status);
     self->Respond(wire::kCodeUpgradeChecked, false,
                   "<Upgrade Result=\"Failed\" Reason=\"" + onvif::XmlEscape(reason) + "\"/>");
   });
