@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <thread>
+
 #include "library_fixture.h"
 #include "wire/firmware.h"
 
@@ -103,6 +105,30 @@ class OnvifTest : public LibraryTest {
  protected:
   std::uint16_t ServicePort() const { return const_cast<OnvifTest*>(this)->Sim().Port(); }
 };
+
+TEST_F(OnvifTest, ManyDevicesBehindOneTargetAreEachListedOnceWhateverTheyAnnounce) {
+  using Types = camsim::OnvifSettings::Types;
+  camsim::Scenario scenario = Cameras(12);
+  scenario.devices[0].onvif.types = Types::kTransmitter;
+  scenario.devices[1].onvif.types = Types::kDevice;  // announces no transmitter: a recorder
+  scenario.devices[2].onvif.lanXAddr = true;         // its LAN address first, then loopback
+  scenario.devices[3].onvif.serviceHost = "lan";     // advertises services on its LAN address
+  Start(scenario, kScale, Protocol::kOnvif);
+  ASSERT_TRUE(SearchFor(12));
+  // Every device answers both probes of every round (one a second, 50 ms here): a few more
+  // rounds of duplicates change nothing.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(IP_NET_DVR_GetSearchIPCCount(), 12);
+  std::vector<unsigned char> block;
+  ASSERT_GE(FindResult("SN01", &block), 0);
+  EXPECT_EQ(Field(block, IPC_INFO_DEVICE_TYPE), "IPC-R2M");
+  ASSERT_GE(FindResult("SN02", &block), 0);
+  EXPECT_EQ(Field(block, IPC_INFO_DEVICE_TYPE), "NVR");
+  ASSERT_GE(FindResult("SN03", &block), 0);
+  EXPECT_EQ(Field(block, IPC_INFO_IP), "192.168.1.13");
+  EXPECT_EQ(PortOf(block), Sim().Port()) << "the loopback address was taken, not the LAN one";
+  for (const char* serial : {"SN03", "SN04", "SN12"}) EXPECT_GT(LoginTo(serial), 0) << serial;
+}
 
 TEST_F(OnvifTest, EveryAuthenticationModeAndClockDeviationLogsIn) {
   using Auth = camsim::OnvifSettings::Auth;
