@@ -224,6 +224,54 @@ TEST_F(OnvifTest, ModifyMovesTheDeviceAndANewSearchFindsItOnlyThere) {
   EXPECT_TRUE(WaitStatus(old, NETSDK_EVENT_LOGIN_FAILED));
 }
 
+TEST_F(OnvifTest, ConfigurationGroupsMapOrAnswerNotAvailableWithoutTraffic) {
+  Start(Cameras(1), kScale, Protocol::kOnvif);
+  ASSERT_TRUE(SearchFor(1));
+  const int handle = LoginTo("SN01");
+  ASSERT_GT(handle, 0);
+  auto push = [&](int code, const std::string& document) {
+    {
+      std::lock_guard lock(m_mutex);
+      m_responses.clear();
+    }
+    EXPECT_EQ(IP_NET_DVR_SetDVRConfig(handle, code, 0, document.c_str(),
+                                      static_cast<int>(document.size() + 1)),
+              0);
+    ResponseEvent answer{};
+    EXPECT_TRUE(WaitUntil([&] {
+      for (const ResponseEvent& response : m_responses) {
+        if ((response.code & NETSDK_RESPONSE_CODE_MASK) == static_cast<std::uint32_t>(code)) {
+          answer = response;
+          return true;
+        }
+      }
+      return false;
+    }));
+    return answer;
+  };
+  // The account: the device takes the new password, and the login goes on with it.
+  ResponseEvent answer = push(223, "<UserConfig><Account Username=\"admin\" Password=\"N3w&amp;pw\" "
+                                   "Group=\"Administrator\" Status=\"Enable\"/></UserConfig>");
+  EXPECT_EQ(answer.code, 223u) << answer.text;
+  EXPECT_EQ(Sim().Device("SN01")->password, "N3w&pw");
+  ASSERT_EQ(IP_NET_DVR_SystemControl(handle, NETSDK_CMD_GET_VERSION, 0, "RESPONSE_PARAM"), 0);
+  ASSERT_TRUE(WaitResponse(handle, NETSDK_CMD_GET_VERSION)) << "authenticated with the new one";
+
+  answer = push(620, "<MediaStreamConfig><StreamAccess Auth=\"1\" VideoPort=\"8554\" "
+                     "RTPOverRTSP=\"1\" PTZPort=\"0\" WEBPort=\"8080\"/></MediaStreamConfig>");
+  EXPECT_EQ(answer.code, 620u) << answer.text;
+  answer = push(222, "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig "
+                     "ServerIP=\"10.1.2.3\" ServerPort=\"123\" RefreshInterval=\"60\"/></TimeConfig>");
+  EXPECT_EQ(answer.code, 222u) << answer.text;
+  const std::size_t before = JournalSize(Sim());
+  answer = push(522, "<Audio Enable=\"1\"/>");
+  EXPECT_EQ(answer.code, 522u | NETSDK_RESPONSE_FAILED);
+  EXPECT_EQ(answer.text, "not available over ONVIF");
+  EXPECT_EQ(JournalSize(Sim()), before);
+  EXPECT_EQ(IP_NET_DVR_SystemControl(handle, NETSDK_CMD_GET_STORAGE, 0, "RESPONSE_PARAM"), -1);
+  EXPECT_EQ(JournalSize(Sim()), before);
+}
+
 class OnvifUpgradeTest : public OnvifTest {
  protected:
   void TearDown() override {
