@@ -58,10 +58,13 @@ inline double CpuSecondsOf(pid_t pid) {
 }
 
 // camsim from the directory of this executable, serving scenario on endpoint; 0 on failure.
-inline pid_t StartCamsim(const std::string& scenario, const std::string& endpoint) {
+// onvif: the devices speak ONVIF instead of the framed protocol.
+inline pid_t StartCamsim(const std::string& scenario, const std::string& endpoint,
+                         bool onvif = false) {
   const std::string camsim =
       (std::filesystem::canonical("/proc/self/exe").parent_path() / "camsim").string();
   std::vector<std::string> args = {camsim, "--scenario", scenario, "--listen", endpoint};
+  if (onvif) args.push_back("--onvif");
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
