@@ -6,6 +6,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -162,18 +163,31 @@ void RtspPreview::Play() {
 
   std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
   std::int64_t firstPts = AV_NOPTS_VALUE;
+  bool started = false;  // nothing before the first header, which comes with a key frame
+  double lastVideoMs = -1;
+  const auto startedAt = std::chrono::steady_clock::now();
   while (!m_closed.load() && av_read_frame(input.get(), packet.get()) >= 0) {
     const AVStream* stream = input->streams[packet->stream_index];
     const bool isVideo = packet->stream_index == videoIndex;
-    if ((isVideo || packet->stream_index == audioIndex) && packet->size > 0) {
+    if (isVideo && (packet->flags & AV_PKT_FLAG_KEY) != 0) started = true;
+    if (started && (isVideo || packet->stream_index == audioIndex) && packet->size > 0) {
       const std::int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-      if (isVideo && firstPts == AV_NOPTS_VALUE && pts != AV_NOPTS_VALUE) {
-        firstPts = av_rescale_q(pts, stream->time_base, AVRational{1, 1000});
-      }
-      const std::int64_t ms =
-          pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, stream->time_base, AVRational{1, 1000});
       StreamPacket frame;
-      frame.timeStampMs = firstPts == AV_NOPTS_VALUE ? 0 : static_cast<double>(ms - firstPts);
+      if (pts != AV_NOPTS_VALUE) {
+        const std::int64_t ms = av_rescale_q(pts, stream->time_base, AVRational{1, 1000});
+        if (firstPts == AV_NOPTS_VALUE) firstPts = ms;
+        frame.timeStampMs = static_cast<double>(ms - firstPts);
+      } else {
+        // Before the sender's first report RTP gives no time: the arrival time stands in.
+        frame.timeStampMs = std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - startedAt)
+                                .count();
+      }
+      // The player needs video time that only moves forward.
+      if (isVideo) {
+        frame.timeStampMs = std::max(frame.timeStampMs, lastVideoMs + 1);
+        lastVideoMs = frame.timeStampMs;
+      }
       if (isVideo) {
         const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
         // A window that starts late opens its player at the next key frame.
