@@ -55,8 +55,11 @@ int main(int argc, char** argv) {
     return Fail(error, 1);
   }
   if (!simulator.Start(line.serve.listen, &error)) return Fail(error, 1);
-  std::printf("camsim: serving %zu %sdevices on %s (time scale %g); Ctrl-C stops\n", devices,
-              onvif ? "ONVIF " : "", simulator.Endpoint().c_str(), line.serve.timeScale);
+  const std::string rtsp =
+      onvif ? ", streams on RTSP port " + std::to_string(simulator.RtspPort()) : std::string();
+  std::printf("camsim: serving %zu %sdevices on %s%s (time scale %g); Ctrl-C stops\n", devices,
+              onvif ? "ONVIF " : "", simulator.Endpoint().c_str(), rtsp.c_str(),
+              line.serve.timeScale);
   std::fflush(stdout);
 
   int signal = 0;

@@ -135,7 +135,8 @@ std::string Usage() {
          std::string(wire::kDefaultEndpoint) +
          "): 24 cameras and one NVR, or the devices of FILE.\n"
          "With --onvif they speak ONVIF instead: WS-Discovery probes on UDP and HTTP on TCP, both\n"
-         "on ADDR:PORT, each device under http://ADDR:PORT/onvif/<its address>/device_service.\n";
+         "on ADDR:PORT, each device under http://ADDR:PORT/onvif/<its address>/device_service,\n"
+         "its stream at rtsp://ADDR:RTSPPORT/onvif/<its address>/main (RTSPPORT: any free port).\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::string* error) {

@@ -10,7 +10,10 @@
 //
 // With Protocol::kOnvif the same devices speak ONVIF instead, on the same address and port: a
 // WS-Discovery responder on UDP, and HTTP on TCP with the services of each device under
-// /onvif/<its current address>/ (device_service, media_service, media2_service).
+// /onvif/<its current address>/ (device_service, media_service, media2_service). Their streams
+// come from an RTSP server on a port of its own on the same address, RtspPort(), at
+// rtsp://127.0.0.1:RtspPort()/onvif/<its current address>/main: digest login with the device's
+// account, H.264 (and G.711 where the device has sound) interleaved on the RTSP connection.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +63,8 @@ class Simulator {
   std::uint16_t Port() const;
   std::string Endpoint() const;
   Protocol GetProtocol() const;
-  // The port of the RTSP server the ONVIF stream addresses name; 0 while there is none.
+  // The port of the RTSP server the ONVIF stream addresses name, any free one chosen at Start;
+  // 0 before Start and for the framed face, which has none.
   std::uint16_t RtspPort() const;
 
   // Device-side durations last ms / factor real milliseconds. May change while running.

@@ -1,6 +1,5 @@
 #include "sim/detail/onvif_auth.h"
 
-#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -9,13 +8,13 @@
 
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
+#include "sim/detail/digest_credentials.h"
 #include "sim/detail/onvif_ids.h"
 #include "sim/detail/onvif_time.h"
 
 namespace camsim::detail {
 namespace {
 
-constexpr std::string_view kRealm = "camsim";
 constexpr std::size_t kMaxNonces = 256;
 constexpr std::size_t kMaxTokenNonces = 4096;
 constexpr std::size_t kMaxTokenNonceBytes = 64;
@@ -27,81 +26,6 @@ std::string Lower(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
-}
-
-bool IsTokenChar(unsigned char c) {
-  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-// The auth-params of a "Digest k=v, k="v"" credential, names in lower case; nullopt when the
-// value is not one, or names a parameter twice.
-std::optional<std::map<std::string, std::string>> DigestParams(std::string_view text) {
-  if (text.size() < 7 || Lower(text.substr(0, 6)) != "digest" || text[6] != ' ') {
-    return std::nullopt;
-  }
-  std::map<std::string, std::string> params;
-  std::size_t pos = 7;
-  auto skipSpace = [&] {
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-  };
-  for (;;) {
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == ',')) ++pos;
-    if (pos >= text.size()) break;
-    const std::size_t nameStart = pos;
-    while (pos < text.size() && IsTokenChar(static_cast<unsigned char>(text[pos]))) ++pos;
-    if (pos == nameStart) return std::nullopt;
-    std::string name = Lower(text.substr(nameStart, pos - nameStart));
-    skipSpace();
-    if (pos >= text.size() || text[pos] != '=') return std::nullopt;
-    ++pos;
-    skipSpace();
-    std::string value;
-    if (pos < text.size() && text[pos] == '"') {
-      ++pos;
-      bool closed = false;
-      while (pos < text.size()) {
-        char c = text[pos++];
-        if (c == '"') {
-          closed = true;
-          break;
-        }
-        if (c == '\\') {
-          if (pos >= text.size()) return std::nullopt;
-          c = text[pos++];
-        }
-        value += c;
-      }
-      if (!closed) return std::nullopt;
-    } else {
-      const std::size_t valueStart = pos;
-      while (pos < text.size() && IsTokenChar(static_cast<unsigned char>(text[pos]))) ++pos;
-      if (pos == valueStart) return std::nullopt;
-      value = std::string(text.substr(valueStart, pos - valueStart));
-    }
-    if (!params.emplace(std::move(name), std::move(value)).second) return std::nullopt;
-    skipSpace();
-    if (pos < text.size() && text[pos] != ',') return std::nullopt;
-  }
-  return params;
-}
-
-std::string HexDigest(const EVP_MD* md, std::string_view data) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int size = 0;
-  if (EVP_Digest(data.data(), data.size(), digest, &size, md, nullptr) != 1) return {};
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned int i = 0; i < size; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 0xf];
-  }
-  return hex;
-}
-
-bool SameSecret(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && !a.empty() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 std::optional<std::string> DecodeBase64(std::string_view text) {
@@ -209,7 +133,7 @@ OnvifAuth::Result OnvifAuth::CheckDigest(std::string_view method, std::string_vi
     return result;
   }
   const std::string nc = param("nc");
-  if (param("realm") != kRealm || param("uri") != target || Lower(param("qop")) != "auth" ||
+  if (param("realm") != kDigestRealm || param("uri") != target || Lower(param("qop")) != "auth" ||
       nc.size() != 8 ||
       !std::all_of(nc.begin(), nc.end(),
                    [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) ||
@@ -219,7 +143,7 @@ OnvifAuth::Result OnvifAuth::CheckDigest(std::string_view method, std::string_vi
   }
   const DeviceConfig& config = m_device.Config();
   const std::string ha1 =
-      HexDigest(md, result.user + ":" + std::string(kRealm) + ":" + config.password);
+      HexDigest(md, result.user + ":" + std::string(kDigestRealm) + ":" + config.password);
   const std::string ha2 = HexDigest(md, std::string(method) + ":" + std::string(target));
   const std::string expected =
       HexDigest(md, ha1 + ":" + param("nonce") + ":" + nc + ":" + param("cnonce") + ":auth:" + ha2);
@@ -296,7 +220,8 @@ std::vector<std::string> OnvifAuth::Challenges(bool stale) {
   const OnvifSettings& settings = m_device.Config().onvif;
   const std::string tail = std::string(", nonce=\"") + nonce + "\"" + (stale ? ", stale=true" : "");
   std::vector<std::string> challenges;
-  const std::string head = "Digest realm=\"" + std::string(kRealm) + "\", qop=\"auth\", algorithm=";
+  const std::string head =
+      "Digest realm=\"" + std::string(kDigestRealm) + "\", qop=\"auth\", algorithm=";
   if (settings.digestSha256) challenges.push_back(head + "SHA-256" + tail);
   if (settings.digestMd5) challenges.push_back(head + "MD5" + tail);
   return challenges;

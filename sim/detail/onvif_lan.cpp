@@ -17,7 +17,8 @@ OnvifLan::OnvifLan(Environment& environment, const std::vector<std::unique_ptr<D
     : m_env(environment),
       m_devices(devices),
       m_acceptor(environment.io),
-      m_discovery(environment.io, devices) {
+      m_discovery(environment.io, devices),
+      m_rtsp(environment, devices) {
   for (const auto& device : m_devices) {
     m_faces.push_back(std::make_unique<OnvifDevice>(*device, m_env, m_endpoint));
   }
@@ -34,10 +35,16 @@ bool OnvifLan::Listen(const wire::Endpoint& endpoint, std::string* error) {
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (Bind(host, endpoint.port, error)) {
       m_endpoint.host = endpoint.host;
-      return true;
+      break;
     }
   }
-  return false;
+  if (m_endpoint.port == 0) return false;
+  if (!m_rtsp.Listen(host, error)) {
+    Close();
+    return false;
+  }
+  m_endpoint.rtspPort = m_rtsp.Port();
+  return true;
 }
 
 bool OnvifLan::Bind(const asio::ip::address_v4& host, std::uint16_t port, std::string* error) {
@@ -66,6 +73,7 @@ bool OnvifLan::Bind(const asio::ip::address_v4& host, std::uint16_t port, std::s
 
 void OnvifLan::Serve() {
   m_discovery.Serve();
+  m_rtsp.Serve();
   Accept();
 }
 
@@ -73,6 +81,7 @@ void OnvifLan::Close() {
   std::error_code ignored;
   m_acceptor.close(ignored);
   m_discovery.Close();
+  m_rtsp.Close();
   for (const auto& connection : m_connections) connection->Close();
   m_connections.clear();
 }

@@ -1,5 +1,6 @@
 // The virtual LAN as ONVIF devices: the WS-Discovery responder on UDP and the HTTP server on TCP,
-// both on the simulator's one loopback address and port. A request's path names the device by
+// both on the simulator's one loopback address and port, and the RTSP server of their streams on
+// a port of its own. A request's path names the device by
 // its current address (/onvif/<ip>/...); a path that names no online device is not answered,
 // the connection simply ends, as with a camera that is not there. Network thread only, except
 // Listen before the thread starts.
@@ -14,6 +15,7 @@
 #include "sim/detail/discovery.h"
 #include "sim/detail/http_connection.h"
 #include "sim/detail/onvif_device.h"
+#include "sim/detail/rtsp_server.h"
 #include "wire/endpoint.h"
 
 namespace camsim::detail {
@@ -24,7 +26,6 @@ class OnvifLan {
 
   bool Listen(const wire::Endpoint& endpoint, std::string* error);
   std::uint16_t Port() const { return m_endpoint.port; }
-  // No RTSP server exists yet: the stream addresses carry port 0.
   std::uint16_t RtspPort() const { return m_endpoint.rtspPort; }
   void Serve();
   void Close();
@@ -40,6 +41,7 @@ class OnvifLan {
   std::vector<std::unique_ptr<OnvifDevice>> m_faces;  // one for each device, in scenario order
   asio::ip::tcp::acceptor m_acceptor;
   DiscoveryResponder m_discovery;
+  RtspServer m_rtsp;
   std::set<std::shared_ptr<HttpConnection>> m_connections;
 };
 

@@ -100,12 +100,18 @@ class PreviewTest : public LibraryTest {
   }
 };
 
-TEST_F(PreviewTest, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStopped) {
+// Over ONVIF the same stream comes by RTSP and is delivered as the same records.
+class PreviewOnBothBackends : public PreviewTest,
+                              public ::testing::WithParamInterface<camsim::Protocol> {};
+
+TEST_P(PreviewOnBothBackends, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStopped) {
   camsim::Scenario scenario;
   scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
   scenario.devices[0].hasAudio = true;
-  Start(scenario);
-  const int login = LoginAt("192.168.1.11", 9000, "admin", "Admin123");
+  const bool framed = GetParam() == camsim::Protocol::kFramed;
+  Start(scenario, kScale, GetParam());
+  ASSERT_TRUE(SearchFor(1));
+  const int login = LoginTo("SN01");
   ASSERT_GT(login, 0);
   Viewer viewer;
   const int handle = Play(login, "192.168.1.11", viewer, 1000);
@@ -132,7 +138,10 @@ TEST_F(PreviewTest, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStop
       lastVideo = packet.timeStamp;
     } else {
       EXPECT_EQ(packet.dataKind, NETSDK_STREAM_AUDIO);
-      EXPECT_EQ(packet.size, 800);
+      // RTP carries the sound in packets of its own size.
+      if (framed) {
+        EXPECT_EQ(packet.size, 800);
+      }
       ++audio;
     }
   }
@@ -158,6 +167,12 @@ TEST_F(PreviewTest, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStop
   EXPECT_EQ(StreamJournal("SN01"),
             (std::vector<std::string>{"stream: start channel=1", "stream: stop"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, PreviewOnBothBackends,
+                         ::testing::Values(camsim::Protocol::kFramed, camsim::Protocol::kOnvif),
+                         [](const auto& info) {
+                           return info.param == camsim::Protocol::kFramed ? "Framed" : "Onvif";
+                         });
 
 TEST_F(PreviewTest, NoPreviewWithoutAWorkingLoginOrWithBadArguments) {
   camsim::Scenario scenario;

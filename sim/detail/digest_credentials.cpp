@@ -1,0 +1,91 @@
+#include "sim/detail/digest_credentials.h"
+
+#include <openssl/crypto.h>
+
+namespace camsim::detail {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool IsTokenChar(unsigned char c) {
+  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<std::map<std::string, std::string>> DigestParams(std::string_view text) {
+  if (text.size() < 7 || Lower(text.substr(0, 6)) != "digest" || text[6] != ' ') {
+    return std::nullopt;
+  }
+  std::map<std::string, std::string> params;
+  std::size_t pos = 7;
+  auto skipSpace = [&] {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  };
+  for (;;) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == ',')) ++pos;
+    if (pos >= text.size()) break;
+    const std::size_t nameStart = pos;
+    while (pos < text.size() && IsTokenChar(static_cast<unsigned char>(text[pos]))) ++pos;
+    if (pos == nameStart) return std::nullopt;
+    std::string name = Lower(text.substr(nameStart, pos - nameStart));
+    skipSpace();
+    if (pos >= text.size() || text[pos] != '=') return std::nullopt;
+    ++pos;
+    skipSpace();
+    std::string value;
+    if (pos < text.size() && text[pos] == '"') {
+      ++pos;
+      bool closed = false;
+      while (pos < text.size()) {
+        char c = text[pos++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\') {
+          if (pos >= text.size()) return std::nullopt;
+          c = text[pos++];
+        }
+        value += c;
+      }
+      if (!closed) return std::nullopt;
+    } else {
+      const std::size_t valueStart = pos;
+      while (pos < text.size() && IsTokenChar(static_cast<unsigned char>(text[pos]))) ++pos;
+      if (pos == valueStart) return std::nullopt;
+      value = std::string(text.substr(valueStart, pos - valueStart));
+    }
+    if (!params.emplace(std::move(name), std::move(value)).second) return std::nullopt;
+    skipSpace();
+    if (pos < text.size() && text[pos] != ',') return std::nullopt;
+  }
+  return params;
+}
+
+std::string HexDigest(const EVP_MD* md, std::string_view data) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(data.data(), data.size(), digest, &size, md, nullptr) != 1) return {};
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned int i = 0; i < size; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 0xf];
+  }
+  return hex;
+}
+
+bool SameSecret(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && !a.empty() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace camsim::detail

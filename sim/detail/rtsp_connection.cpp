@@ -1,0 +1,380 @@
+#include "sim/detail/rtsp_connection.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace camsim::detail {
+namespace {
+
+constexpr std::size_t kReadBufferSize = 64 * 1024;
+constexpr std::size_t kInterleavedHeaderSize = 4;
+constexpr std::size_t kMaxLengthDigits = 18;
+constexpr std::size_t kMaxCSeqDigits = 10;
+// After its last answer the connection reads and drops what the peer still sends, this long at
+// most: closing with unread bytes would reset the connection and could destroy that answer.
+constexpr auto kLinger = std::chrono::seconds(2);
+
+bool IsTokenChar(unsigned char c) {
+  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool IsToken(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return IsTokenChar(static_cast<unsigned char>(c));
+  });
+}
+
+bool IsDigits(std::string_view text, std::size_t maxDigits) {
+  return !text.empty() && text.size() <= maxDigits &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+const char* ReasonPhrase(int status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 400:
+      return "Bad Request";
+    case 401:
+      return "Unauthorized";
+    case 404:
+      return "Not Found";
+    case 413:
+      return "Request Entity Too Large";
+    case 454:
+      return "Session Not Found";
+    case 455:
+      return "Method Not Valid in This State";
+    case 459:
+      return "Aggregate Operation Not Allowed";
+    case 461:
+      return "Unsupported Transport";
+    case 500:
+      return "Internal Server Error";
+    case 501:
+      return "Not Implemented";
+    case 503:
+      return "Service Unavailable";
+    case 505:
+      return "RTSP Version Not Supported";
+    default:
+      return "Unknown";
+  }
+}
+
+enum class Scan { kNeedMore, kBad, kDone };
+
+// Finds the end of the head (after its empty line). Lines end in CRLF; a bare CR or LF, or a
+// control character other than HTAB, is malformed.
+Scan ScanHead(std::string_view in, std::size_t* end) {
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    const auto c = static_cast<unsigned char>(in[i]);
+    if (c == '\r') {
+      if (i + 1 < in.size() && in[i + 1] != '\n') return Scan::kBad;
+    } else if (c == '\n') {
+      if (i == 0 || in[i - 1] != '\r') return Scan::kBad;
+      if (i >= 3 && in[i - 2] == '\n') {
+        *end = i + 1;
+        return Scan::kDone;
+      }
+    } else if ((c < 0x20 && c != '\t') || c == 0x7f) {
+      return Scan::kBad;
+    }
+  }
+  return Scan::kNeedMore;
+}
+
+// The request line's target: an rtsp:// URI's path, an absolute path, or * for the server.
+bool ParseTarget(std::string_view uri, std::string* path) {
+  if (uri == "*") {
+    path->clear();
+    return true;
+  }
+  std::string_view rest = uri;
+  if (Lower(uri.substr(0, 7)) == "rtsp://") {
+    const std::size_t slash = uri.find('/', 7);
+    rest = slash == std::string_view::npos ? std::string_view("/") : uri.substr(slash);
+    if (uri.substr(7, slash == std::string_view::npos ? slash : slash - 7).empty()) return false;
+  }
+  if (rest.empty() || rest[0] != '/') return false;
+  *path = std::string(rest.substr(0, rest.find('?')));
+  return true;
+}
+
+// The head without its final empty line. status says why it was refused; the CSeq is kept
+// whenever it was read, so that even a refusal names its request.
+bool ParseHead(std::string_view head, RtspRequest* request, std::uint64_t* contentLength,
+               int* status) {
+  *status = 400;
+  std::vector<std::string_view> lines;
+  while (!head.empty()) {
+    const std::size_t end = head.find("\r\n");
+    lines.push_back(head.substr(0, end));
+    head.remove_prefix(end == std::string_view::npos ? head.size() : end + 2);
+  }
+  if (lines.empty()) return false;
+  bool valid = true;
+  bool haveLength = false;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string_view field = lines[i];
+    const std::size_t colon = field.find(':');
+    if (colon == std::string_view::npos || !IsToken(field.substr(0, colon))) return false;
+    std::string name = Lower(field.substr(0, colon));
+    const std::string_view value = Trim(field.substr(colon + 1));
+    if (name == "cseq") {
+      if (!IsDigits(value, kMaxCSeqDigits) || (!request->cseq.empty() && request->cseq != value)) {
+        valid = false;
+      } else {
+        request->cseq = std::string(value);
+      }
+    } else if (name == "content-length") {
+      if (!IsDigits(value, kMaxLengthDigits)) return false;
+      const std::uint64_t length = std::stoull(std::string(value));
+      if (haveLength && length != *contentLength) return false;
+      haveLength = true;
+      *contentLength = length;
+    }
+    request->headers.emplace_back(std::move(name), std::string(value));
+  }
+  const std::string_view line = lines[0];
+  const std::size_t first = line.find(' ');
+  const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+  if (!valid || request->cseq.empty() || second == std::string_view::npos ||
+      line.find(' ', second + 1) != std::string_view::npos) {
+    return false;
+  }
+  request->method = std::string(line.substr(0, first));
+  request->uri = std::string(line.substr(first + 1, second - first - 1));
+  const std::string_view version = line.substr(second + 1);
+  if (!IsToken(request->method) || !ParseTarget(request->uri, &request->path)) return false;
+  if (version != "RTSP/1.0") {
+    if (version.size() == 8 && version.substr(0, 5) == "RTSP/" && version[6] == '.') *status = 505;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::string* RtspRequest::Header(std::string_view name) const {
+  for (const auto& [key, value] : headers) {
+    if (key == name) return &value;
+  }
+  return nullptr;
+}
+
+RtspConnection::RtspConnection(asio::ip::tcp::socket socket)
+    : m_socket(std::move(socket)),
+      m_idleTimer(m_socket.get_executor()),
+      m_lingerTimer(m_socket.get_executor()),
+      m_readBuffer(kReadBufferSize) {
+  std::error_code ignored;
+  m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+}
+
+void RtspConnection::Start(RequestHandler onRequest, std::function<void()> onClose) {
+  m_onRequest = std::move(onRequest);
+  m_onClose = std::move(onClose);
+  ArmIdle();
+  Process();
+}
+
+void RtspConnection::Respond(RtspResponse response) {
+  if (m_closed || m_state != State::kWaiting) return;
+  std::string text =
+      "RTSP/1.0 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
+  if (!m_cseq.empty()) text += "CSeq: " + m_cseq + "\r\n";
+  for (const auto& [name, value] : response.headers) text += name + ": " + value + "\r\n";
+  if (!response.contentType.empty()) text += "Content-Type: " + response.contentType + "\r\n";
+  if (!response.body.empty()) {
+    text += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+  }
+  text += "\r\n" + response.body;
+  m_state = response.close ? State::kClosing : State::kReading;
+  Queue(std::move(text));
+  if (!response.close && !m_processing) Process();
+}
+
+void RtspConnection::Send(std::string bytes) {
+  if (m_closed || m_state == State::kClosing) return;
+  Queue(std::move(bytes));
+}
+
+void RtspConnection::Close() {
+  if (m_closed) return;
+  m_closed = true;
+  m_state = State::kClosing;
+  std::error_code ignored;
+  m_idleTimer.cancel();
+  m_lingerTimer.cancel();
+  m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+  m_socket.close(ignored);
+  // Never inside the caller's own call: the close handler may drop the last reference.
+  asio::post(m_socket.get_executor(), [self = shared_from_this()] {
+    auto onClose = std::move(self->m_onClose);
+    self->m_onClose = nullptr;
+    self->m_onRequest = nullptr;
+    if (onClose) onClose();
+  });
+}
+
+void RtspConnection::Fail(int status, std::string_view cseq) {
+  m_state = State::kWaiting;
+  m_cseq = std::string(cseq);
+  RtspResponse response;
+  response.status = status;
+  response.close = true;
+  Respond(std::move(response));
+}
+
+void RtspConnection::Process() {
+  auto self = shared_from_this();  // the handler may drop the last other reference
+  m_processing = true;
+  while (!m_closed && m_state == State::kReading) {
+    // Stray line ends between requests are tolerated, as after a body sent with a CRLF.
+    std::size_t skip = 0;
+    while (skip + 1 < m_in.size() && m_in[skip] == '\r' && m_in[skip + 1] == '\n') skip += 2;
+    m_in.erase(0, skip);
+    if (m_in.empty()) break;
+    if (m_in[0] == '$') {
+      if (m_in.size() < kInterleavedHeaderSize) break;
+      const std::size_t size = kInterleavedHeaderSize + (static_cast<unsigned char>(m_in[2]) << 8 |
+                                                         static_cast<unsigned char>(m_in[3]));
+      if (m_in.size() < size) break;
+      m_in.erase(0, size);
+      continue;
+    }
+    std::size_t end = 0;
+    const Scan scan = ScanHead(m_in, &end);
+    if (scan == Scan::kBad) {
+      Fail(400, "");
+      break;
+    }
+    if ((scan == Scan::kNeedMore && m_in.size() >= kMaxRtspHeadBytes) ||
+        (scan == Scan::kDone && end > kMaxRtspHeadBytes)) {
+      Fail(413, "");
+      break;
+    }
+    if (scan == Scan::kNeedMore) break;
+    RtspRequest request;
+    std::uint64_t length = 0;
+    int status = 400;
+    if (!ParseHead(std::string_view(m_in).substr(0, end - 2), &request, &length, &status)) {
+      Fail(status, request.cseq);
+      break;
+    }
+    if (length > kMaxRtspBodyBytes) {
+      Fail(413, request.cseq);
+      break;
+    }
+    if (m_in.size() - end < length) break;
+    request.body = m_in.substr(end, static_cast<std::size_t>(length));
+    m_in.erase(0, end + static_cast<std::size_t>(length));
+    m_state = State::kWaiting;
+    m_cseq = request.cseq;
+    if (m_onRequest) m_onRequest(self, request);
+  }
+  m_processing = false;
+  ReadMore();
+}
+
+void RtspConnection::ReadMore() {
+  // While a request waits for its answer nothing more is read: the peer's bytes wait in the
+  // socket, not in this connection's memory.
+  if (m_closed || m_reading || m_state != State::kReading) return;
+  m_reading = true;
+  m_socket.async_read_some(
+      asio::buffer(m_readBuffer),
+      [self = shared_from_this()](const std::error_code& error, std::size_t size) {
+        self->m_reading = false;
+        if (self->m_closed) return;
+        if (error) {
+          self->Close();
+          return;
+        }
+        if (self->m_lingering) return self->Drain();
+        self->ArmIdle();
+        self->m_in.append(self->m_readBuffer.data(), size);
+        self->Process();
+      });
+}
+
+void RtspConnection::Queue(std::string bytes) {
+  m_queuedBytes += bytes.size();
+  m_out.push_back(std::move(bytes));
+  WriteNext();
+}
+
+void RtspConnection::WriteNext() {
+  if (m_writing || m_closed) return;
+  if (m_out.empty()) {
+    if (m_state == State::kClosing) Linger();
+    return;
+  }
+  m_writing = true;
+  asio::async_write(m_socket, asio::buffer(m_out.front()),
+                    [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                      self->m_writing = false;
+                      if (self->m_closed) return;
+                      if (error) {
+                        self->Close();
+                        return;
+                      }
+                      self->m_queuedBytes -= self->m_out.front().size();
+                      self->m_out.pop_front();
+                      self->WriteNext();
+                    });
+}
+
+void RtspConnection::ArmIdle() {
+  m_idleTimer.expires_after(std::chrono::seconds(kRtspSessionTimeoutS));
+  m_idleTimer.async_wait(
+      [weak = weak_from_this(), expiry = m_idleTimer.expiry()](const std::error_code& error) {
+        auto self = weak.lock();
+        // A wait that completed just as the timer was re-armed is not this expiry's.
+        if (error || !self || self->m_closed || self->m_idleTimer.expiry() != expiry) return;
+        self->Close();
+      });
+}
+
+void RtspConnection::Linger() {
+  if (m_lingering) return;
+  m_lingering = true;
+  std::error_code ignored;
+  m_socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+  m_lingerTimer.expires_after(kLinger);
+  m_lingerTimer.async_wait([weak = weak_from_this()](const std::error_code& error) {
+    if (auto self = weak.lock(); self && !error) self->Close();
+  });
+  if (!m_reading) Drain();
+}
+
+void RtspConnection::Drain() {
+  m_socket.async_read_some(asio::buffer(m_readBuffer),
+                           [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                             if (self->m_closed) return;
+                             if (error) {
+                               self->Close();
+                               return;
+                             }
+                             self->Drain();
+                           });
+}
+
+}  // namespace camsim::detail

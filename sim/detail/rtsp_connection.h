@@ -1,0 +1,99 @@
+// One connection to the RTSP server, over Asio: RTSP/1.0 requests, answered one at a time and in
+// order with their CSeq echoed, and between the answers the interleaved RTP of the stream. The
+// head is bounded (16 KiB) and so is a body (4 KiB); a head that does not parse gets 400, one
+// beyond a bound 413, and then the connection ends, since nothing after it can be told apart.
+// Interleaved data the peer sends ('$', channel, length: its RTCP) is read and dropped. A peer
+// silent for the session time-out is cut off, in real time: clients keep sessions alive by
+// their own clock, whatever the simulator's. Network thread only.
+#pragma once
+
+#include <asio.hpp>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace camsim::detail {
+
+constexpr std::size_t kMaxRtspHeadBytes = 16 * 1024;
+constexpr std::size_t kMaxRtspBodyBytes = 4 * 1024;
+// The time-out the Session header announces.
+constexpr int kRtspSessionTimeoutS = 60;
+
+struct RtspRequest {
+  std::string method;
+  std::string uri;   // as sent: rtsp://host:port/path, or *
+  std::string path;  // uri's path without its query; empty for *
+  std::vector<std::pair<std::string, std::string>> headers;  // names in lower case
+  std::string cseq;
+  std::string body;
+
+  // The first header of this lower-case name; null when there is none.
+  const std::string* Header(std::string_view name) const;
+};
+
+struct RtspResponse {
+  int status = 200;
+  std::vector<std::pair<std::string, std::string>> headers;  // besides CSeq and Content-Length
+  std::string contentType;
+  std::string body;
+  bool close = false;  // the connection ends once this is sent
+};
+
+class RtspConnection : public std::enable_shared_from_this<RtspConnection> {
+ public:
+  // Gets every request once it has arrived whole; it, or someone later, must Respond or Close.
+  using RequestHandler = std::function<void(const std::shared_ptr<RtspConnection>&, RtspRequest&)>;
+
+  explicit RtspConnection(asio::ip::tcp::socket socket);
+  RtspConnection(const RtspConnection&) = delete;
+  RtspConnection& operator=(const RtspConnection&) = delete;
+
+  // onClose runs once, later, when the connection has ended for any reason.
+  void Start(RequestHandler onRequest, std::function<void()> onClose);
+  // Answers the request handed out last; the next one is read after it.
+  void Respond(RtspResponse response);
+  // Interleaved packets, written after everything queued before them.
+  void Send(std::string bytes);
+  // Written to the socket's buffer not yet: a measure of how far the peer is behind.
+  std::size_t QueuedBytes() const { return m_queuedBytes; }
+  // Ends the connection at once, without an answer.
+  void Close();
+  bool IsOpen() const { return !m_closed; }
+
+ private:
+  enum class State { kReading, kWaiting, kClosing };
+
+  void Process();
+  void ReadMore();
+  void WriteNext();
+  void Queue(std::string bytes);
+  void Fail(int status, std::string_view cseq);
+  void ArmIdle();
+  void Linger();
+  void Drain();
+
+  asio::ip::tcp::socket m_socket;
+  asio::steady_timer m_idleTimer;
+  asio::steady_timer m_lingerTimer;
+  std::vector<char> m_readBuffer;
+  std::string m_in;
+  std::deque<std::string> m_out;
+  std::size_t m_queuedBytes = 0;
+  std::string m_cseq;  // of the request being answered
+  State m_state = State::kReading;
+  bool m_reading = false;
+  bool m_writing = false;
+  bool m_processing = false;
+  bool m_closed = false;
+  bool m_lingering = false;
+  RequestHandler m_onRequest;
+  std::function<void()> m_onClose;
+};
+
+}  // namespace camsim::detail
