@@ -2,24 +2,9 @@
 
 #include <openssl/crypto.h>
 
+#include "sim/detail/message_head.h"
+
 namespace camsim::detail {
-namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool IsTokenChar(unsigned char c) {
-  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-}  // namespace
 
 std::optional<std::map<std::string, std::string>> DigestParams(std::string_view text) {
   if (text.size() < 7 || Lower(text.substr(0, 6)) != "digest" || text[6] != ' ') {

@@ -1,5 +1,7 @@
 #include "sim/detail/http_connection.h"
 
+#include "sim/detail/message_head.h"
+
 #include <algorithm>
 
 namespace camsim::detail {
@@ -12,32 +14,6 @@ constexpr std::size_t kMaxLengthDigits = 18;
 // most (program milliseconds): closing with unread bytes would reset the connection and could
 // destroy that answer before the peer reads it.
 constexpr double kLingerMs = 2000;
-
-bool IsTokenChar(unsigned char c) {
-  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-bool IsToken(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return IsTokenChar(static_cast<unsigned char>(c));
-  });
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 const char* ReasonPhrase(int status) {
   switch (status) {
@@ -70,50 +46,14 @@ const char* ReasonPhrase(int status) {
   }
 }
 
-enum class Scan { kNeedMore, kBad, kDone };
-
-// Finds the end of the head (after its empty line). Lines end in CRLF; a bare LF or a control
-// character other than HTAB is malformed.
-Scan ScanHead(const std::string& in, std::size_t* end) {
-  std::size_t lineStart = 0;
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    const auto c = static_cast<unsigned char>(in[i]);
-    if (c == '\n') {
-      if (i == 0 || in[i - 1] != '\r') return Scan::kBad;
-      if (i == lineStart + 1) {
-        *end = i + 1;
-        return Scan::kDone;
-      }
-      lineStart = i + 1;
-    } else if (c == '\r') {
-      if (i + 1 < in.size() && in[i + 1] != '\n') return Scan::kBad;
-    } else if ((c < 0x20 && c != '\t') || c == 0x7f) {
-      return Scan::kBad;
-    }
-  }
-  return Scan::kNeedMore;
-}
-
 // The head without its final empty line; status says why it was refused.
 bool ParseHead(std::string_view head, HttpRequest* request, int* status) {
   *status = 400;
-  std::vector<std::string_view> lines;
-  while (!head.empty()) {
-    const std::size_t end = head.find("\r\n");
-    lines.push_back(head.substr(0, end));
-    head.remove_prefix(end == std::string_view::npos ? head.size() : end + 2);
-  }
-  if (lines.empty()) return false;
-  const std::string_view line = lines[0];
-  const std::size_t first = line.find(' ');
-  const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
-  if (second == std::string_view::npos || line.find(' ', second + 1) != std::string_view::npos) {
-    return false;
-  }
-  request->method = std::string(line.substr(0, first));
-  std::string_view target = line.substr(first + 1, second - first - 1);
-  const std::string_view version = line.substr(second + 1);
-  if (!IsToken(request->method)) return false;
+  RequestLine line;
+  if (!SplitHead(head, &line, &request->headers)) return false;
+  request->method = std::string(line.method);
+  std::string_view target = line.target;
+  const std::string_view version = line.version;
   // The absolute form names the authority too; only its path routes.
   if (target.substr(0, 7) == "http://") {
     const std::size_t slash = target.find('/', 7);
@@ -129,20 +69,10 @@ bool ParseHead(std::string_view head, HttpRequest* request, int* status) {
   }
 
   bool haveLength = false;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::string_view field = lines[i];
-    const std::size_t colon = field.find(':');
-    // A line that starts with white space continues the previous one: an obsolete form that
-    // lets two parsers disagree, so it is refused.
-    if (colon == std::string_view::npos || !IsToken(field.substr(0, colon))) return false;
-    std::string name = Lower(field.substr(0, colon));
-    const std::string_view value = Trim(field.substr(colon + 1));
+  for (const auto& [name, value] : request->headers) {
     if (name == "content-length") {
-      if (value.empty() || value.size() > kMaxLengthDigits ||
-          !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return false;
-      }
-      const std::uint64_t length = std::stoull(std::string(value));
+      if (!IsDigits(value, kMaxLengthDigits)) return false;
+      const std::uint64_t length = std::stoull(value);
       if (haveLength && length != request->contentLength) return false;
       haveLength = true;
       request->contentLength = length;
@@ -150,7 +80,7 @@ bool ParseHead(std::string_view head, HttpRequest* request, int* status) {
       *status = 501;
       return false;
     } else if (name == "connection") {
-      std::string tokens = Lower(value);
+      const std::string tokens = Lower(value);
       std::size_t pos = 0;
       while (pos <= tokens.size()) {
         const std::size_t comma = std::min(tokens.find(',', pos), tokens.size());
@@ -162,7 +92,6 @@ bool ParseHead(std::string_view head, HttpRequest* request, int* status) {
     } else if (name == "expect") {
       request->expectContinue = Lower(value) == "100-continue";
     }
-    request->headers.emplace_back(std::move(name), std::string(value));
   }
   return true;
 }
@@ -170,10 +99,7 @@ bool ParseHead(std::string_view head, HttpRequest* request, int* status) {
 }  // namespace
 
 const std::string* HttpRequest::Header(std::string_view name) const {
-  for (const auto& [key, value] : headers) {
-    if (key == name) return &value;
-  }
-  return nullptr;
+  return FindHeader(headers, name);
 }
 
 HttpConnection::HttpConnection(asio::ip::tcp::socket socket, SimClock& clock)
@@ -308,17 +234,17 @@ void HttpConnection::Process() {
         break;
       }
       std::size_t end = 0;
-      const Scan scan = ScanHead(m_in, &end);
-      if (scan == Scan::kBad) {
+      const HeadScan scan = ScanHead(m_in, &end);
+      if (scan == HeadScan::kBad) {
         Fail(400, "malformed request head");
         break;
       }
-      if ((scan == Scan::kNeedMore && m_in.size() >= kMaxHttpHeadBytes) ||
-          (scan == Scan::kDone && end > kMaxHttpHeadBytes)) {
+      if ((scan == HeadScan::kNeedMore && m_in.size() >= kMaxHttpHeadBytes) ||
+          (scan == HeadScan::kDone && end > kMaxHttpHeadBytes)) {
         Fail(413, "request head larger than 16 KiB");
         break;
       }
-      if (scan == Scan::kNeedMore) {
+      if (scan == HeadScan::kNeedMore) {
         ArmStall();
         break;
       }

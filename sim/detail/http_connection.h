@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "sim/detail/message_head.h"
 #include "sim/detail/sim_clock.h"
 
 namespace camsim::detail {
@@ -27,7 +28,7 @@ constexpr double kHttpStallMs = 30000;
 struct HttpRequest {
   std::string method;
   std::string target;  // as sent, e.g. /onvif/192.168.1.64/device_service
-  std::vector<std::pair<std::string, std::string>> headers;  // names in lower case
+  HeaderFields headers;
   std::uint64_t contentLength = 0;
   bool keepAlive = true;
   bool expectContinue = false;

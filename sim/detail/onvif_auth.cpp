@@ -9,6 +9,7 @@
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
 #include "sim/detail/digest_credentials.h"
+#include "sim/detail/message_head.h"
 #include "sim/detail/onvif_ids.h"
 #include "sim/detail/onvif_time.h"
 
@@ -19,14 +20,6 @@ constexpr std::size_t kMaxNonces = 256;
 constexpr std::size_t kMaxTokenNonces = 4096;
 constexpr std::size_t kMaxTokenNonceBytes = 64;
 constexpr std::string_view kPasswordDigestSuffix = "#PasswordDigest";
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 std::optional<std::string> DecodeBase64(std::string_view text) {
   std::string clean;

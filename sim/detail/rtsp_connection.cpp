@@ -1,5 +1,7 @@
 #include "sim/detail/rtsp_connection.h"
 
+#include "sim/detail/message_head.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -13,37 +15,6 @@ constexpr std::size_t kMaxCSeqDigits = 10;
 // After its last answer the connection reads and drops what the peer still sends, this long at
 // most: closing with unread bytes would reset the connection and could destroy that answer.
 constexpr auto kLinger = std::chrono::seconds(2);
-
-bool IsTokenChar(unsigned char c) {
-  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-         kMarks.find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-bool IsToken(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return IsTokenChar(static_cast<unsigned char>(c));
-  });
-}
-
-bool IsDigits(std::string_view text, std::size_t maxDigits) {
-  return !text.empty() && text.size() <= maxDigits &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 const char* ReasonPhrase(int status) {
   switch (status) {
@@ -78,28 +49,6 @@ const char* ReasonPhrase(int status) {
   }
 }
 
-enum class Scan { kNeedMore, kBad, kDone };
-
-// Finds the end of the head (after its empty line). Lines end in CRLF; a bare CR or LF, or a
-// control character other than HTAB, is malformed.
-Scan ScanHead(std::string_view in, std::size_t* end) {
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    const auto c = static_cast<unsigned char>(in[i]);
-    if (c == '\r') {
-      if (i + 1 < in.size() && in[i + 1] != '\n') return Scan::kBad;
-    } else if (c == '\n') {
-      if (i == 0 || in[i - 1] != '\r') return Scan::kBad;
-      if (i >= 3 && in[i - 2] == '\n') {
-        *end = i + 1;
-        return Scan::kDone;
-      }
-    } else if ((c < 0x20 && c != '\t') || c == 0x7f) {
-      return Scan::kBad;
-    }
-  }
-  return Scan::kNeedMore;
-}
-
 // The request line's target: an rtsp:// URI's path, an absolute path, or * for the server.
 bool ParseTarget(std::string_view uri, std::string* path) {
   if (uri == "*") {
@@ -122,48 +71,31 @@ bool ParseTarget(std::string_view uri, std::string* path) {
 bool ParseHead(std::string_view head, RtspRequest* request, std::uint64_t* contentLength,
                int* status) {
   *status = 400;
-  std::vector<std::string_view> lines;
-  while (!head.empty()) {
-    const std::size_t end = head.find("\r\n");
-    lines.push_back(head.substr(0, end));
-    head.remove_prefix(end == std::string_view::npos ? head.size() : end + 2);
-  }
-  if (lines.empty()) return false;
+  RequestLine line;
+  if (!SplitHead(head, &line, &request->headers)) return false;
   bool valid = true;
   bool haveLength = false;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::string_view field = lines[i];
-    const std::size_t colon = field.find(':');
-    if (colon == std::string_view::npos || !IsToken(field.substr(0, colon))) return false;
-    std::string name = Lower(field.substr(0, colon));
-    const std::string_view value = Trim(field.substr(colon + 1));
+  for (const auto& [name, value] : request->headers) {
     if (name == "cseq") {
       if (!IsDigits(value, kMaxCSeqDigits) || (!request->cseq.empty() && request->cseq != value)) {
         valid = false;
       } else {
-        request->cseq = std::string(value);
+        request->cseq = value;
       }
     } else if (name == "content-length") {
       if (!IsDigits(value, kMaxLengthDigits)) return false;
-      const std::uint64_t length = std::stoull(std::string(value));
+      const std::uint64_t length = std::stoull(value);
       if (haveLength && length != *contentLength) return false;
       haveLength = true;
       *contentLength = length;
     }
-    request->headers.emplace_back(std::move(name), std::string(value));
   }
-  const std::string_view line = lines[0];
-  const std::size_t first = line.find(' ');
-  const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
-  if (!valid || request->cseq.empty() || second == std::string_view::npos ||
-      line.find(' ', second + 1) != std::string_view::npos) {
-    return false;
-  }
-  request->method = std::string(line.substr(0, first));
-  request->uri = std::string(line.substr(first + 1, second - first - 1));
-  const std::string_view version = line.substr(second + 1);
-  if (!IsToken(request->method) || !ParseTarget(request->uri, &request->path)) return false;
-  if (version != "RTSP/1.0") {
+  if (!valid || request->cseq.empty()) return false;
+  request->method = std::string(line.method);
+  request->uri = std::string(line.target);
+  if (!ParseTarget(request->uri, &request->path)) return false;
+  if (line.version != "RTSP/1.0") {
+    const std::string_view version = line.version;
     if (version.size() == 8 && version.substr(0, 5) == "RTSP/" && version[6] == '.') *status = 505;
     return false;
   }
@@ -173,10 +105,7 @@ bool ParseHead(std::string_view head, RtspRequest* request, std::uint64_t* conte
 }  // namespace
 
 const std::string* RtspRequest::Header(std::string_view name) const {
-  for (const auto& [key, value] : headers) {
-    if (key == name) return &value;
-  }
-  return nullptr;
+  return FindHeader(headers, name);
 }
 
 RtspConnection::RtspConnection(asio::ip::tcp::socket socket)
@@ -261,17 +190,17 @@ void RtspConnection::Process() {
       continue;
     }
     std::size_t end = 0;
-    const Scan scan = ScanHead(m_in, &end);
-    if (scan == Scan::kBad) {
+    const HeadScan scan = ScanHead(m_in, &end);
+    if (scan == HeadScan::kBad) {
       Fail(400, "");
       break;
     }
-    if ((scan == Scan::kNeedMore && m_in.size() >= kMaxRtspHeadBytes) ||
-        (scan == Scan::kDone && end > kMaxRtspHeadBytes)) {
+    if ((scan == HeadScan::kNeedMore && m_in.size() >= kMaxRtspHeadBytes) ||
+        (scan == HeadScan::kDone && end > kMaxRtspHeadBytes)) {
       Fail(413, "");
       break;
     }
-    if (scan == Scan::kNeedMore) break;
+    if (scan == HeadScan::kNeedMore) break;
     RtspRequest request;
     std::uint64_t length = 0;
     int status = 400;

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "sim/detail/message_head.h"
+
 namespace camsim::detail {
 
 constexpr std::size_t kMaxRtspHeadBytes = 16 * 1024;
@@ -29,7 +31,7 @@ struct RtspRequest {
   std::string method;
   std::string uri;   // as sent: rtsp://host:port/path, or *
   std::string path;  // uri's path without its query; empty for *
-  std::vector<std::pair<std::string, std::string>> headers;  // names in lower case
+  HeaderFields headers;
   std::string cseq;
   std::string body;
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "sim/detail/digest_credentials.h"
+#include "sim/detail/message_head.h"
 #include "sim/detail/onvif_ids.h"
 #include "sim/onvif_codes.h"
 #include "wire/codes.h"
@@ -17,18 +18,6 @@ namespace {
 
 constexpr std::string_view kPublic = "OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN, GET_PARAMETER";
 constexpr int kMaxChannel = 254;  // its RTCP takes the channel after it
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 std::uint32_t Random32() {
   return static_cast<std::uint32_t>(std::stoul(RandomHex(4), nullptr, 16));
@@ -49,18 +38,18 @@ std::optional<int> Channel(std::string_view text) {
 std::optional<int> InterleavedChannel(std::string_view transports, int track) {
   while (!transports.empty()) {
     const std::size_t comma = std::min(transports.find(','), transports.size());
-    std::string_view spec = transports.substr(0, comma);
+    std::string_view transport = transports.substr(0, comma);
     transports.remove_prefix(std::min(comma + 1, transports.size()));
-    const std::size_t semicolon = std::min(spec.find(';'), spec.size());
-    if (Lower(Trim(spec.substr(0, semicolon))) != "rtp/avp/tcp") continue;
-    spec.remove_prefix(semicolon);
+    const std::size_t semicolon = std::min(transport.find(';'), transport.size());
+    if (Lower(Trim(transport.substr(0, semicolon))) != "rtp/avp/tcp") continue;
+    transport.remove_prefix(semicolon);
     bool usable = true;
     std::optional<int> channel = 2 * track;
-    while (!spec.empty() && usable) {
-      spec.remove_prefix(1);
-      const std::size_t end = std::min(spec.find(';'), spec.size());
-      const std::string parameter = Lower(Trim(spec.substr(0, end)));
-      spec.remove_prefix(end);
+    while (!transport.empty() && usable) {
+      transport.remove_prefix(1);
+      const std::size_t end = std::min(transport.find(';'), transport.size());
+      const std::string parameter = Lower(Trim(transport.substr(0, end)));
+      transport.remove_prefix(end);
       if (parameter == "multicast") usable = false;
       if (parameter.rfind("mode=", 0) == 0 && parameter != "mode=play" &&
           parameter != "mode=\"play\"") {

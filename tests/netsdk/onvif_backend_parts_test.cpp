@@ -12,6 +12,7 @@
 
 #include "dispatcher.h"
 #include "onvif_backend/config_mapping.h"
+#include "onvif_backend/destination_guard.h"
 #include "onvif_backend/device_messages.h"
 #include "onvif_backend/discovery_messages.h"
 #include "onvif_backend/http_client.h"
@@ -256,12 +257,16 @@ TEST(OnvifGuard, LoopbackScopeRefusesEveryOtherDestinationBeforeASocketOpens) {
   HttpClient client(io.Io(), settings);
   for (const char* address : {"http://192.168.1.64/onvif/device_service", "http://10.0.0.1:80/",
                               "http://239.255.255.250:3702/", "http://0.0.0.0:80/",
-                              "http://255.255.255.255/", "http://camera.local/",
+                              "http://camera.local/",
                               "http://localhost:80/"}) {
     const HttpResponse response = SendAndWait(client, address);
     EXPECT_EQ(response.outcome, HttpResponse::Outcome::kRefused) << address;
   }
   EXPECT_EQ(client.SocketsOpened(), 0u);
+  std::string why;
+  EXPECT_FALSE(UnicastAllowed(asio::ip::address_v4::broadcast(), Scope::kLoopback, &why));
+  EXPECT_FALSE(UnicastAllowed(asio::ip::address_v4::broadcast(), Scope::kLan, &why))
+      << "never broadcast, whatever the scope";
 
   // A loopback address passes the guard and the socket-open hook; nobody listens there.
   asio::ip::tcp::acceptor closed(io.Io(), {asio::ip::address_v4::loopback(), 0});
@@ -277,7 +282,6 @@ TEST(OnvifGuard, LoopbackScopeRefusesEveryOtherDestinationBeforeASocketOpens) {
   Dispatcher dispatcher(callbacks);
   OnvifServices services(io.Io(), settings);
   const Context context{io.Io(), settings, dispatcher};
-  std::string why;
   ASSERT_TRUE(settings.SetOption("probe", "192.168.1.64:3702", &why));
   auto search = std::make_shared<OnvifSearch>(context, services);
   search->Start();
