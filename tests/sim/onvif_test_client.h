@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <asio.hpp>
+#include <array>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -22,6 +23,33 @@
 namespace onvif_test {
 
 constexpr auto kPatience = std::chrono::seconds(10);
+
+using ReadBuffer = std::array<char, 65536>;
+
+// One read on a test client's own io_context, bounded by patience: the bytes read; 0 when none
+// came in time or the connection ended, which *closed then says.
+inline std::size_t ReadWithin(asio::io_context& io, asio::ip::tcp::socket& socket,
+                              ReadBuffer& buffer, std::chrono::milliseconds patience,
+                              bool* closed) {
+  std::error_code error;
+  std::size_t size = 0;
+  bool done = false;
+  socket.async_read_some(asio::buffer(buffer), [&](const std::error_code& e, std::size_t n) {
+    error = e;
+    size = n;
+    done = true;
+  });
+  io.restart();
+  io.run_for(patience);
+  if (!done) {
+    socket.cancel();
+    io.restart();
+    io.run();
+    return 0;
+  }
+  if (error) *closed = true;
+  return error ? 0 : size;
+}
 
 // Polls until condition holds; false when it did not within the patience.
 inline bool WaitFor(const std::function<bool()>& condition) {
@@ -121,33 +149,15 @@ class HttpClient {
  private:
   bool Fill(std::chrono::milliseconds patience) {
     if (m_closed) return false;
-    std::error_code error;
-    std::size_t size = 0;
-    bool done = false;
-    m_socket.async_read_some(asio::buffer(m_buffer), [&](const std::error_code& e, std::size_t n) {
-      error = e;
-      size = n;
-      done = true;
-    });
-    m_io.restart();
-    m_io.run_for(patience);
-    if (!done) {
-      m_socket.cancel();
-      m_io.restart();
-      m_io.run();
-      return false;
-    }
-    if (error) {
-      m_closed = true;
-      return false;
-    }
+    const std::size_t size = ReadWithin(m_io, m_socket, m_buffer, patience, &m_closed);
+    if (size == 0) return false;
     m_in.append(m_buffer.data(), size);
     return true;
   }
 
   asio::io_context m_io;
   asio::ip::tcp::socket m_socket;
-  std::array<char, 65536> m_buffer{};
+  ReadBuffer m_buffer{};
   std::string m_in;
   bool m_closed = false;  // the peer ended the connection
   bool m_ending = false;  // the peer said it will

@@ -165,30 +165,15 @@ class RtspClient {
   }
   bool Fill() {
     if (m_closed) return false;
-    std::error_code error;
-    std::size_t size = 0;
-    bool done = false;
-    m_socket.async_read_some(asio::buffer(m_buffer), [&](const std::error_code& e, std::size_t n) {
-      error = e;
-      size = n;
-      done = true;
-    });
-    m_io.restart();
-    m_io.run_for(kPatience);
-    if (!done) {
-      m_socket.cancel();
-      m_io.restart();
-      m_io.run();
-      return false;
-    }
-    m_closed = static_cast<bool>(error);
-    m_in.append(m_buffer.data(), error ? 0 : size);
-    return !m_closed;
+    const std::size_t size = onvif_test::ReadWithin(m_io, m_socket, m_buffer, kPatience, &m_closed);
+    if (size == 0) return false;
+    m_in.append(m_buffer.data(), size);
+    return true;
   }
 
   asio::io_context m_io;
   asio::ip::tcp::socket m_socket;
-  std::array<char, 65536> m_buffer{};
+  onvif_test::ReadBuffer m_buffer{};
   std::string m_in;
   int m_cseq = 0;
   bool m_closed = false;

@@ -275,9 +275,7 @@ bool ReadFirmwareUpload(const xmlNode* body, FirmwareUpload* upload) {
   if (answer == nullptr) return false;
   upload->uri = Text(Child(answer, kNsDevice, "UploadUri"));
   const auto delay = ParseDuration(Text(Child(answer, kNsDevice, "UploadDelay")));
-  const auto down = ParseDuration(Text(Child(answer, kNsDevice, "ExpectedDownTime")));
   upload->delayMs = delay.value_or(0);
-  upload->downTimeMs = down.value_or(0);
   return !upload->uri.empty() && delay.has_value();
 }
 

@@ -47,7 +47,6 @@ using ServiceMap = std::map<std::string, std::string>;
 struct FirmwareUpload {
   std::string uri;
   double delayMs = 0;     // wait before the upload may start
-  double downTimeMs = 0;  // how long the device expects to be away afterwards
 };
 
 // Request bodies.
