@@ -5,7 +5,8 @@
 //  - the multi-device preview window (offscreen): pictures shown per pane and second, CPU and
 //    memory per pane, and the longest time the window thread went without a turn of its event
 //    loop while the grid played.
-//   bench_preview [SECONDS [COUNT...]]
+// With --onvif the cameras speak ONVIF and the video comes by RTSP through the ONVIF backend.
+//   bench_preview [SECONDS [COUNT...]] [--onvif]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -16,11 +17,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -110,7 +113,7 @@ void Report(const char* what, int count, double units, const Sample& idle, const
       static_cast<double>(to.simulatorRss - idle.simulatorRss) / count);
 }
 
-void Measure(int count, double seconds) {
+void Measure(int count, double seconds, bool onvif) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("bench_preview_" + std::to_string(getpid()) + "_" + std::to_string(count));
   std::filesystem::create_directories(dir);
@@ -118,12 +121,19 @@ void Measure(int count, double seconds) {
   std::ofstream(scenario) << "defaults login_ms=5 search_ms=50\nfleet count=" << count
                           << " nvr=0\n";
   const std::string endpoint = "127.0.0.1:" + std::to_string(benchsupport::FreePort());
-  const pid_t simulator = benchsupport::StartCamsim(scenario, endpoint);
+  const pid_t simulator = benchsupport::StartCamsim(scenario, endpoint, onvif);
   if (simulator == 0) {
     std::fprintf(stderr, "cannot start camsim\n");
     std::exit(1);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  if (onvif) {
+    const std::string credentials = (dir / "credentials").string();
+    std::ofstream(credentials) << "admin:Admin123\n";
+    IP_NET_DVR_SetOption("backend", "onvif");
+    IP_NET_DVR_SetOption("probe", endpoint.c_str());
+    IP_NET_DVR_SetOption("credentials", credentials.c_str());
+  }
   IP_NET_DVR_Init();
   IP_NET_DVR_SetEndpoint(endpoint.c_str());
   IP_NET_DVR_SetStatusEventCallBack(&OnStatus, nullptr);
@@ -236,14 +246,25 @@ void Measure(int count, double seconds) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const double seconds = argc > 1 ? std::atof(argv[1]) : 10;
+  std::vector<std::string> numbers;
+  bool onvif = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--onvif") == 0) {
+      onvif = true;
+    } else {
+      numbers.emplace_back(argv[i]);
+    }
+  }
+  const double seconds = numbers.empty() ? 10 : std::atof(numbers[0].c_str());
   std::vector<int> counts;
-  for (int i = 2; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+  for (std::size_t i = 1; i < numbers.size(); ++i) counts.push_back(std::atoi(numbers[i].c_str()));
   if (counts.empty()) counts = {16, 64, 250};
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-  std::printf("preview bench: %.0f s per figure, real speed, screen %d x %d, %u cores\n", seconds,
-              screen.width(), screen.height(), std::thread::hardware_concurrency());
+  std::printf(
+      "preview bench: %.0f s per figure, real speed, %s cameras, screen %d x %d, %u cores\n",
+      seconds, onvif ? "ONVIF" : "framed", screen.width(), screen.height(),
+      std::thread::hardware_concurrency());
   IP_KMR_Init();
-  for (int count : counts) Measure(count, seconds);
+  for (int count : counts) Measure(count, seconds, onvif);
   return 0;
 }
