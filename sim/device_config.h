@@ -68,6 +68,7 @@ struct OnvifSettings {
   bool media2 = true;
   bool httpUpgrade = true;
   bool rebootBeforeStatus = false;  // takes an upgrade, then restarts without answering the POST
+  std::string rtspRedirect;  // HOST:PORT its RTSP DESCRIBE sends the client to (302); empty = none
 };
 
 struct DeviceConfig {

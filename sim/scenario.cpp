@@ -135,9 +135,9 @@ std::string SetTimeZone(DeviceConfig& device, const std::string& value) {
   return {};
 }
 
-// "lan", or a host name or dotted quad with an optional port: nothing that could break the URL
-// it is written into.
-std::string SetServiceHost(DeviceConfig& device, const std::string& value) {
+// A host name or dotted quad with a port (optional unless portNeeded): nothing that could break
+// the URL it is written into.
+bool IsHostPort(const std::string& value, bool portNeeded) {
   const std::size_t colon = value.rfind(':');
   const std::string host = value.substr(0, colon);
   long long port = 0;
@@ -147,9 +147,19 @@ std::string SetServiceHost(DeviceConfig& device, const std::string& value) {
                c == '.' || c == '-';
       });
   const bool portOk =
-      colon == std::string::npos || ParseInt(value.substr(colon + 1), 1, 65535, &port);
-  if (!hostOk || !portOk) return "'" + value + "' is not lan or HOST[:PORT]";
+      colon == std::string::npos ? !portNeeded : ParseInt(value.substr(colon + 1), 1, 65535, &port);
+  return hostOk && portOk;
+}
+
+std::string SetServiceHost(DeviceConfig& device, const std::string& value) {
+  if (!IsHostPort(value, false)) return "'" + value + "' is not lan or HOST[:PORT]";
   device.onvif.serviceHost = value;
+  return {};
+}
+
+std::string SetRtspRedirect(DeviceConfig& device, const std::string& value) {
+  if (!IsHostPort(value, true)) return "'" + value + "' is not HOST:PORT";
+  device.onvif.rtspRedirect = value;
   return {};
 }
 
@@ -219,6 +229,7 @@ const std::map<std::string, Setter>& OnvifKeys() {
       {"media2", Number(&OnvifSettings::media2, 0, 1)},
       {"http_upgrade", Number(&OnvifSettings::httpUpgrade, 0, 1)},
       {"reboot_before_status", Number(&OnvifSettings::rebootBeforeStatus, 0, 1)},
+      {"rtsp_redirect", SetRtspRedirect},
   };
   return keys;
 }

@@ -20,7 +20,8 @@
 // utc_is_local=0|1 time_needs_login=0|1 lockout=N (wrong logins in a row; 0 = never)
 // reboot_needed=0|1 service_host=lan|HOST[:PORT] (the host of the service addresses; lan = the
 // device's address) lan_xaddr=0|1 probe_types=transmitter|device|both (both) media2=0|1 (1)
-// http_upgrade=0|1 (1) reboot_before_status=0|1. The device's faults keep their meaning there.
+// http_upgrade=0|1 (1) reboot_before_status=0|1 rtsp_redirect=HOST:PORT (its stream's DESCRIBE
+// answers 302 with that authority). The device's faults keep their meaning there.
 //
 // Several devices may hold one address (after a factory restore they all come back at
 // 192.168.1.123): each answers the search with its own serial number and a ModifyIPC reaches the

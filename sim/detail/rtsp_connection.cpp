@@ -20,6 +20,8 @@ const char* ReasonPhrase(int status) {
   switch (status) {
     case 200:
       return "OK";
+    case 302:
+      return "Moved Temporarily";
     case 400:
       return "Bad Request";
     case 401:

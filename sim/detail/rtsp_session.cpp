@@ -211,6 +211,11 @@ void RtspSession::WithClip(Device& device,
 }
 
 void RtspSession::Describe(Device& device) {
+  if (const std::string& elsewhere = device.Config().onvif.rtspRedirect; !elsewhere.empty()) {
+    const std::string to = "rtsp://" + elsewhere + "/" + device.Config().ip + "/";
+    device.Record(wire::kCodeStream, "redirect", to);
+    return Respond({302, {{"Location", to}}, {}, {}, false});
+  }
   WithClip(device, [this, device = &device](std::shared_ptr<const PreviewClip> clip) {
     if (!clip) return Respond(503);
     const std::string base = StreamAddress(*device);

@@ -1,6 +1,7 @@
 // Live previews: the stream a simulated camera sends, through the library's stream data callback,
 // decoded by the player; what a failed or stopped preview delivers; faulty streams.
 #include <algorithm>
+#include <asio.hpp>
 #include <atomic>
 #include <thread>
 
@@ -207,6 +208,34 @@ TEST_F(PreviewTest, NoPreviewWithoutAWorkingLoginOrWithBadArguments) {
   EXPECT_EQ(viewer.calls.load(), 0);
   EXPECT_TRUE(StreamJournal("SN01").empty());
   EXPECT_TRUE(StreamJournal("SN02").empty());
+}
+
+// A redirect could lead anywhere: the library never follows one, and tries the device's own
+// address again while the preview is open.
+TEST_F(PreviewTest, OnvifStreamRedirectIsNeverFollowed) {
+  asio::io_context io;
+  asio::ip::tcp::acceptor elsewhere(io, {asio::ip::make_address_v4("127.0.0.1"), 0});
+  elsewhere.non_blocking(true);
+  const std::string target = "127.0.0.1:" + std::to_string(elsewhere.local_endpoint().port());
+  camsim::Scenario scenario;
+  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
+  scenario.devices[0].onvif.rtspRedirect = target;
+  Start(scenario, kScale, camsim::Protocol::kOnvif);
+  ASSERT_TRUE(SearchFor(1));
+  const int login = LoginTo("SN01");
+  ASSERT_GT(login, 0);
+  Viewer viewer;
+  const int handle = Play(login, "192.168.1.11", viewer, 1003);
+  ASSERT_GT(handle, 0);
+  ASSERT_TRUE(Eventually([&] { return StreamJournal("SN01").size() >= 3; }));
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(handle), 0);
+  for (const std::string& entry : StreamJournal("SN01")) {
+    EXPECT_EQ(entry, "redirect: rtsp://" + target + "/192.168.1.11/");
+  }
+  asio::error_code error;
+  elsewhere.accept(error);
+  EXPECT_EQ(error, asio::error::would_block) << "the redirect was followed";
+  EXPECT_EQ(viewer.calls.load(), 0);
 }
 
 TEST_F(PreviewTest, FaultyStreamsNeverReachTheWindowMalformedAndThePlayerSurvivesCorruptFrames) {

@@ -244,7 +244,8 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
       "device serial=A ip=192.168.1.5 time_zone=CST-8 utc_is_local=1 time_needs_login=1 "
       "reboot_needed=1 service_host=lan lan_xaddr=1 probe_types=transmitter media2=0 "
       "http_upgrade=0 reboot_before_status=1\n"
-      "device serial=B ip=192.168.1.6 onvif_auth=both digest=md5 service_host=10.0.0.9:8080\n"
+      "device serial=B ip=192.168.1.6 onvif_auth=both digest=md5 service_host=10.0.0.9:8080 "
+      "rtsp_redirect=127.0.0.1:8554\n"
       "fleet count=2 nvr=0 onvif_auth=digest probe_types=device\n");
   ASSERT_EQ(scenario.devices.size(), 4u);
   using Auth = camsim::OnvifSettings::Auth;
@@ -264,6 +265,8 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
   EXPECT_EQ(b.auth, Auth::kBoth);
   EXPECT_TRUE(b.digestMd5 && !b.digestSha256);
   EXPECT_EQ(b.serviceHost, "10.0.0.9:8080");
+  EXPECT_EQ(b.rtspRedirect, "127.0.0.1:8554");
+  EXPECT_EQ(a.rtspRedirect, "");
   EXPECT_TRUE(b.media2 && b.httpUpgrade) << "defaults of a well-behaved camera";
   for (std::size_t i = 2; i < 4; ++i) {
     EXPECT_EQ(scenario.devices[i].onvif.auth, Auth::kDigest);
@@ -284,6 +287,8 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
        "t:1: service_host: 'a b' is not lan or HOST[:PORT]"},
       {"device serial=A ip=1.2.3.4 service_host=host:0",
        "t:1: service_host: 'host:0' is not lan or HOST[:PORT]"},
+      {"device serial=A ip=1.2.3.4 rtsp_redirect=host",
+       "t:1: rtsp_redirect: 'host' is not HOST:PORT"},
       {"fleet count=1 password=x",
        "t:1: unknown key 'password' for fleet (expected count, nvr or an ONVIF key)"},
   };

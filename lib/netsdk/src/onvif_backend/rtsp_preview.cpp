@@ -4,12 +4,16 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
+#include <libavutil/log.h>
+#include <libavutil/opt.h>
 }
 
 #include <algorithm>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "netsdk.h"
@@ -23,6 +27,24 @@ constexpr double kDefaultFps = 25;
 
 int Interrupted(void* closed) {
   return static_cast<std::atomic<bool>*>(closed)->load() ? 1 : 0;
+}
+
+// What libavformat logs when a device answers with a redirect, just before it connects to the
+// new address itself, past the destination guard.
+constexpr const char* kRedirectLog = "Status %d: Redirecting to %s\n";
+
+// A redirect could lead anywhere, so it is never followed: the input loses the tcp protocol and
+// its next connection fails before a socket opens. Everything is logged as libavformat would.
+void RefuseRedirects(void* object, int level, const char* format, va_list arguments) {
+  if (object != nullptr && format != nullptr && std::strcmp(format, kRedirectLog) == 0 &&
+      *static_cast<const AVClass* const*>(object) == avformat_get_class()) {
+    auto* input = static_cast<AVFormatContext*>(object);
+    // Only the previews' own inputs, which are known by their interrupt callback.
+    if (input->interrupt_callback.callback == &Interrupted) {
+      av_opt_set(input, "protocol_whitelist", "rtsp", 0);
+    }
+  }
+  av_log_default_callback(object, level, format, arguments);
 }
 
 void Put16(std::uint8_t* at, unsigned value) {
@@ -49,13 +71,15 @@ bool BuildHeader(const AVStream* video, const AVStream* audio, std::vector<std::
   Put16(bytes + STREAM_HEADER_HAS_VIDEO, 1);
   Put16(bytes + STREAM_HEADER_HAS_AUDIO, audio != nullptr ? 1 : 0);
   std::uint8_t* format = bytes + STREAM_HEADER_VIDEO_FORMAT;
-  const AVRational rate = video->avg_frame_rate.num > 0 ? video->avg_frame_rate : video->r_frame_rate;
+  const AVRational rate =
+      video->avg_frame_rate.num > 0 ? video->avg_frame_rate : video->r_frame_rate;
   const double fps = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : kDefaultFps;
   Put32(format + KMR_VIDEO_MAGIC_AT, KMR_VIDEO_MAGIC);
   Put32(format + KMR_VIDEO_CODEC_AT, KMR_CODEC_H264);
   Put16(format + KMR_VIDEO_WIDTH_AT, static_cast<unsigned>(codec->width));
   Put16(format + KMR_VIDEO_HEIGHT_AT, static_cast<unsigned>(codec->height));
-  Put16(format + KMR_VIDEO_FPS_AT, static_cast<unsigned>(fps > 0 && fps < 1000 ? fps + 0.5 : kDefaultFps));
+  Put16(format + KMR_VIDEO_FPS_AT,
+        static_cast<unsigned>(fps > 0 && fps < 1000 ? fps + 0.5 : kDefaultFps));
   Put16(format + KMR_VIDEO_CONFIG_SIZE_AT, static_cast<unsigned>(codec->extradata_size));
   std::memcpy(format + KMR_VIDEO_CONFIG_AT, codec->extradata,
               static_cast<std::size_t>(codec->extradata_size));
@@ -102,8 +126,11 @@ std::string RtspAddressWithCredential(const Url& stream, const Credential& crede
 RtspPreview::RtspPreview(const Settings& settings, StreamDelivery& delivery,
                          std::shared_ptr<StreamDelivery::Feed> feed, Url stream,
                          Credential credential)
-    : m_settings(settings), m_delivery(delivery), m_feed(std::move(feed)),
-      m_stream(std::move(stream)), m_credential(std::move(credential)) {}
+    : m_settings(settings),
+      m_delivery(delivery),
+      m_feed(std::move(feed)),
+      m_stream(std::move(stream)),
+      m_credential(std::move(credential)) {}
 
 RtspPreview::~RtspPreview() {
   Close();
@@ -133,6 +160,9 @@ void RtspPreview::Pause(double ms) {
 }
 
 void RtspPreview::Play() {
+  // libavformat's log is the process's own: this hook only adds the refusal to it.
+  static std::once_flag hooked;
+  std::call_once(hooked, [] { av_log_set_callback(&RefuseRedirects); });
   AVFormatContext* raw = avformat_alloc_context();
   if (raw == nullptr) return;
   raw->interrupt_callback = {&Interrupted, &m_closed};
@@ -179,9 +209,9 @@ void RtspPreview::Play() {
         frame.timeStampMs = static_cast<double>(ms - firstPts);
       } else {
         // Before the sender's first report RTP gives no time: the arrival time stands in.
-        frame.timeStampMs = std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - startedAt)
-                                .count();
+        frame.timeStampMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - startedAt)
+                .count();
       }
       // The player needs video time that only moves forward.
       if (isVideo) {

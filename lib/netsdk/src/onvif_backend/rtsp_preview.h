@@ -2,7 +2,7 @@
 // framed backend delivers: the 848-byte stream header before every key frame, then video and
 // audio frames with their kinds and time stamps. One reading thread per preview, since
 // libavformat reads by blocking; an interrupt ends it promptly. A lost stream is opened again
-// while the preview is open.
+// while the preview is open. A redirect is never followed (it would pass the destination guard).
 #pragma once
 
 #include <atomic>
