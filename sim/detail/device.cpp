@@ -503,9 +503,20 @@ void Device::After(double ms, std::function<void()> action, std::function<void()
   });
 }
 
+std::string Device::AccountLocked() const {
+  const int lockout = m_config.onvif.lockout;
+  if (lockout <= 0 || m_wrongLoginsInRow < lockout) return {};
+  return "locked after " + std::to_string(lockout) + " wrong logins";
+}
+
+void Device::CountLogin(bool right) {
+  m_wrongLoginsInRow = right ? 0 : m_wrongLoginsInRow + 1;
+}
+
 void Device::GoAway(double ms, std::function<void()> onBack) {
   m_online = false;
   ++m_generation;
+  m_wrongLoginsInRow = 0;
   DropLinks();
   if (ms < 0) return;
   After(ms, [this, onBack = std::move(onBack)] {

@@ -85,6 +85,11 @@ class Device {
   void SetGateway(const std::string& gateway) { m_config.gateway = gateway; }
   // A later login needs the new password.
   void SetPassword(const std::string& password) { m_config.password = password; }
+  // The account's lock after the ONVIF lockout's count of wrong logins in a row, whichever
+  // service (SOAP or RTSP) they came by; a restart lifts it. Empty while the account is open,
+  // otherwise why a login is refused.
+  std::string AccountLocked() const;
+  void CountLogin(bool right);
   void StoreConfig(std::uint32_t code, std::string text) { m_configs[code] = std::move(text); }
   const std::map<std::uint32_t, std::string>& Configs() const { return m_configs; }
   // How long after the transfer's start the device's rate lets it have taken received bytes.
@@ -135,7 +140,8 @@ class Device {
   DeviceConfig m_config;  // the current settings; factory values stay in their own fields
   Environment& m_env;
   bool m_online = true;
-  unsigned m_generation = 0;  // counts restarts; actions of an earlier life are dropped
+  unsigned m_generation = 0;   // counts restarts; actions of an earlier life are dropped
+  int m_wrongLoginsInRow = 0;  // this life's, for the lockout
   std::vector<std::weak_ptr<Link>> m_links;
   Link* m_uploader = nullptr;  // one firmware transfer at a time
   std::string m_clock;

@@ -59,8 +59,6 @@ std::string Sha1Base64(std::string_view data) {
 void OnvifAuth::ForgetEarlierLife() {
   if (m_generation == m_device.Generation()) return;
   m_generation = m_device.Generation();
-  m_wrongInRow = 0;
-  m_locked = false;
   m_nonces.clear();
   m_nonceOrder.clear();
   m_tokenNonces.clear();
@@ -82,22 +80,20 @@ OnvifAuth::Result OnvifAuth::Check(std::string_view method, std::string_view tar
   Result result;
   result.digest = digestTaken && (hasDigest || token == nullptr);
   if (!hasDigest && token == nullptr) return result;
-  if (m_locked) {
+  if (std::string locked = m_device.AccountLocked(); !locked.empty()) {
     result.verdict = Verdict::kRefused;
-    result.reason = "locked after " + std::to_string(settings.lockout) + " wrong logins";
+    result.reason = std::move(locked);
     return result;
   }
   result = hasDigest ? CheckDigest(method, target, *authorization) : CheckToken(token);
-  if (result.verdict == Verdict::kOk) m_wrongInRow = 0;
+  if (result.verdict == Verdict::kOk) m_device.CountLogin(true);
   return result;
 }
 
 OnvifAuth::Result OnvifAuth::Wrong(Result result, std::string reason) {
   result.verdict = Verdict::kRefused;
   result.reason = std::move(reason);
-  ++m_wrongInRow;
-  const int lockout = m_device.Config().onvif.lockout;
-  if (lockout > 0 && m_wrongInRow >= lockout) m_locked = true;
+  m_device.CountLogin(false);
   return result;
 }
 

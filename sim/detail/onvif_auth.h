@@ -1,7 +1,7 @@
 // The credentials one ONVIF device takes: HTTP digest (qop=auth, MD5 and/or SHA-256) and
 // WS-Security UsernameTokens with a password digest, checked against the device's account and its
-// own clock, and the lockout after wrong ones in a row. What it remembers (nonces, the count of
-// wrong logins, the lock) lasts one life of the device: a restart forgets it. Network thread only.
+// own clock; wrong ones count towards the device's account lock. What it remembers (nonces) lasts
+// one life of the device: a restart forgets it. Network thread only.
 #pragma once
 
 #include <libxml/tree.h>
@@ -58,8 +58,6 @@ class OnvifAuth {
   Device& m_device;
   SimClock& m_clock;
   unsigned m_generation;
-  int m_wrongInRow = 0;
-  bool m_locked = false;
   std::map<std::string, double> m_nonces;  // digest nonces issued, with when
   std::deque<std::string> m_nonceOrder;
   std::map<std::string, std::int64_t> m_tokenNonces;  // token nonces taken, on the device clock

@@ -17,6 +17,8 @@ namespace camsim::detail {
 namespace {
 
 constexpr std::string_view kPublic = "OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN, GET_PARAMETER";
+// Only this refusal counts towards the account's lock, as over the SOAP services.
+constexpr const char* kWrongCredentials = "wrong user or password";
 constexpr int kMaxChannel = 254;  // its RTCP takes the channel after it
 
 std::uint32_t Random32() {
@@ -119,6 +121,12 @@ void RtspSession::Respond(RtspResponse response) {
 bool RtspSession::Authenticate(const RtspRequest& request, Device& device) {
   std::string user, reason;
   Login login = CheckDigest(request, device, &user, &reason);
+  if (std::string locked = device.AccountLocked(); login != Login::kMissing && !locked.empty()) {
+    login = Login::kRefused;
+    reason = std::move(locked);
+  } else if (login == Login::kOk || reason == kWrongCredentials) {
+    device.CountLogin(login == Login::kOk);
+  }
   if (login == Login::kOk && device.Config().faults.refuseLogin) {
     login = Login::kRefused;
     reason = "refused by the device";
@@ -175,7 +183,7 @@ RtspSession::Login RtspSession::CheckDigest(const RtspRequest& request, const De
                                    : HexDigest(md, ha1 + ":" + param("nonce") + ":" + nc + ":" +
                                                        param("cnonce") + ":auth:" + ha2);
   if (*user != config.user || !SameSecret(expected, Lower(param("response")))) {
-    *reason = "wrong user or password";
+    *reason = kWrongCredentials;
     return Login::kRefused;
   }
   return param("nonce") == m_nonce ? Login::kOk : Login::kStale;

@@ -456,6 +456,33 @@ std::uint32_t RtpInfo(const std::string& info, const std::string& url, const std
              : static_cast<std::uint32_t>(std::stoul(info.substr(at + key.size() + 1)));
 }
 
+// The account lock counts wrong logins by RTSP and by SOAP alike, and then stops both.
+TEST_F(RtspStreamTest, AccountLockCountsAndStopsRtspAndSoapLoginsAlike) {
+  Start(Parse("device serial=CAM ip=192.168.1.64 lockout=3\n"));
+  const std::string cam = Url("192.168.1.64");
+  OnvifCaller soap(m_sim->Port(), "192.168.1.64");
+  const auto soapStatus = [&soap](const Credentials& credentials) {
+    const auto reply = soap.Call("<tds:GetDeviceInformation/>", credentials);
+    return reply ? reply->status : 0;
+  };
+  RtspClient client(m_sim->RtspPort());
+  // Two wrong by RTSP, a right one by SOAP: the count starts again.
+  EXPECT_EQ(Status(client.Call("DESCRIBE", cam, {}, "Admin124")), 401);
+  EXPECT_EQ(Status(client.Call("DESCRIBE", cam, {}, "Admin124")), 401);
+  EXPECT_EQ(soapStatus({}), 200);
+  EXPECT_EQ(Status(client.Call("DESCRIBE", cam)), 200);
+  // Two wrong by RTSP and one by SOAP lock the account for both, right password or not.
+  EXPECT_EQ(Status(client.Call("DESCRIBE", cam, {}, "Admin124")), 401);
+  EXPECT_EQ(Status(client.Call("DESCRIBE", cam, {}, "Admin124")), 401);
+  EXPECT_EQ(soapStatus({Auth::kDigest, "admin", "Admin124"}), 401);
+  EXPECT_EQ(Status(client.Call("DESCRIBE", cam)), 401);
+  EXPECT_EQ(soapStatus({}), 401);
+  const std::vector<std::string> refused = Journal("CAM", camsim::kOnvifLogin);
+  ASSERT_EQ(refused.size(), 7u);
+  EXPECT_EQ(refused[5], "refused login: admin: locked after 3 wrong logins (DESCRIBE)");
+  EXPECT_NE(refused[6].find("locked after 3 wrong logins"), std::string::npos);
+}
+
 TEST_F(RtspStreamTest, PacketsAreRfc6184AndStopWithTheSessionOrTheDevice) {
   Start(Parse("device serial=CAM ip=192.168.1.64 audio=1 reboot_ms=60000\n"));
   const std::string cam = Url("192.168.1.64");
