@@ -17,7 +17,7 @@
 // ONVIF keys, read only when the simulator speaks ONVIF, on device, defaults and fleet lines:
 // onvif_auth=digest|token|both (both) digest=md5|sha256|both (both, SHA-256 offered first)
 // clock_skew_s=SECONDS (may be negative) time_zone=POSIX zone without DST (UTC0; e.g. CST-8)
-// utc_is_local=0|1 time_needs_login=0|1 lockout=N (wrong logins in a row; 0 = never)
+// utc_is_local=0|1 time_needs_login=0|1 lockout=N (wrong logins in a row, SOAP or RTSP; 0 = never)
 // reboot_needed=0|1 service_host=lan|HOST[:PORT] (the host of the service addresses; lan = the
 // device's address) lan_xaddr=0|1 probe_types=transmitter|device|both (both) media2=0|1 (1)
 // http_upgrade=0|1 (1) reboot_before_status=0|1 rtsp_redirect=HOST:PORT (its stream's DESCRIBE
