@@ -273,6 +273,45 @@ TEST_F(PreviewTest, FaultyStreamsNeverReachTheWindowMalformedAndThePlayerSurvive
   }
 }
 
+// Over ONVIF a description without the parameter sets still plays from those sent before every
+// key frame, noise in delta frames does not stop the decoder, and a camera that takes the PLAY
+// and sends nothing delivers nothing.
+TEST_F(PreviewTest, OnvifFaultyStreamsAreSurvived) {
+  camsim::Scenario scenario;
+  for (const char* serial : {"SN01", "SN02", "SN03"}) {
+    scenario.devices.push_back(Camera(serial, std::string("192.168.1.1") + serial[3]));
+  }
+  scenario.devices[0].faults.badHeader = true;
+  scenario.devices[1].faults.corruptFrames = true;
+  scenario.devices[2].faults.noStream = true;
+  Start(scenario, kScale, camsim::Protocol::kOnvif);
+  ASSERT_TRUE(SearchFor(3));
+  Viewer viewers[3];
+  int handles[3];
+  for (int i = 0; i < 3; ++i) {
+    const camsim::DeviceConfig& device = scenario.devices[static_cast<std::size_t>(i)];
+    const int login = LoginTo(device.serial);
+    ASSERT_GT(login, 0);
+    handles[i] = Play(login, device.ip, viewers[i], 3000 + i);
+    ASSERT_GT(handles[i], 0);
+  }
+  ASSERT_TRUE(Eventually([&] { return viewers[0].pictures.load() >= 25; }))
+      << "no pictures without the parameter sets in the description";
+  ASSERT_TRUE(Eventually([&] { return viewers[1].pictures.load() >= 25; }))
+      << "corrupt frames stopped the decoder for good";
+  EXPECT_EQ(viewers[2].calls.load(), 0);
+  // The silent stream is given up after its time-out and opened again, as a lost one is.
+  const std::vector<std::string> silent = StreamJournal("SN03");
+  ASSERT_FALSE(silent.empty());
+  for (std::size_t i = 0; i < silent.size(); ++i) {
+    EXPECT_EQ(silent[i], i % 2 == 0 ? "stream: start channel=1" : "stream: stop") << i;
+  }
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(IP_NET_DVR_StopRealPlay(handles[i]), 0);
+    IP_KMR_Stop(viewers[i].port);
+  }
+}
+
 TEST_F(PreviewTest, StopRealPlayWaitsForTheRunningCallbackAndMayBeCalledFromIt) {
   Start(Cameras(3));
   Viewer viewers[3];
