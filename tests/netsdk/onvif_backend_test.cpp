@@ -187,9 +187,9 @@ TEST_F(OnvifTest, RefusedCredentialIsNeverSentAgainAndLanAddressesAreNeverContac
   EXPECT_EQ(unreachable.value, NETSDK_VALUE_UNREACHABLE);
   EXPECT_EQ(JournalSize(Sim()), before);
   // Too long for the information block, or not an address: refused at once.
-  EXPECT_EQ(IP_NET_DVR_Login("192.168.1.11", ServicePort(), std::string(40, 'u').c_str(), "x",
-                             nullptr),
-            -1);
+  EXPECT_EQ(
+      IP_NET_DVR_Login("192.168.1.11", ServicePort(), std::string(40, 'u').c_str(), "x", nullptr),
+      -1);
   EXPECT_EQ(IP_NET_DVR_Login("camera.local", ServicePort(), "admin", "Admin123", nullptr), -1);
 }
 
@@ -199,8 +199,8 @@ TEST_F(OnvifTest, ModifyMovesTheDeviceAndANewSearchFindsItOnlyThere) {
   scenario.devices[1].timings.rebootMs = 1000;
   Start(scenario, kScale, Protocol::kOnvif);
   ASSERT_TRUE(SearchFor(2));
-  for (const auto& [serial, address] : {std::pair{"SN01", "192.168.5.21"},
-                                        std::pair{"SN02", "192.168.5.22"}}) {
+  for (const auto& [serial, address] :
+       {std::pair{"SN01", "192.168.5.21"}, std::pair{"SN02", "192.168.5.22"}}) {
     std::vector<unsigned char> block;
     const int index = FindResult(serial, &block);
     ASSERT_GE(index, 0);
@@ -250,18 +250,21 @@ TEST_F(OnvifTest, ConfigurationGroupsMapOrAnswerNotAvailableWithoutTraffic) {
     return answer;
   };
   // The account: the device takes the new password, and the login goes on with it.
-  ResponseEvent answer = push(223, "<UserConfig><Account Username=\"admin\" Password=\"N3w&amp;pw\" "
-                                   "Group=\"Administrator\" Status=\"Enable\"/></UserConfig>");
+  ResponseEvent answer = push(223,
+                              "<UserConfig><Account Username=\"admin\" Password=\"N3w&amp;pw\" "
+                              "Group=\"Administrator\" Status=\"Enable\"/></UserConfig>");
   EXPECT_EQ(answer.code, 223u) << answer.text;
   EXPECT_EQ(Sim().Device("SN01")->password, "N3w&pw");
   ASSERT_EQ(IP_NET_DVR_SystemControl(handle, NETSDK_CMD_GET_VERSION, 0, "RESPONSE_PARAM"), 0);
   ASSERT_TRUE(WaitResponse(handle, NETSDK_CMD_GET_VERSION)) << "authenticated with the new one";
 
-  answer = push(620, "<MediaStreamConfig><StreamAccess Auth=\"1\" VideoPort=\"8554\" "
-                     "RTPOverRTSP=\"1\" PTZPort=\"0\" WEBPort=\"8080\"/></MediaStreamConfig>");
+  answer = push(620,
+                "<MediaStreamConfig><StreamAccess Auth=\"1\" VideoPort=\"8554\" "
+                "RTPOverRTSP=\"1\" PTZPort=\"0\" WEBPort=\"8080\"/></MediaStreamConfig>");
   EXPECT_EQ(answer.code, 620u) << answer.text;
-  answer = push(222, "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig "
-                     "ServerIP=\"10.1.2.3\" ServerPort=\"123\" RefreshInterval=\"60\"/></TimeConfig>");
+  answer = push(222,
+                "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig "
+                "ServerIP=\"10.1.2.3\" ServerPort=\"123\" RefreshInterval=\"60\"/></TimeConfig>");
   EXPECT_EQ(answer.code, 222u) << answer.text;
   const std::size_t before = JournalSize(Sim());
   answer = push(522, "<Audio Enable=\"1\"/>");
@@ -287,24 +290,32 @@ class OnvifUpgradeTest : public OnvifTest {
     return path;
   }
 
-  std::filesystem::path m_dir = std::filesystem::path(::testing::TempDir()) /
-                                ("onvif_upgrade_" + std::to_string(::getpid()));
+  std::filesystem::path m_dir =
+      std::filesystem::path(::testing::TempDir()) / ("onvif_upgrade_" + std::to_string(::getpid()));
 };
 
-TEST_F(OnvifUpgradeTest, HappyPathBadFileNoHttpUpgradeAndRebootBeforeTheStatus) {
-  camsim::Scenario scenario = Cameras(4);
+TEST_F(OnvifUpgradeTest, HappyPathBadFileNoHttpUpgradeRebootBeforeTheStatusAndAStall) {
+  camsim::Scenario scenario = Cameras(5);
   for (auto& device : scenario.devices) device.timings.upgradeRestartMs = 2000;
   scenario.devices[2].onvif.httpUpgrade = false;
   scenario.devices[3].onvif.rebootBeforeStatus = true;
+  scenario.devices[4].faults.stallAtPercent = 1;  // stops reading the body
   Start(scenario, kScale, Protocol::kOnvif);
-  ASSERT_TRUE(SearchFor(4));
-  const std::string good = Firmware(
-      "good.bin", wire::BuildFirmware("V5.7.0 build 2027", "", std::vector<std::uint8_t>(300000, 7)));
+  ASSERT_TRUE(SearchFor(5));
+  const std::string good =
+      Firmware("good.bin",
+               wire::BuildFirmware("V5.7.0 build 2027", "", std::vector<std::uint8_t>(300000, 7)));
   const std::string bad = Firmware("bad.bin", std::vector<std::uint8_t>(5000, 1));
+  // More than the socket buffers on both sides hold, so that the stall is seen by the sender.
+  const std::string large =
+      Firmware("large.bin",
+               wire::BuildFirmware("V5.7.0 build 2027", "", std::vector<std::uint8_t>(48u << 20)));
   const int happy = LoginTo("SN01");
   const int refused = LoginTo("SN02");
   const int noHttp = LoginTo("SN03");
   const int early = LoginTo("SN04");
+  const int stalled = LoginTo("SN05");
+  ASSERT_GT(stalled, 0);
   ASSERT_GT(happy, 0);
   ASSERT_GT(refused, 0);
   ASSERT_GT(noHttp, 0);
@@ -313,6 +324,7 @@ TEST_F(OnvifUpgradeTest, HappyPathBadFileNoHttpUpgradeAndRebootBeforeTheStatus) 
   ASSERT_EQ(IP_NET_DVR_Upgrade(refused, bad.c_str()), 0);
   ASSERT_EQ(IP_NET_DVR_Upgrade(noHttp, good.c_str()), 0);
   ASSERT_EQ(IP_NET_DVR_Upgrade(early, good.c_str()), 0);
+  ASSERT_EQ(IP_NET_DVR_Upgrade(stalled, large.c_str()), 0);
 
   ResponseEvent checked{};
   ASSERT_TRUE(WaitStatus(happy, NETSDK_EVENT_UPGRADE_TRANSFERRED));
@@ -327,6 +339,12 @@ TEST_F(OnvifUpgradeTest, HappyPathBadFileNoHttpUpgradeAndRebootBeforeTheStatus) 
   // No status after the last byte: the check goes on, the version after the restart decides.
   ASSERT_TRUE(WaitResponse(early, NETSDK_CMD_UPGRADE_CHECKED, &checked));
   EXPECT_NE(checked.text.find("Unconfirmed"), std::string::npos) << checked.text;
+  // No progress for the stall time-out: the transfer has failed, and no check follows.
+  ASSERT_TRUE(WaitStatus(stalled, NETSDK_EVENT_UPGRADE_TRANSFER_FAILED));
+  EXPECT_FALSE(HasStatus(stalled, NETSDK_EVENT_UPGRADE_TRANSFERRED));
+  EXPECT_LT(IP_NET_DVR_GetUpgradeProgress(stalled), 100);
+  EXPECT_FALSE(HasResponse(stalled, NETSDK_CMD_UPGRADE_CHECKED));
+  EXPECT_FALSE(HasResponse(stalled, NETSDK_CMD_UPGRADE_CHECKED | NETSDK_RESPONSE_FAILED));
 }
 
 }  // namespace
