@@ -1,0 +1,192 @@
+// An RTSP preview against a peer on loopback that misbehaves: whatever comes, the preview delivers
+// nothing to the window, tries the device again after each failure, and closes promptly.
+#include <gtest/gtest.h>
+
+#include <asio.hpp>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "onvif_backend/rtsp_preview.h"
+#include "settings.h"
+#include "stream_delivery.h"
+
+namespace {
+
+using namespace netsdk;
+using namespace netsdk::onvif_backend;
+
+enum class Misbehaviour {
+  kGarbage,         // noise instead of an answer, then the connection closes
+  kCutBody,         // an answer that announces a megabyte and closes after a few bytes
+  kGarbagePackets,  // a proper session, then interleaved packets of noise
+  kSilence,         // takes the connection and never answers
+};
+
+std::string RandomBytes(std::mt19937& random, std::size_t size) {
+  std::string bytes(size, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+std::string Field(const std::string& head, const std::string& name) {
+  const std::size_t at = head.find("\r\n" + name + ": ");
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + name.size() + 4;
+  return head.substr(from, head.find("\r\n", from) - from);
+}
+
+class MisbehavingRtspPeer {
+ public:
+  explicit MisbehavingRtspPeer(Misbehaviour mode)
+      : m_acceptor(m_io, {asio::ip::make_address_v4("127.0.0.1"), 0}), m_mode(mode) {
+    Accept();
+    m_thread = std::thread([this] { m_io.run(); });
+  }
+  ~MisbehavingRtspPeer() {
+    m_io.stop();
+    m_thread.join();
+  }
+  std::uint16_t Port() const { return m_acceptor.local_endpoint().port(); }
+  int Connections() const { return m_connections; }
+
+ private:
+  struct Connection {
+    explicit Connection(asio::ip::tcp::socket connected) : socket(std::move(connected)) {}
+    asio::ip::tcp::socket socket;
+    asio::streambuf in;
+  };
+
+  void Accept() {
+    m_acceptor.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
+      if (error) return;
+      ++m_connections;
+      auto connection = std::make_shared<Connection>(std::move(socket));
+      m_open.push_back(connection);  // kept until the peer ends, so that silence stays silent
+      if (m_mode != Misbehaviour::kSilence) Read(connection);
+      Accept();
+    });
+  }
+
+  void Read(const std::shared_ptr<Connection>& connection) {
+    asio::async_read_until(connection->socket, connection->in, "\r\n\r\n",
+                           [this, connection](const std::error_code& error, std::size_t size) {
+                             if (error) return;
+                             const auto data = connection->in.data();
+                             const std::string head(
+                                 asio::buffers_begin(data),
+                                 asio::buffers_begin(data) + static_cast<long>(size));
+                             connection->in.consume(size);
+                             Answer(connection, head);
+                           });
+  }
+
+  void Answer(const std::shared_ptr<Connection>& connection, const std::string& head) {
+    const std::string method = head.substr(0, head.find(' '));
+    const std::string ok = "RTSP/1.0 200 OK\r\nCSeq: " + Field(head, "CSeq") + "\r\n";
+    auto reply = std::make_shared<std::string>();
+    bool last = true;
+    if (m_mode == Misbehaviour::kGarbage) {
+      *reply = RandomBytes(m_random, 4096);
+    } else if (m_mode == Misbehaviour::kCutBody) {
+      *reply = ok + "Content-Type: application/sdp\r\nContent-Length: 1000000\r\n\r\nv=0\r\n";
+    } else if (method == "DESCRIBE") {
+      const std::string sdp =
+          "v=0\r\no=- 1 1 IN IP4 127.0.0.1\r\ns=peer\r\nc=IN IP4 127.0.0.1\r\nt=0 0\r\n"
+          "m=video 0 RTP/AVP 96\r\na=rtpmap:96 H264/90000\r\na=control:track0\r\n";
+      *reply = ok +
+               "Content-Type: application/sdp\r\nContent-Length: " + std::to_string(sdp.size()) +
+               "\r\n\r\n" + sdp;
+      last = false;
+    } else if (method == "SETUP") {
+      *reply = ok + "Transport: RTP/AVP/TCP;unicast;interleaved=0-1\r\nSession: 1234\r\n\r\n";
+      last = false;
+    } else if (method == "PLAY") {
+      *reply = ok + "Session: 1234\r\n\r\n";
+      // Packets of every length on the session's channels and others, RTP-looking or not.
+      for (int i = 0; i < 300; ++i) {
+        const std::size_t size = m_random() % 1500;
+        std::string payload = RandomBytes(m_random, size);
+        if (size >= 2 && i % 2 == 0) {
+          payload[0] = static_cast<char>(0x80);
+          payload[1] = static_cast<char>(96 | (i % 4 == 0 ? 0x80 : 0));
+        }
+        *reply += '$';
+        *reply += static_cast<char>(i % 3);
+        *reply += static_cast<char>(size >> 8);
+        *reply += static_cast<char>(size & 0xFF);
+        *reply += payload;
+      }
+    } else {
+      *reply = ok + "Public: OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN\r\n\r\n";
+      last = false;
+    }
+    asio::async_write(connection->socket, asio::buffer(*reply),
+                      [this, connection, reply, last](const std::error_code& error, std::size_t) {
+                        if (error) return;
+                        if (!last) return Read(connection);
+                        std::error_code ignored;
+                        connection->socket.close(ignored);
+                      });
+  }
+
+  asio::io_context m_io;
+  asio::ip::tcp::acceptor m_acceptor;
+  const Misbehaviour m_mode;
+  std::mt19937 m_random{7};
+  std::atomic<int> m_connections{0};
+  std::vector<std::shared_ptr<Connection>> m_open;
+  std::thread m_thread;
+};
+
+int CountCall(int, int, const unsigned char*, int, const NETSDK_FRAME_INFO* frame) {
+  ++*static_cast<std::atomic<int>*>(frame->user);
+  return 0;
+}
+
+class RtspPreviewAgainstPeer : public ::testing::TestWithParam<Misbehaviour> {};
+
+TEST_P(RtspPreviewAgainstPeer, DeliversNothingTriesAgainAndCloses) {
+  MisbehavingRtspPeer peer(GetParam());
+  Settings settings;
+  ASSERT_TRUE(settings.SetTimeScale(20));
+  StreamDelivery delivery;
+  std::atomic<int> calls{0};
+  const auto feed = delivery.Open(1, &CountCall, &calls);
+  delivery.Release(*feed);
+  const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
+  RtspPreview preview(settings, delivery, feed, stream, Credential{"admin", "Admin123"});
+  preview.Start();
+  // Three connections: the stream failed twice and was opened again each time.
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (peer.Connections() < 3 && std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  preview.Close();
+  delivery.Close(*feed);
+  EXPECT_GE(peer.Connections(), 3) << "the preview stopped trying";
+  EXPECT_EQ(calls.load(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Peers, RtspPreviewAgainstPeer,
+                         ::testing::Values(Misbehaviour::kGarbage, Misbehaviour::kCutBody,
+                                           Misbehaviour::kGarbagePackets, Misbehaviour::kSilence),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case Misbehaviour::kGarbage:
+                               return "Garbage";
+                             case Misbehaviour::kCutBody:
+                               return "CutBody";
+                             case Misbehaviour::kGarbagePackets:
+                               return "GarbagePackets";
+                             case Misbehaviour::kSilence:
+                               break;
+                           }
+                           return "Silence";
+                         });
+
+}  // namespace
