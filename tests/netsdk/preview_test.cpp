@@ -92,6 +92,18 @@ class PreviewTest : public LibraryTest {
     return handle;
   }
 
+  // The simulator with only camera, found, logged in to and its stream played into viewer: the
+  // preview handle, or -1.
+  int PlayOnly(const camsim::DeviceConfig& camera, camsim::Protocol protocol, Viewer& viewer,
+               int port) {
+    camsim::Scenario scenario;
+    scenario.devices.push_back(camera);
+    Start(scenario, kScale, protocol);
+    if (!SearchFor(1)) return -1;
+    const int login = LoginTo(camera.serial);
+    return login > 0 ? Play(login, camera.ip, viewer, port) : -1;
+  }
+
   std::vector<std::string> StreamJournal(const std::string& serial) {
     std::vector<std::string> texts;
     for (const auto& entry : Sim().GetJournal().Find(serial, 1020)) {
@@ -106,16 +118,11 @@ class PreviewOnBothBackends : public PreviewTest,
                               public ::testing::WithParamInterface<camsim::Protocol> {};
 
 TEST_P(PreviewOnBothBackends, StreamArrivesAsHeaderThenFramesThatThePlayerDecodesUntilStopped) {
-  camsim::Scenario scenario;
-  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
-  scenario.devices[0].hasAudio = true;
+  camsim::DeviceConfig camera = Camera("SN01", "192.168.1.11");
+  camera.hasAudio = true;
   const bool framed = GetParam() == camsim::Protocol::kFramed;
-  Start(scenario, kScale, GetParam());
-  ASSERT_TRUE(SearchFor(1));
-  const int login = LoginTo("SN01");
-  ASSERT_GT(login, 0);
   Viewer viewer;
-  const int handle = Play(login, "192.168.1.11", viewer, 1000);
+  const int handle = PlayOnly(camera, GetParam(), viewer, 1000);
   ASSERT_GT(handle, 0);
   ASSERT_TRUE(Eventually([&] { return viewer.pictures.load() >= 15; }));
 
@@ -217,15 +224,10 @@ TEST_F(PreviewTest, OnvifStreamRedirectIsNeverFollowed) {
   asio::ip::tcp::acceptor elsewhere(io, {asio::ip::make_address_v4("127.0.0.1"), 0});
   elsewhere.non_blocking(true);
   const std::string target = "127.0.0.1:" + std::to_string(elsewhere.local_endpoint().port());
-  camsim::Scenario scenario;
-  scenario.devices.push_back(Camera("SN01", "192.168.1.11"));
-  scenario.devices[0].onvif.rtspRedirect = target;
-  Start(scenario, kScale, camsim::Protocol::kOnvif);
-  ASSERT_TRUE(SearchFor(1));
-  const int login = LoginTo("SN01");
-  ASSERT_GT(login, 0);
+  camsim::DeviceConfig camera = Camera("SN01", "192.168.1.11");
+  camera.onvif.rtspRedirect = target;
   Viewer viewer;
-  const int handle = Play(login, "192.168.1.11", viewer, 1003);
+  const int handle = PlayOnly(camera, camsim::Protocol::kOnvif, viewer, 1003);
   ASSERT_GT(handle, 0);
   ASSERT_TRUE(Eventually([&] { return StreamJournal("SN01").size() >= 3; }));
   EXPECT_EQ(IP_NET_DVR_StopRealPlay(handle), 0);
