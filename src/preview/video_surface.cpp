@@ -33,15 +33,26 @@ void VideoSurface::OnPicture(void* context, const KMR_PICTURE* picture) {
   QImage copy = QImage(picture->pixels, picture->width, picture->height, picture->stride,
                        QImage::Format_RGB32)
                     .copy();
+  {
+    std::lock_guard lock(surface->m_mutex);
+    const bool alreadyQueued = !surface->m_waiting.isNull();
+    surface->m_waiting = std::move(copy);
+    if (alreadyQueued) return;
+  }
   // Queued to the widget: dropped by Qt if the widget is gone before it runs.
   QMetaObject::invokeMethod(
-      &surface->m_widget,
-      [surface, copy = std::move(copy)]() mutable {
-        surface->m_picture = std::move(copy);
-        ++surface->m_shown;
-        surface->m_widget.update(surface->m_target);
-      },
-      Qt::QueuedConnection);
+      &surface->m_widget, [surface] { surface->TakeWaiting(); }, Qt::QueuedConnection);
+}
+
+void VideoSurface::TakeWaiting() {
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_waiting.isNull()) return;
+    m_picture = std::move(m_waiting);
+    m_waiting = QImage();
+  }
+  ++m_shown;
+  m_widget.update(m_target);
 }
 
 }  // namespace preview

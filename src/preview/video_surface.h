@@ -1,10 +1,13 @@
 // The player's view of a window: a picture sink whose pictures, delivered on a player thread, are
-// copied and handed to the window's own event loop, where the window paints the latest one.
+// copied and handed to the window's own event loop, where the window paints the latest one. While
+// the window thread is busy a newer picture replaces the one waiting, so a window that falls
+// behind holds one picture per pane, never a backlog.
 #pragma once
 
 #include <QImage>
 #include <QRect>
 #include <atomic>
+#include <mutex>
 
 #include "player_sink.h"
 
@@ -33,6 +36,8 @@ class VideoSurface {
  private:
   static void OnPicture(void* context, const KMR_PICTURE* picture);
   static void OnSize(void* context, int* width, int* height);
+  // Window thread: shows the waiting picture.
+  void TakeWaiting();
 
   QWidget& m_widget;
   KMR_VIDEO_SINK m_sink;
@@ -40,7 +45,9 @@ class VideoSurface {
   std::atomic<int> m_targetWidth{0};
   std::atomic<int> m_targetHeight{0};
   QImage m_picture;  // window thread
-  int m_shown = 0;
+  int m_shown = 0;   // window thread
+  std::mutex m_mutex;
+  QImage m_waiting;  // guarded by m_mutex: the newest picture not yet taken by the window thread
 };
 
 }  // namespace preview

@@ -20,12 +20,16 @@ QRgb At(const QImage& image, int x, int y) {
   return image.pixel(x, y) & 0xFFFFFF;
 }
 
-// A white picture through the pane's sink, as the player hands one over on its thread.
-void ShowWhitePicture(CStaWnd& pane) {
-  std::vector<std::uint32_t> pixels(64 * 36, 0xFFFFFFFFu);
+// A picture of one colour through the pane's sink, as the player hands one over on its thread.
+void HandOver(CStaWnd& pane, std::uint32_t colour) {
+  std::vector<std::uint32_t> pixels(64 * 36, colour);
   KMR_PICTURE picture{reinterpret_cast<const unsigned char*>(pixels.data()), 64, 36, 64 * 4, 0};
   KMR_VIDEO_SINK* sink = pane.Surface().Sink();
   sink->picture(sink->context, &picture);
+}
+
+void ShowWhitePicture(CStaWnd& pane) {
+  HandOver(pane, 0xFFFFFFFFu);
   ASSERT_TRUE(testsupport::RunUntil([&] { return pane.Surface().PicturesShown() == 1; }));
 }
 
@@ -70,6 +74,21 @@ TEST(PreviewPane, BorderShowsTheUpgradeResultAndTheVideoStaysInsideTheMargin) {
   const QImage image = empty.grab().toImage();
   EXPECT_EQ(At(image, 0, 0), 0x000000u);
   EXPECT_EQ(At(image, kWidth / 2, kHeight / 2), 0x000000u);
+}
+
+// Pictures that arrive while the window thread is busy do not queue up: the newest replaces the
+// one waiting, and only it is shown.
+TEST(PreviewPane, PicturesWhileTheWindowIsBusyWaitAsOneTheNewest) {
+  discovery::DeviceRecord record;
+  CStaWnd pane;
+  pane.SetRecord(&record);
+  pane.resize(kWidth, kHeight);
+  for (int i = 0; i < 50; ++i) HandOver(pane, 0xFF000000u | static_cast<std::uint32_t>(i));
+  HandOver(pane, 0xFF3366CCu);
+  ASSERT_TRUE(testsupport::RunUntil([&] { return pane.Surface().PicturesShown() >= 1; }));
+  QApplication::processEvents();
+  EXPECT_EQ(pane.Surface().PicturesShown(), 1);
+  EXPECT_EQ(At(pane.grab().toImage(), kWidth / 2, kHeight / 2), 0x3366CCu);
 }
 
 }  // namespace
