@@ -8,6 +8,7 @@
 #include "library_fixture.h"
 #include "player.h"
 #include "player_sink.h"
+#include "sim/onvif_codes.h"
 
 namespace netsdk_test {
 namespace {
@@ -238,6 +239,21 @@ TEST_F(PreviewTest, OnvifStreamRedirectIsNeverFollowed) {
   elsewhere.accept(error);
   EXPECT_EQ(error, asio::error::would_block) << "the redirect was followed";
   EXPECT_EQ(viewer.calls.load(), 0);
+}
+
+// Over ONVIF the preview asks for the stream's address itself: RealPlayEx (on the window thread
+// of a grid) does not wait for a media service that never answers, and StopRealPlay ends the wait.
+TEST_F(PreviewTest, OnvifRealPlayExDoesNotWaitForTheMediaService) {
+  camsim::DeviceConfig camera = Camera("SN01", "192.168.1.11");
+  camera.faults.ignoreCodes = {camsim::kOnvifGetProfiles, camsim::kOnvifMedia2GetProfiles};
+  Viewer viewer;
+  const int handle = PlayOnly(camera, camsim::Protocol::kOnvif, viewer, 1004);
+  ASSERT_GT(handle, 0);
+  ASSERT_TRUE(Eventually(
+      [&] { return !Sim().GetJournal().Find("SN01", camsim::kOnvifMedia2GetProfiles).empty(); }));
+  EXPECT_EQ(IP_NET_DVR_StopRealPlay(handle), 0);
+  EXPECT_EQ(viewer.calls.load(), 0);
+  EXPECT_TRUE(StreamJournal("SN01").empty());
 }
 
 // Headers cut short (over ONVIF: a description without the parameter sets), noise in some delta

@@ -159,7 +159,10 @@ TEST_P(RtspPreviewAgainstPeer, DeliversNothingTriesAgainAndCloses) {
   const auto feed = delivery.Open(1, &CountCall, &calls);
   delivery.Release(*feed);
   const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
-  RtspPreview preview(settings, delivery, feed, stream, Credential{"admin", "Admin123"});
+  RtspPreview preview(
+      settings, delivery, feed,
+      [stream](const std::atomic<bool>&) { return std::optional(stream); },
+      Credential{"admin", "Admin123"});
   preview.Start();
   // Three connections: the stream failed twice and was opened again each time.
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);

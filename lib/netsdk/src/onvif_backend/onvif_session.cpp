@@ -1,7 +1,9 @@
 #include "onvif_backend/onvif_session.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 
 #include "netsdk_settings.h"
 #include "onvif/namespaces.h"
@@ -52,8 +54,12 @@ bool ReadRequestTime(const std::string& request, std::tm* local) {
 
 OnvifSession::OnvifSession(const Context& context, OnvifServices& services, int handle,
                            LoginTarget target)
-    : m_context(context), m_services(services), m_handle(handle), m_target(std::move(target)),
-      m_timer(context.io), m_uploadTimer(context.io) {
+    : m_context(context),
+      m_services(services),
+      m_handle(handle),
+      m_target(std::move(target)),
+      m_timer(context.io),
+      m_uploadTimer(context.io) {
   if (auto known = m_services.directory.AtAddress(m_target.ip)) {
     m_service = known->service;
     m_device = known->endpoint;
@@ -256,20 +262,19 @@ int OnvifSession::Command(wire::CommandKind kind, std::uint32_t code, std::int32
     if (!self->m_channel) return;
     if (kind == wire::CommandKind::kControl && code == wire::kCodeGetVersion) {
       std::weak_ptr<OnvifSession> weak = self;
-      return self->Call("GetDeviceInformation", GetDeviceInformationBody(),
-                        [weak, code](CallResult result) {
-                          auto self = weak.lock();
-                          DeviceInformation information;
-                          if (!self) return;
-                          if (!result.Ok() || !ReadDeviceInformation(result.Body(), &information)) {
-                            return self->Respond(code, false, result.error);
-                          }
-                          self->Respond(code, true,
-                                        Utf8ToGbkLossy("<Version FileSystemVersion=\"" +
-                                                       information.firmwareVersion +
-                                                       "\" DeviceType=\"" + information.model +
-                                                       "\"/>"));
-                        });
+      return self->Call(
+          "GetDeviceInformation", GetDeviceInformationBody(), [weak, code](CallResult result) {
+            auto self = weak.lock();
+            DeviceInformation information;
+            if (!self) return;
+            if (!result.Ok() || !ReadDeviceInformation(result.Body(), &information)) {
+              return self->Respond(code, false, result.error);
+            }
+            self->Respond(
+                code, true,
+                Utf8ToGbkLossy("<Version FileSystemVersion=\"" + information.firmwareVersion +
+                               "\" DeviceType=\"" + information.model + "\"/>"));
+          });
     }
     if (kind == wire::CommandKind::kControl && code == wire::kCodeSetTime) {
       return self->SetTime(text);
@@ -357,25 +362,25 @@ void OnvifSession::TakeConfig(std::uint32_t code, const std::string& document) {
 }
 
 void OnvifSession::ResolveStream(MediaVersion version, std::function<void(std::string)> done) {
-  const auto service =
-      m_serviceMap.find(std::string(version == MediaVersion::kMedia2 ? onvif::kNsMedia2 : onvif::kNsMedia));
+  const auto service = m_serviceMap.find(
+      std::string(version == MediaVersion::kMedia2 ? onvif::kNsMedia2 : onvif::kNsMedia));
   Url url;
   if (!m_channel || service == m_serviceMap.end() || !ParseUrl(service->second, &url)) {
     return done("");
   }
   std::weak_ptr<OnvifSession> weak = weak_from_this();
-  m_channel->Call(
-      url, MediaAction(version, "GetProfiles"), GetProfilesBody(version), true,
-      [weak, url, version, done](CallResult result) {
-        auto self = weak.lock();
-        const std::string token = result.Ok() ? ReadFirstProfile(version, result.Body()) : "";
-        if (!self || !self->m_channel || token.empty()) return done("");
-        self->m_channel->Call(url, MediaAction(version, "GetStreamUri"),
-                              GetStreamUriBody(version, token), true,
-                              [version, done](CallResult answer) {
-                                done(answer.Ok() ? ReadStreamUri(version, answer.Body()) : "");
-                              });
-      });
+  m_channel->Call(url, MediaAction(version, "GetProfiles"), GetProfilesBody(version), true,
+                  [weak, url, version, done](CallResult result) {
+                    auto self = weak.lock();
+                    const std::string token =
+                        result.Ok() ? ReadFirstProfile(version, result.Body()) : "";
+                    if (!self || !self->m_channel || token.empty()) return done("");
+                    self->m_channel->Call(
+                        url, MediaAction(version, "GetStreamUri"), GetStreamUriBody(version, token),
+                        true, [version, done](CallResult answer) {
+                          done(answer.Ok() ? ReadStreamUri(version, answer.Body()) : "");
+                        });
+                  });
 }
 
 std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& target,
@@ -384,13 +389,31 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
   const auto user = GbkToUtf8(target.user);
   const auto password = GbkToUtf8(target.password);
   if (!user || !password || !m_loggedIn.load()) return nullptr;
+  // The stream address is asked for on the preview's own thread: RealPlayEx, called on the
+  // window thread for every pane of a grid, never waits for the device.
+  StreamLocator locate = [&io = m_context.io, &settings = m_context.settings,
+                          weak = weak_from_this(), service = m_service,
+                          scope = m_context.settings.GetScope()](const std::atomic<bool>& closed) {
+    return LocateStream(io, settings, weak, service, scope, closed);
+  };
+  return std::make_shared<RtspPreview>(m_context.settings, delivery, std::move(feed),
+                                       std::move(locate), Credential{*user, *password});
+}
+
+std::optional<Url> OnvifSession::LocateStream(asio::io_context& io, const Settings& settings,
+                                              std::weak_ptr<OnvifSession> weak, const Url& service,
+                                              Scope scope, const std::atomic<bool>& closed) {
   struct Found {
     std::mutex mutex;
     std::string address;
   };
+  constexpr int kNotYet = -2;
   auto found = std::make_shared<Found>();
   auto waiter = std::make_shared<Waiter>();
-  asio::post(m_context.io, [self = shared_from_this(), found, waiter] {
+  // The session is owned on the network thread only, so that its last owner is never this one.
+  asio::post(io, [weak, found, waiter] {
+    auto self = weak.lock();
+    if (!self) return waiter->Set(-1);
     auto deliver = [found, waiter](std::string address) {
       {
         std::lock_guard lock(found->mutex);
@@ -398,7 +421,6 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
       }
       waiter->Set(0);
     };
-    std::weak_ptr<OnvifSession> weak = self;
     self->ResolveStream(MediaVersion::kMedia2, [weak, deliver](std::string address) {
       auto self = weak.lock();
       // Devices without Media2 still have the first media service.
@@ -406,7 +428,13 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
       self->ResolveStream(MediaVersion::kMedia, deliver);
     });
   });
-  if (waiter->Wait(m_context.settings.Scale().Real(4 * kSoapTimeoutMs), -1) != 0) return nullptr;
+  // Bounded as the calls it waits for, and cut short when the preview closes.
+  const auto until = std::chrono::steady_clock::now() + settings.Scale().Real(4 * kSoapTimeoutMs);
+  int result = kNotYet;
+  while (result == kNotYet && !closed.load() && std::chrono::steady_clock::now() < until) {
+    result = waiter->Wait(std::chrono::milliseconds(20), kNotYet);
+  }
+  if (result != 0) return std::nullopt;
   std::string address;
   {
     std::lock_guard lock(found->mutex);
@@ -414,11 +442,10 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
   }
   Url stream;
   std::string why;
-  if (!ParseUrl(address, &stream) || stream.scheme != "rtsp") return nullptr;
-  stream = WithAuthorityOf(stream, m_service);
-  if (!HostAllowed(stream.host, m_context.settings.GetScope(), &why)) return nullptr;
-  return std::make_shared<RtspPreview>(m_context.settings, delivery, std::move(feed), stream,
-                                       Credential{*user, *password});
+  if (!ParseUrl(address, &stream) || stream.scheme != "rtsp") return std::nullopt;
+  stream = WithAuthorityOf(stream, service);
+  if (!HostAllowed(stream.host, scope, &why)) return std::nullopt;
+  return stream;
 }
 
 int OnvifSession::StartUpgrade(std::shared_ptr<const FirmwareImage> image) {
@@ -434,25 +461,27 @@ int OnvifSession::StartUpgrade(std::shared_ptr<const FirmwareImage> image) {
       }
     };
     if (!self->m_channel) return failed();
-    self->Call("StartFirmwareUpgrade", StartFirmwareUpgradeBody(),
-               [weak, image, failed](CallResult result) {
-                 auto self = weak.lock();
-                 FirmwareUpload upload;
-                 if (!self) return;
-                 if (!result.Ok() || !ReadFirmwareUpload(result.Body(), &upload)) return failed();
-                 self->m_uploadTimer.expires_after(self->m_context.settings.Scale().Real(upload.delayMs));
-                 self->m_uploadTimer.async_wait(
-                     [weak, image, upload, failed](const std::error_code& error) {
-                       auto self = weak.lock();
-                       if (!self || error) return failed();
-                       self->Upload(image, upload);
-                     });
-               });
+    self->Call(
+        "StartFirmwareUpgrade", StartFirmwareUpgradeBody(),
+        [weak, image, failed](CallResult result) {
+          auto self = weak.lock();
+          FirmwareUpload upload;
+          if (!self) return;
+          if (!result.Ok() || !ReadFirmwareUpload(result.Body(), &upload)) return failed();
+          self->m_uploadTimer.expires_after(self->m_context.settings.Scale().Real(upload.delayMs));
+          self->m_uploadTimer.async_wait(
+              [weak, image, upload, failed](const std::error_code& error) {
+                auto self = weak.lock();
+                if (!self || error) return failed();
+                self->Upload(image, upload);
+              });
+        });
   });
   return 0;
 }
 
-void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload) {
+void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image,
+                          const FirmwareUpload& upload) {
   Url url;
   if (!ParseUrl(upload.uri, &url) || url.scheme != "http") {
     m_upgradeActive = false;
@@ -487,9 +516,9 @@ void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image, const Firm
     if (response.outcome != HttpResponse::Outcome::kAnswered) {
       // The whole image left but no status came (devices that restart before answering): the
       // verdict is the version the device reports after its restart, so the check goes on.
-      return self->Respond(wire::kCodeUpgradeChecked, true,
-                           "<Upgrade Result=\"Unconfirmed\" Reason=\"" +
-                               onvif::XmlEscape(response.error) + "\"/>");
+      return self->Respond(
+          wire::kCodeUpgradeChecked, true,
+          "<Upgrade Result=\"Unconfirmed\" Reason=\"" + onvif::XmlEscape(response.error) + "\"/>");
     }
     if (response.status / 100 == 2) {
       return self->Respond(wire::kCodeUpgradeChecked, true, "<Upgrade Result=\"OK\"/>");

@@ -8,14 +8,18 @@
 #include <asio.hpp>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "context.h"
 #include "device_login.h"
+#include "library_options.h"
 #include "onvif_backend/config_mapping.h"
 #include "onvif_backend/device_messages.h"
 #include "onvif_backend/media_messages.h"
 #include "onvif_backend/onvif_services.h"
+#include "onvif_backend/url.h"
+#include "settings.h"
 
 namespace netsdk::onvif_backend {
 
@@ -37,7 +41,8 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   int UpgradeProgress() const override { return m_progress->load(); }
   bool LoggedIn() const override { return m_loggedIn.load(); }
   std::uint16_t Port() const override { return m_service.port; }
-  // An RTSP preview of the device's first profile (Media2, else Media).
+  // An RTSP preview of the device's first profile (Media2, else Media), whose address the preview
+  // asks for when it starts.
   std::shared_ptr<LivePreview> MakePreview(const PreviewTarget& target, StreamDelivery& delivery,
                                            std::shared_ptr<StreamDelivery::Feed> feed) override;
 
@@ -58,6 +63,12 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   // The stream address of the first profile through the media service of version; empty when
   // there is none.
   void ResolveStream(MediaVersion version, std::function<void(std::string)> done);
+  // Any thread but the network thread: the guarded stream address of the session behind weak,
+  // rewritten to the host of service; nullopt when there is none, the session is gone or closed
+  // is set.
+  static std::optional<Url> LocateStream(asio::io_context& io, const Settings& settings,
+                                         std::weak_ptr<OnvifSession> weak, const Url& service,
+                                         Scope scope, const std::atomic<bool>& closed);
   void SetTime(const std::string& request);
   void TakeConfig(std::uint32_t code, const std::string& document);
   // Runs the steps one after another; done(last result) after the last or the first failure.

@@ -124,12 +124,12 @@ std::string RtspAddressWithCredential(const Url& stream, const Credential& crede
 }
 
 RtspPreview::RtspPreview(const Settings& settings, StreamDelivery& delivery,
-                         std::shared_ptr<StreamDelivery::Feed> feed, Url stream,
+                         std::shared_ptr<StreamDelivery::Feed> feed, StreamLocator locate,
                          Credential credential)
     : m_settings(settings),
       m_delivery(delivery),
       m_feed(std::move(feed)),
-      m_stream(std::move(stream)),
+      m_locate(std::move(locate)),
       m_credential(std::move(credential)) {}
 
 RtspPreview::~RtspPreview() {
@@ -147,7 +147,9 @@ void RtspPreview::Close() {
 
 void RtspPreview::Run() {
   while (!m_closed.load()) {
-    Play();
+    // Asked again after each failure: a device that restarted may have its profiles back.
+    if (!m_stream) m_stream = m_locate(m_closed);
+    if (m_stream) Play();
     Pause(kReconnectIntervalMs);
   }
 }
@@ -171,7 +173,7 @@ void RtspPreview::Play() {
   // Only the RTSP connection itself: no other protocol, no file, no UDP.
   av_dict_set(&options, "protocol_whitelist", "rtsp,tcp", 0);
   av_dict_set_int(&options, "timeout", m_settings.Scale().Real(kConnectTimeoutMs).count(), 0);
-  const std::string address = RtspAddressWithCredential(m_stream, m_credential);
+  const std::string address = RtspAddressWithCredential(*m_stream, m_credential);
   const int opened = avformat_open_input(&raw, address.c_str(), nullptr, &options);
   av_dict_free(&options);
   if (opened < 0) return;  // the input is freed by a failed open

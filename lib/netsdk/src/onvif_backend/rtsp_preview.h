@@ -6,7 +6,9 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -17,11 +19,16 @@
 
 namespace netsdk::onvif_backend {
 
+// The stream's address, asked for on the preview's thread (it may wait for the device, but no
+// longer than closed stays false); one that has passed the destination guard, or nullopt.
+using StreamLocator = std::function<std::optional<Url>(const std::atomic<bool>& closed)>;
+
 class RtspPreview : public LivePreview {
  public:
-  // stream has passed the destination guard; credential is UTF-8.
+  // credential is UTF-8.
   RtspPreview(const Settings& settings, StreamDelivery& delivery,
-              std::shared_ptr<StreamDelivery::Feed> feed, Url stream, Credential credential);
+              std::shared_ptr<StreamDelivery::Feed> feed, StreamLocator locate,
+              Credential credential);
   ~RtspPreview() override;
 
   void Start() override;
@@ -37,7 +44,8 @@ class RtspPreview : public LivePreview {
   const Settings& m_settings;
   StreamDelivery& m_delivery;
   const std::shared_ptr<StreamDelivery::Feed> m_feed;
-  const Url m_stream;
+  const StreamLocator m_locate;
+  std::optional<Url> m_stream;  // the preview's thread: once located
   const Credential m_credential;
   std::atomic<bool> m_closed{false};
   std::thread m_thread;
