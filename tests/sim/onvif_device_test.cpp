@@ -22,13 +22,6 @@ const std::string kTime = "<tds:GetSystemDateAndTime/>";
 // Every character that needs escaping in XML, quoting in a digest header or encoding in a URL.
 const std::string kOddPassword = "p&<\":@/%x";
 
-camsim::Scenario Parse(const std::string& text) {
-  camsim::Scenario scenario;
-  std::string error;
-  EXPECT_TRUE(camsim::ParseScenario(text, "test", &scenario, &error)) << error;
-  return scenario;
-}
-
 class OnvifDeviceTest : public ::testing::Test {
  protected:
   void Start(camsim::Scenario scenario) {

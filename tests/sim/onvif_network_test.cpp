@@ -19,13 +19,6 @@ constexpr double kScale = 20;
 // Long enough for every device's answer that is still coming.
 constexpr auto kQuiet = std::chrono::milliseconds(600);
 
-camsim::Scenario Parse(const std::string& text) {
-  camsim::Scenario scenario;
-  std::string error;
-  EXPECT_TRUE(camsim::ParseScenario(text, "test", &scenario, &error)) << error;
-  return scenario;
-}
-
 void Start(Simulator& sim) {
   sim.SetTimeScale(kScale);
   std::string error;

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <asio.hpp>
 #include <array>
+#include <asio.hpp>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -19,10 +19,19 @@
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
 #include "onvif/ws_security.h"
+#include "sim/scenario.h"
 
 namespace onvif_test {
 
 constexpr auto kPatience = std::chrono::seconds(10);
+
+// A scenario from its text, which the test expects to be valid.
+inline camsim::Scenario Parse(const std::string& text) {
+  camsim::Scenario scenario;
+  std::string error;
+  EXPECT_TRUE(camsim::ParseScenario(text, "test", &scenario, &error)) << error;
+  return scenario;
+}
 
 using ReadBuffer = std::array<char, 65536>;
 

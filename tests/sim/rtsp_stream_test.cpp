@@ -179,13 +179,6 @@ class RtspClient {
   bool m_closed = false;
 };
 
-camsim::Scenario Parse(const std::string& text) {
-  camsim::Scenario scenario;
-  std::string error;
-  EXPECT_TRUE(camsim::ParseScenario(text, "test", &scenario, &error)) << error;
-  return scenario;
-}
-
 std::string PercentEncoded(const std::string& text) {
   std::string out;
   for (const unsigned char c : text) {
