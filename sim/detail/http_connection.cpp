@@ -7,7 +7,6 @@
 namespace camsim::detail {
 namespace {
 
-constexpr std::size_t kReadBufferSize = 64 * 1024;
 // Content-Length values beyond this are refused as malformed before any bound is compared.
 constexpr std::size_t kMaxLengthDigits = 18;
 // After its last answer the connection reads and drops what the peer still sends, this long at
@@ -103,14 +102,10 @@ const std::string* HttpRequest::Header(std::string_view name) const {
 }
 
 HttpConnection::HttpConnection(asio::ip::tcp::socket socket, SimClock& clock)
-    : m_socket(std::move(socket)),
+    : TcpConnection(std::move(socket)),
       m_clock(clock),
       m_stallTimer(m_socket.get_executor()),
-      m_pauseTimer(m_socket.get_executor()),
-      m_readBuffer(kReadBufferSize) {
-  std::error_code ignored;
-  m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-}
+      m_pauseTimer(m_socket.get_executor()) {}
 
 void HttpConnection::Start(HeadHandler onHead, std::function<void()> onClose) {
   m_onHead = std::move(onHead);
@@ -151,7 +146,7 @@ void HttpConnection::PauseFor(double ms) {
   m_paused = true;
   DisarmStall();
   m_pauseTimer.expires_after(m_clock.Real(ms));
-  m_pauseTimer.async_wait([weak = weak_from_this()](const std::error_code& error) {
+  m_pauseTimer.async_wait([weak = std::weak_ptr(Self())](const std::error_code& error) {
     auto self = weak.lock();
     if (error || !self || self->m_closed) return;
     self->m_paused = false;
@@ -184,29 +179,25 @@ void HttpConnection::Respond(HttpResponse response) {
   m_pauseTimer.cancel();
   DisarmStall();
   m_state = close ? State::kClosing : State::kHead;
-  Queue(std::move(text));
+  Queue(std::move(text), close);
   if (!close && !m_processing) Process();
 }
 
-void HttpConnection::Close() {
-  if (m_closed) return;
-  m_closed = true;
+void HttpConnection::OnClosing() {
   m_state = State::kClosing;
-  std::error_code ignored;
   m_stallTimer.cancel();
   m_pauseTimer.cancel();
-  m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-  m_socket.close(ignored);
-  // Never inside the caller's own call: the close handler may drop the last reference.
-  asio::post(m_socket.get_executor(), [self = shared_from_this()] {
-    auto onClose = std::move(self->m_onClose);
-    self->m_onClose = nullptr;
-    self->m_onHead = nullptr;
-    self->m_onComplete = nullptr;
-    self->m_onData = nullptr;
-    self->m_onEnd = nullptr;
-    if (onClose) onClose();
-  });
+}
+
+void HttpConnection::DropHandlers() {
+  m_onHead = nullptr;
+  m_onComplete = nullptr;
+  m_onData = nullptr;
+  m_onEnd = nullptr;
+}
+
+std::chrono::steady_clock::duration HttpConnection::LingerTime() const {
+  return m_clock.Real(kLingerMs);
 }
 
 void HttpConnection::Fail(int status, std::string reason) {
@@ -221,7 +212,7 @@ void HttpConnection::Fail(int status, std::string reason) {
 }
 
 void HttpConnection::Process() {
-  auto self = shared_from_this();  // a handler below may drop the last other reference
+  auto self = Self();  // a handler below may drop the last other reference
   m_processing = true;
   while (!m_closed) {
     if (m_state == State::kHead) {
@@ -303,68 +294,19 @@ void HttpConnection::ReadMore() {
   const bool wanted = m_state == State::kHead || (m_state == State::kBody && !m_paused);
   if (m_closed || m_reading || !wanted) return;
   m_reading = true;
-  m_socket.async_read_some(
-      asio::buffer(m_readBuffer),
-      [self = shared_from_this()](const std::error_code& error, std::size_t size) {
-        self->m_reading = false;
-        if (self->m_closed) return;
-        if (error) {
-          self->Close();
-          return;
-        }
-        if (self->m_lingering) return self->Drain();
-        self->m_in.append(self->m_readBuffer.data(), size);
-        if (self->m_state == State::kHead || self->m_state == State::kBody) self->ArmStall();
-        self->Process();
-      });
-}
-
-void HttpConnection::Queue(std::string bytes) {
-  m_out.push_back(std::move(bytes));
-  WriteNext();
-}
-
-void HttpConnection::WriteNext() {
-  if (m_writing || m_closed) return;
-  if (m_out.empty()) {
-    if (m_state == State::kClosing) Linger();
-    return;
-  }
-  m_writing = true;
-  asio::async_write(m_socket, asio::buffer(m_out.front()),
-                    [self = shared_from_this()](const std::error_code& error, std::size_t) {
-                      self->m_writing = false;
-                      if (self->m_closed) return;
-                      if (error) {
-                        self->Close();
-                        return;
-                      }
-                      self->m_out.pop_front();
-                      self->WriteNext();
-                    });
-}
-
-void HttpConnection::Linger() {
-  if (m_lingering) return;
-  m_lingering = true;
-  std::error_code ignored;
-  m_socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
-  m_pauseTimer.expires_after(m_clock.Real(kLingerMs));
-  m_pauseTimer.async_wait([weak = weak_from_this()](const std::error_code& error) {
-    if (auto self = weak.lock(); self && !error) self->Close();
-  });
-  if (!m_reading) Drain();
-}
-
-void HttpConnection::Drain() {
   m_socket.async_read_some(asio::buffer(m_readBuffer),
-                           [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                           [self = Self()](const std::error_code& error, std::size_t size) {
+                             self->m_reading = false;
                              if (self->m_closed) return;
                              if (error) {
                                self->Close();
                                return;
                              }
-                             self->Drain();
+                             if (self->m_lingering) return self->Drain();
+                             self->m_in.append(self->m_readBuffer.data(), size);
+                             if (self->m_state == State::kHead || self->m_state == State::kBody)
+                               self->ArmStall();
+                             self->Process();
                            });
 }
 
@@ -372,7 +314,7 @@ void HttpConnection::ArmStall() {
   if (m_closed || m_paused) return;
   const unsigned round = ++m_stallRound;
   m_stallTimer.expires_after(m_clock.Real(kHttpStallMs));
-  m_stallTimer.async_wait([weak = weak_from_this(), round](const std::error_code& error) {
+  m_stallTimer.async_wait([weak = std::weak_ptr(Self()), round](const std::error_code& error) {
     auto self = weak.lock();
     if (error || !self || self->m_closed || round != self->m_stallRound) return;
     self->Close();

@@ -6,9 +6,9 @@
 #pragma once
 
 #include <asio.hpp>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +18,7 @@
 
 #include "sim/detail/message_head.h"
 #include "sim/detail/sim_clock.h"
+#include "sim/detail/tcp_connection.h"
 
 namespace camsim::detail {
 
@@ -46,15 +47,13 @@ struct HttpResponse {
   bool close = false;  // the connection ends once this is sent
 };
 
-class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
+class HttpConnection : public TcpConnection {
  public:
   // Gets every request once its head has arrived. Before it returns it must choose: take the body
   // (BufferBody or StreamBody), Respond, or Close.
   using HeadHandler = std::function<void(const std::shared_ptr<HttpConnection>&, HttpRequest&)>;
 
   HttpConnection(asio::ip::tcp::socket socket, SimClock& clock);
-  HttpConnection(const HttpConnection&) = delete;
-  HttpConnection& operator=(const HttpConnection&) = delete;
 
   // onClose runs once, later, when the connection has ended for any reason.
   void Start(HeadHandler onHead, std::function<void()> onClose);
@@ -73,46 +72,36 @@ class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
   // Answers the current request. When its body was not read to the end, the connection closes
   // after the answer, since nothing that follows can be told apart from that body.
   void Respond(HttpResponse response);
-  // Ends the connection at once, without an answer.
-  void Close();
-  bool IsOpen() const { return !m_closed; }
 
  private:
   enum class State { kHead, kDeciding, kBody, kWaiting, kClosing };
 
+  void OnClosing() override;
+  void DropHandlers() override;
+  std::chrono::steady_clock::duration LingerTime() const override;
+  std::shared_ptr<HttpConnection> Self() {
+    return std::static_pointer_cast<HttpConnection>(shared_from_this());
+  }
   void Process();
   void ReadMore();
-  void WriteNext();
-  void Queue(std::string bytes);
   void Fail(int status, std::string reason);
   void TakeBody(std::uint64_t maxBytes);
   void FinishBody();
   void ArmStall();
   void DisarmStall();
-  // Ends the connection after the last answer has been written.
-  void Linger();
-  void Drain();
 
-  asio::ip::tcp::socket m_socket;
   SimClock& m_clock;
   asio::steady_timer m_stallTimer;
   asio::steady_timer m_pauseTimer;
   unsigned m_stallRound = 0;  // a stall timer that fired after being re-armed is ignored
-  std::vector<char> m_readBuffer;
   std::string m_in;
-  std::deque<std::string> m_out;
   State m_state = State::kHead;
   HttpRequest m_request;
   std::uint64_t m_remaining = 0;
   bool m_streaming = false;
   bool m_paused = false;
-  bool m_reading = false;
-  bool m_writing = false;
   bool m_processing = false;
-  bool m_closed = false;
-  bool m_lingering = false;
   HeadHandler m_onHead;
-  std::function<void()> m_onClose;
   std::function<void(HttpRequest&)> m_onComplete;
   std::function<void(const std::uint8_t*, std::size_t)> m_onData;
   std::function<void()> m_onEnd;

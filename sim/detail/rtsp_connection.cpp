@@ -8,12 +8,10 @@
 namespace camsim::detail {
 namespace {
 
-constexpr std::size_t kReadBufferSize = 64 * 1024;
 constexpr std::size_t kInterleavedHeaderSize = 4;
 constexpr std::size_t kMaxLengthDigits = 18;
 constexpr std::size_t kMaxCSeqDigits = 10;
-// After its last answer the connection reads and drops what the peer still sends, this long at
-// most: closing with unread bytes would reset the connection and could destroy that answer.
+// After its last answer the connection reads and drops what the peer still sends this long at most.
 constexpr auto kLinger = std::chrono::seconds(2);
 
 const char* ReasonPhrase(int status) {
@@ -111,13 +109,7 @@ const std::string* RtspRequest::Header(std::string_view name) const {
 }
 
 RtspConnection::RtspConnection(asio::ip::tcp::socket socket)
-    : m_socket(std::move(socket)),
-      m_idleTimer(m_socket.get_executor()),
-      m_lingerTimer(m_socket.get_executor()),
-      m_readBuffer(kReadBufferSize) {
-  std::error_code ignored;
-  m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-}
+    : TcpConnection(std::move(socket)), m_idleTimer(m_socket.get_executor()) {}
 
 void RtspConnection::Start(RequestHandler onRequest, std::function<void()> onClose) {
   m_onRequest = std::move(onRequest);
@@ -138,7 +130,7 @@ void RtspConnection::Respond(RtspResponse response) {
   }
   text += "\r\n" + response.body;
   m_state = response.close ? State::kClosing : State::kReading;
-  Queue(std::move(text));
+  Queue(std::move(text), response.close);
   if (!response.close && !m_processing) Process();
 }
 
@@ -147,22 +139,17 @@ void RtspConnection::Send(std::string bytes) {
   Queue(std::move(bytes));
 }
 
-void RtspConnection::Close() {
-  if (m_closed) return;
-  m_closed = true;
+void RtspConnection::OnClosing() {
   m_state = State::kClosing;
-  std::error_code ignored;
   m_idleTimer.cancel();
-  m_lingerTimer.cancel();
-  m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-  m_socket.close(ignored);
-  // Never inside the caller's own call: the close handler may drop the last reference.
-  asio::post(m_socket.get_executor(), [self = shared_from_this()] {
-    auto onClose = std::move(self->m_onClose);
-    self->m_onClose = nullptr;
-    self->m_onRequest = nullptr;
-    if (onClose) onClose();
-  });
+}
+
+void RtspConnection::DropHandlers() {
+  m_onRequest = nullptr;
+}
+
+std::chrono::steady_clock::duration RtspConnection::LingerTime() const {
+  return kLinger;
 }
 
 void RtspConnection::Fail(int status, std::string_view cseq) {
@@ -175,7 +162,7 @@ void RtspConnection::Fail(int status, std::string_view cseq) {
 }
 
 void RtspConnection::Process() {
-  auto self = shared_from_this();  // the handler may drop the last other reference
+  auto self = Self();  // the handler may drop the last other reference
   m_processing = true;
   while (!m_closed && m_state == State::kReading) {
     // Stray line ends between requests are tolerated, as after a body sent with a CRLF.
@@ -230,82 +217,30 @@ void RtspConnection::ReadMore() {
   // socket, not in this connection's memory.
   if (m_closed || m_reading || m_state != State::kReading) return;
   m_reading = true;
-  m_socket.async_read_some(
-      asio::buffer(m_readBuffer),
-      [self = shared_from_this()](const std::error_code& error, std::size_t size) {
-        self->m_reading = false;
-        if (self->m_closed) return;
-        if (error) {
-          self->Close();
-          return;
-        }
-        if (self->m_lingering) return self->Drain();
-        self->ArmIdle();
-        self->m_in.append(self->m_readBuffer.data(), size);
-        self->Process();
-      });
-}
-
-void RtspConnection::Queue(std::string bytes) {
-  m_queuedBytes += bytes.size();
-  m_out.push_back(std::move(bytes));
-  WriteNext();
-}
-
-void RtspConnection::WriteNext() {
-  if (m_writing || m_closed) return;
-  if (m_out.empty()) {
-    if (m_state == State::kClosing) Linger();
-    return;
-  }
-  m_writing = true;
-  asio::async_write(m_socket, asio::buffer(m_out.front()),
-                    [self = shared_from_this()](const std::error_code& error, std::size_t) {
-                      self->m_writing = false;
-                      if (self->m_closed) return;
-                      if (error) {
-                        self->Close();
-                        return;
-                      }
-                      self->m_queuedBytes -= self->m_out.front().size();
-                      self->m_out.pop_front();
-                      self->WriteNext();
-                    });
-}
-
-void RtspConnection::ArmIdle() {
-  m_idleTimer.expires_after(std::chrono::seconds(kRtspSessionTimeoutS));
-  m_idleTimer.async_wait(
-      [weak = weak_from_this(), expiry = m_idleTimer.expiry()](const std::error_code& error) {
-        auto self = weak.lock();
-        // A wait that completed just as the timer was re-armed is not this expiry's.
-        if (error || !self || self->m_closed || self->m_idleTimer.expiry() != expiry) return;
-        self->Close();
-      });
-}
-
-void RtspConnection::Linger() {
-  if (m_lingering) return;
-  m_lingering = true;
-  std::error_code ignored;
-  m_socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
-  m_lingerTimer.expires_after(kLinger);
-  m_lingerTimer.async_wait([weak = weak_from_this()](const std::error_code& error) {
-    if (auto self = weak.lock(); self && !error) self->Close();
-  });
-  if (!m_reading) Drain();
-}
-
-void RtspConnection::Drain() {
   m_socket.async_read_some(asio::buffer(m_readBuffer),
-                           [self = shared_from_this()](const std::error_code& error, std::size_t) {
+                           [self = Self()](const std::error_code& error, std::size_t size) {
+                             self->m_reading = false;
                              if (self->m_closed) return;
                              if (error) {
                                self->Close();
                                return;
                              }
-                             self->Drain();
+                             if (self->m_lingering) return self->Drain();
+                             self->ArmIdle();
+                             self->m_in.append(self->m_readBuffer.data(), size);
+                             self->Process();
                            });
+}
+
+void RtspConnection::ArmIdle() {
+  m_idleTimer.expires_after(std::chrono::seconds(kRtspSessionTimeoutS));
+  m_idleTimer.async_wait(
+      [weak = std::weak_ptr(Self()), expiry = m_idleTimer.expiry()](const std::error_code& error) {
+        auto self = weak.lock();
+        // A wait that completed just as the timer was re-armed is not this expiry's.
+        if (error || !self || self->m_closed || self->m_idleTimer.expiry() != expiry) return;
+        self->Close();
+      });
 }
 
 }  // namespace camsim::detail

@@ -8,9 +8,9 @@
 #pragma once
 
 #include <asio.hpp>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "sim/detail/message_head.h"
+#include "sim/detail/tcp_connection.h"
 
 namespace camsim::detail {
 
@@ -47,7 +48,7 @@ struct RtspResponse {
   bool close = false;  // the connection ends once this is sent
 };
 
-class RtspConnection : public std::enable_shared_from_this<RtspConnection> {
+class RtspConnection : public TcpConnection {
  public:
   // Gets every request once it has arrived whole; it, or someone later, must Respond or Close.
   using RequestHandler = std::function<void(const std::shared_ptr<RtspConnection>&, RtspRequest&)>;
@@ -62,40 +63,28 @@ class RtspConnection : public std::enable_shared_from_this<RtspConnection> {
   void Respond(RtspResponse response);
   // Interleaved packets, written after everything queued before them.
   void Send(std::string bytes);
-  // Written to the socket's buffer not yet: a measure of how far the peer is behind.
-  std::size_t QueuedBytes() const { return m_queuedBytes; }
-  // Ends the connection at once, without an answer.
-  void Close();
-  bool IsOpen() const { return !m_closed; }
+  using TcpConnection::QueuedBytes;
 
  private:
   enum class State { kReading, kWaiting, kClosing };
 
+  void OnClosing() override;
+  void DropHandlers() override;
+  std::chrono::steady_clock::duration LingerTime() const override;
+  std::shared_ptr<RtspConnection> Self() {
+    return std::static_pointer_cast<RtspConnection>(shared_from_this());
+  }
   void Process();
   void ReadMore();
-  void WriteNext();
-  void Queue(std::string bytes);
   void Fail(int status, std::string_view cseq);
   void ArmIdle();
-  void Linger();
-  void Drain();
 
-  asio::ip::tcp::socket m_socket;
   asio::steady_timer m_idleTimer;
-  asio::steady_timer m_lingerTimer;
-  std::vector<char> m_readBuffer;
   std::string m_in;
-  std::deque<std::string> m_out;
-  std::size_t m_queuedBytes = 0;
   std::string m_cseq;  // of the request being answered
   State m_state = State::kReading;
-  bool m_reading = false;
-  bool m_writing = false;
   bool m_processing = false;
-  bool m_closed = false;
-  bool m_lingering = false;
   RequestHandler m_onRequest;
-  std::function<void()> m_onClose;
 };
 
 }  // namespace camsim::detail
