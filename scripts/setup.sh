@@ -14,6 +14,7 @@ packages=(
   libxml2-dev libssl-dev libcurl4-openssl-dev libavformat-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  iproute2 procps util-linux
   librsvg2-bin desktop-file-utils
   fonts-wqy-zenhei fonts-dejavu-core
 )

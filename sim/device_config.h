@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace camsim {
 
@@ -51,19 +52,37 @@ struct DeviceFaults {
 struct OnvifSettings {
   enum class Auth { kDigest, kToken, kBoth };
   enum class Types { kTransmitter, kDevice, kBoth };  // what the device announces and answers to
+  // The account's level, with the operations ONVIF's default access policy allows it.
+  enum class UserLevel { kAdministrator, kOperator, kUser };
   Auth auth = Auth::kBoth;
   bool digestMd5 = true;
   bool digestSha256 = true;       // offered before MD5 when both are
   std::int64_t clockSkewS = 0;    // the device's clock minus the host's UTC
-  std::string timeZone = "UTC0";  // POSIX form without daylight saving, e.g. CST-8
+  std::string timeZone = "UTC0";  // POSIX form, e.g. CST-8 or CET-1CEST,M3.5.0,M10.5.0/3
+  // Adjusts its local time to the zone's daylight-saving rule (ONVIF's DaylightSavings).
+  bool daylightSavings = true;
   bool utcIsLocal = false;        // reports its local time as UTCDateTime
+  bool utcField = true;           // its time answer holds UTCDateTime (else local time and zone)
   bool timeNeedsLogin = false;    // GetSystemDateAndTime wants credentials too
   int lockout = 0;                // consecutive wrong credentials that lock the account; 0 = never
+  int nonceTtlS = 120;            // a digest nonce's life on the device's clock
+  bool staleFlag = true;          // the challenge after an expired nonce says stale=true
+  UserLevel userLevel = UserLevel::kAdministrator;
+  bool uploadDigest = false;      // the firmware upload address wants digest authentication
   bool rebootNeeded = false;      // a new address applies at the next SystemReboot only
   // host[:port] written into GetServices and GetCapabilities instead of the simulator's endpoint;
   // "lan" is the device's own address. Empty = the endpoint.
   std::string serviceHost;
   bool lanXAddr = false;  // the probe answer lists http://<ip>/onvif/device_service first
+  // The probe answer's XAddrs instead, in order; "self" stands for the device's own address.
+  std::vector<std::string> xaddrs;
+  bool relatesToOther = false;  // the probe answer relates to a message that is not the probe
+  // What GetNetworkInterfaces answers: the interface, none, a fault, or DHCP on with a stale
+  // manual address beside the leased one.
+  enum class Interfaces { kNormal, kNone, kFault, kDhcp };
+  Interfaces interfaces = Interfaces::kNormal;
+  int servicesError = 0;    // an HTTP status without a SOAP body for GetServices; 0 = answers it
+  std::string uploadDelay;  // the UploadDelay text of StartFirmwareUpgrade; empty = PT1S
   Types types = Types::kBoth;
   bool media2 = true;
   bool httpUpgrade = true;

@@ -1,13 +1,16 @@
 #include "sim/scenario.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <set>
 #include <sstream>
 
+#include "onvif/posix_time_zone.h"
 #include "sim/detail/onvif_time.h"
 #include "wire/codes.h"
 #include "wire/endpoint.h"
@@ -128,10 +131,40 @@ std::string SetDigest(DeviceConfig& device, const std::string& value) {
 }
 
 std::string SetTimeZone(DeviceConfig& device, const std::string& value) {
-  if (value.size() > 63 || !detail::ParseTimeZone(value)) {
-    return "'" + value + "' is not a time zone such as UTC0 or CST-8 (no daylight saving)";
+  if (value.size() > 63 || !onvif::ParsePosixTimeZone(value)) {
+    return "'" + value +
+           "' is not a POSIX time zone such as UTC0, CST-8 or CET-1CEST,M3.5.0,M10.5.0/3";
   }
   device.onvif.timeZone = value;
+  return {};
+}
+
+// Comma-separated http:// addresses or "self"; nothing that could break the datagram.
+std::string SetXAddrs(DeviceConfig& device, const std::string& value) {
+  std::vector<std::string> addresses;
+  std::stringstream list(value);
+  for (std::string item; std::getline(list, item, ',');) {
+    const bool plain = std::all_of(item.begin(), item.end(), [](char c) {
+      return std::isalnum(static_cast<unsigned char>(c)) || std::strchr(":/._-[]", c) != nullptr;
+    });
+    if (item != "self" && (item.rfind("http://", 0) != 0 || !plain || item.size() > 200)) {
+      return "'" + item + "' is not self or an http:// address";
+    }
+    addresses.push_back(item);
+  }
+  if (addresses.empty()) return "no address";
+  device.onvif.xaddrs = std::move(addresses);
+  return {};
+}
+
+// Any short text of duration characters: the device's own, however malformed.
+std::string SetUploadDelay(DeviceConfig& device, const std::string& value) {
+  if (value.size() > 64 || !std::all_of(value.begin(), value.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-';
+      })) {
+    return "'" + value + "' is not a duration text";
+  }
+  device.onvif.uploadDelay = value;
   return {};
 }
 
@@ -210,6 +243,8 @@ const std::map<std::string, Setter>& DeviceKeys() {
 const std::map<std::string, Setter>& OnvifKeys() {
   using Auth = OnvifSettings::Auth;
   using Types = OnvifSettings::Types;
+  using Level = OnvifSettings::UserLevel;
+  using Interfaces = OnvifSettings::Interfaces;
   static const std::map<std::string, Setter> keys = {
       {"onvif_auth",
        Choice(&OnvifSettings::auth,
@@ -218,11 +253,27 @@ const std::map<std::string, Setter>& OnvifKeys() {
       {"clock_skew_s", Number(&OnvifSettings::clockSkewS, -kMaxSkewS, kMaxSkewS)},
       {"time_zone", SetTimeZone},
       {"utc_is_local", Number(&OnvifSettings::utcIsLocal, 0, 1)},
+      {"utc_field", Number(&OnvifSettings::utcField, 0, 1)},
+      {"daylight_savings", Number(&OnvifSettings::daylightSavings, 0, 1)},
       {"time_needs_login", Number(&OnvifSettings::timeNeedsLogin, 0, 1)},
       {"lockout", Number(&OnvifSettings::lockout, 0, 1000)},
+      {"nonce_ttl_s", Number(&OnvifSettings::nonceTtlS, 1, 86400)},
+      {"stale_flag", Number(&OnvifSettings::staleFlag, 0, 1)},
+      {"user_level", Choice(&OnvifSettings::userLevel, {{"administrator", Level::kAdministrator},
+                                                        {"operator", Level::kOperator},
+                                                        {"user", Level::kUser}})},
+      {"upload_auth", Choice(&OnvifSettings::uploadDigest, {{"none", false}, {"digest", true}})},
       {"reboot_needed", Number(&OnvifSettings::rebootNeeded, 0, 1)},
       {"service_host", SetServiceHost},
       {"lan_xaddr", Number(&OnvifSettings::lanXAddr, 0, 1)},
+      {"xaddrs", SetXAddrs},
+      {"relates_to", Choice(&OnvifSettings::relatesToOther, {{"probe", false}, {"other", true}})},
+      {"interfaces", Choice(&OnvifSettings::interfaces, {{"normal", Interfaces::kNormal},
+                                                         {"none", Interfaces::kNone},
+                                                         {"fault", Interfaces::kFault},
+                                                         {"dhcp", Interfaces::kDhcp}})},
+      {"services_error", Number(&OnvifSettings::servicesError, 0, 599)},
+      {"upload_delay", SetUploadDelay},
       {"probe_types", Choice(&OnvifSettings::types, {{"transmitter", Types::kTransmitter},
                                                      {"device", Types::kDevice},
                                                      {"both", Types::kBoth}})},

@@ -16,12 +16,33 @@
 //
 // ONVIF keys, read only when the simulator speaks ONVIF, on device, defaults and fleet lines:
 // onvif_auth=digest|token|both (both) digest=md5|sha256|both (both, SHA-256 offered first)
-// clock_skew_s=SECONDS (may be negative) time_zone=POSIX zone without DST (UTC0; e.g. CST-8)
+// clock_skew_s=SECONDS (may be negative) time_zone=POSIX zone, daylight-saving rule allowed (UTC0;
+// e.g. CST-8, CET-1CEST,M3.5.0,M10.5.0/3) daylight_savings=0|1 (1: follows the zone's rule)
 // utc_is_local=0|1 time_needs_login=0|1 lockout=N (wrong logins in a row, SOAP or RTSP; 0 = never)
 // reboot_needed=0|1 service_host=lan|HOST[:PORT] (the host of the service addresses; lan = the
 // device's address) lan_xaddr=0|1 probe_types=transmitter|device|both (both) media2=0|1 (1)
 // http_upgrade=0|1 (1) reboot_before_status=0|1 rtsp_redirect=HOST:PORT (its stream's DESCRIBE
 // answers 302 with that authority). The device's faults keep their meaning there.
+//
+// Keys that reproduce what real cameras of other makers do:
+//   nonce_ttl_s=N (120) stale_flag=0|1 (1): digest nonces expire after N seconds, and many
+//     devices then send the new challenge without stale=true, as if the credentials were wrong.
+//   user_level=administrator|operator|user: the account's level under ONVIF's default access
+//     policy; an Operator may not reboot, restore, upgrade or change the network or accounts
+//     (ter:NotAuthorized, HTTP 400), a User may only read.
+//   upload_auth=none|digest: the firmware upload address wants HTTP digest, as on devices whose
+//     web server guards every path; the refusal is sent as soon as the request's head arrives.
+//   utc_field=0|1 (1): 0 leaves UTCDateTime out of the time answer (local time and zone only).
+//   xaddrs=ADDR,ADDR,...: the probe answer's XAddrs in that order, "self" standing for the device's
+//     own address (devices list link-local, stale or second-interface addresses beside it).
+//   relates_to=probe|other: other answers with a RelatesTo of another message, as a stale or
+//     misdirected ProbeMatch on a busy LAN does.
+//   interfaces=normal|none|fault|dhcp: GetNetworkInterfaces answers no interface, a fault, or DHCP
+//     on with the address it had before still listed as the manual one.
+//   services_error=STATUS: GetServices answered with that HTTP status and an HTML page, as older
+//     firmware without the operation does.
+//   upload_delay=TEXT: StartFirmwareUpgrade's UploadDelay as written, e.g. the long form
+//     P0Y0M0DT0H0M2S or an absurd P999999999999D.
 //
 // Several devices may hold one address (after a factory restore they all come back at
 // 192.168.1.123): each answers the search with its own serial number and a ModifyIPC reaches the

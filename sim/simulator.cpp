@@ -8,6 +8,7 @@
 
 #include "sim/detail/lan.h"
 #include "sim/detail/onvif_lan.h"
+#include "sim/detail/private_network.h"
 #include "sim/detail/sim_clock.h"
 #include "wire/endpoint.h"
 
@@ -21,6 +22,31 @@ struct Simulator::Impl {
   }
 
   std::uint16_t ServedPort() const { return onvif ? onvif->Port() : lan.Port(); }
+
+  // Listens on endpoint, joining the discovery group there when asked, and starts the thread.
+  bool Serve(wire::Endpoint endpoint, bool joinGroup, std::string* error) {
+    std::lock_guard lock(mutex);
+    if (running || stopped) {
+      *error = "the simulator was started before";
+      return false;
+    }
+    if (onvif) {
+      if (!onvif->Listen(endpoint, error)) return false;
+      if (joinGroup && !onvif->JoinDiscoveryGroup(error)) {
+        onvif->Close();
+        return false;
+      }
+      onvif->Serve();
+    } else {
+      if (!lan.Listen(endpoint, error)) return false;
+      lan.Serve();
+    }
+    endpoint.port = ServedPort();
+    this->endpoint = endpoint.ToString();
+    running = true;
+    thread = std::thread([this] { io.run(); });
+    return true;
+  }
 
   // Runs fn on the network thread and waits for it; fn reads device state that only that thread
   // may touch. Before Start and after Stop there is no such thread and fn runs here.
@@ -62,11 +88,6 @@ Simulator::~Simulator() {
 }
 
 bool Simulator::Start(const std::string& listen, std::string* error) {
-  std::lock_guard lock(m_impl->mutex);
-  if (m_impl->running || m_impl->stopped) {
-    *error = "the simulator was started before";
-    return false;
-  }
   wire::Endpoint endpoint;
   std::string why;
   if (!wire::ParseLoopbackEndpoint(listen, true, &endpoint, &why)) {
@@ -74,18 +95,27 @@ bool Simulator::Start(const std::string& listen, std::string* error) {
              "; the virtual LAN is served on loopback only";
     return false;
   }
-  if (m_impl->onvif) {
-    if (!m_impl->onvif->Listen(endpoint, error)) return false;
-    m_impl->onvif->Serve();
-  } else {
-    if (!m_impl->lan.Listen(endpoint, error)) return false;
-    m_impl->lan.Serve();
+  return m_impl->Serve(endpoint, false, error);
+}
+
+bool Simulator::StartOnPrivateLan(const std::string& listen, std::string* error) {
+  const std::size_t colon = listen.rfind(':');
+  std::error_code code;
+  wire::Endpoint endpoint;
+  endpoint.host = listen.substr(0, colon == std::string::npos ? 0 : colon);
+  asio::ip::make_address_v4(endpoint.host, code);
+  const std::string port = colon == std::string::npos ? "" : listen.substr(colon + 1);
+  if (code || port.empty() || port.size() > 5 ||
+      port.find_first_not_of("0123456789") != std::string::npos || std::stoi(port) > 65535) {
+    *error = "'" + listen + "' is not ADDRESS:PORT";
+    return false;
   }
-  endpoint.port = m_impl->ServedPort();
-  m_impl->endpoint = endpoint.ToString();
-  m_impl->running = true;
-  m_impl->thread = std::thread([impl = m_impl.get()] { impl->io.run(); });
-  return true;
+  endpoint.port = static_cast<std::uint16_t>(std::stoi(port));
+  if (m_impl->protocol != Protocol::kOnvif || !detail::InPrivateNetworkNamespace()) {
+    *error = "a LAN address is served only by the ONVIF face inside a network namespace of its own";
+    return false;
+  }
+  return m_impl->Serve(endpoint, true, error);
 }
 
 void Simulator::Stop() {

@@ -42,6 +42,7 @@ struct DeviceSnapshot {
   std::string clock;                             // the Time="..." of the last time request it took
   std::int64_t clockOffsetS = 0;                 // the device's clock minus the host's UTC
   std::string timeZone;                          // POSIX form, as ONVIF reports it
+  bool daylightSavings = false;                  // follows the zone's daylight-saving rule
   std::map<std::uint32_t, std::string> configs;  // configuration documents by code
   int logins = 0;                                // connections logged in now
   int restarts = 0;                              // times it left the network to restart
@@ -59,6 +60,11 @@ class Simulator {
   // Listens on listen ("127.0.0.1:PORT", loopback only; port 0 = any free port) and serves.
   // false with a reason when the address is refused or the port is busy.
   bool Start(const std::string& listen, std::string* error);
+  // The ONVIF face inside a network namespace of the caller's own only (a test's, made with
+  // unshare -n): serves on listen ("ADDRESS:PORT", an address of one of the namespace's
+  // interfaces) and answers the WS-Discovery group's probes that arrive on that interface.
+  // Refused in the machine's namespace, where nothing but loopback is ever served.
+  bool StartOnPrivateLan(const std::string& listen, std::string* error);
   void Stop();
   std::uint16_t Port() const;
   std::string Endpoint() const;

@@ -49,7 +49,8 @@ Device::Device(DeviceConfig config, Environment& environment)
     : m_config(std::move(config)),
       m_env(environment),
       m_clockOffsetS(m_config.onvif.clockSkewS),
-      m_factoryTimeZone(m_config.onvif.timeZone) {}
+      m_factoryTimeZone(m_config.onvif.timeZone),
+      m_factoryDaylightSavings(m_config.onvif.daylightSavings) {}
 
 bool Device::At(const std::string& ip, std::uint16_t port) const {
   return m_online && m_config.ip == ip && m_config.port == port;
@@ -70,6 +71,7 @@ DeviceSnapshot Device::Snapshot() const {
   snapshot.clockOffsetS = m_clockOffsetS;
   snapshot.restarts = static_cast<int>(m_generation);
   snapshot.timeZone = m_config.onvif.timeZone;
+  snapshot.daylightSavings = m_config.onvif.daylightSavings;
   snapshot.configs = m_configs;
   for (const auto& weak : m_links) {
     if (auto link = weak.lock(); link && link->loggedIn) ++snapshot.logins;
@@ -260,6 +262,7 @@ void Device::FactoryRestore(bool keepNetwork) {
     m_config.password = m_config.factoryPassword;
     m_config.allNetState = m_config.allNetSupport == 0xFF ? m_config.factoryAllNetState : 0;
     m_config.onvif.timeZone = m_factoryTimeZone;
+    m_config.onvif.daylightSavings = m_factoryDaylightSavings;
     m_rebootIp.clear();
     m_configs.clear();
     m_clock.clear();

@@ -78,6 +78,7 @@ class Device {
   bool SetClock(const std::string& time);
   void SetClockOffset(std::int64_t seconds) { m_clockOffsetS = seconds; }
   void SetTimeZone(const std::string& tz) { m_config.onvif.timeZone = tz; }
+  void SetDaylightSavings(bool adjust) { m_config.onvif.daylightSavings = adjust; }
   // Valid addresses only. The device answers at ip only from now on.
   void SetAddress(const std::string& ip, const std::string& mask, const std::string& gateway);
   // Takes ip and mask at the next Reboot.
@@ -147,6 +148,7 @@ class Device {
   std::string m_clock;
   std::int64_t m_clockOffsetS = 0;
   std::string m_factoryTimeZone;
+  bool m_factoryDaylightSavings = true;
   std::string m_rebootIp;  // with m_rebootMask, taken at the next reboot when not empty
   std::string m_rebootMask;
   std::map<std::uint32_t, std::string> m_configs;

@@ -1,10 +1,15 @@
 #include "sim/detail/discovery.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <sstream>
 
 #include "onvif/namespaces.h"
 #include "sim/detail/onvif_ids.h"
+#include "sim/detail/private_network.h"
 
 namespace camsim::detail {
 namespace {
@@ -128,11 +133,20 @@ std::string ProbeMatchesMessage(const Probe& probe, const Device& device,
     if (!scopes.empty()) scopes += ' ';
     scopes += scope;
   }
-  std::string xaddrs = "http://" + endpoint + "/onvif/" + config.ip + "/device_service";
-  if (config.onvif.lanXAddr) xaddrs = "http://" + config.ip + "/onvif/device_service " + xaddrs;
+  const std::string own = "http://" + endpoint + "/onvif/" + config.ip + "/device_service";
+  std::string xaddrs = own;
+  if (config.onvif.lanXAddr) xaddrs = "http://" + config.ip + "/onvif/device_service " + own;
+  if (!config.onvif.xaddrs.empty()) {
+    xaddrs.clear();
+    for (const std::string& address : config.onvif.xaddrs) {
+      xaddrs += (xaddrs.empty() ? "" : " ") + (address == "self" ? own : address);
+    }
+  }
+  const std::string relatesTo =
+      config.onvif.relatesToOther ? "urn:uuid:" + RandomUuid() : probe.messageId;
   const std::string header =
       "<wsa:MessageID>urn:uuid:" + RandomUuid() + "</wsa:MessageID><wsa:RelatesTo>" +
-      onvif::XmlEscape(probe.messageId) +
+      onvif::XmlEscape(relatesTo) +
       "</wsa:RelatesTo><wsa:To>http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous"
       "</wsa:To><wsa:Action>http://schemas.xmlsoap.org/ws/2005/04/discovery/ProbeMatches"
       "</wsa:Action><d:AppSequence InstanceId=\"" +
@@ -148,15 +162,15 @@ std::string ProbeMatchesMessage(const Probe& probe, const Device& device,
 
 DiscoveryResponder::DiscoveryResponder(asio::io_context& io,
                                        const std::vector<std::unique_ptr<Device>>& devices)
-    : m_devices(devices), m_socket(io), m_buffer(kMaxProbeBytes + 1) {}
+    : m_devices(devices), m_unicast(io), m_group(io) {}
 
 bool DiscoveryResponder::Open(const asio::ip::udp::endpoint& local, std::string* error) {
   std::error_code code;
-  m_socket.open(local.protocol(), code);
-  if (!code) m_socket.bind(local, code);
+  m_unicast.socket.open(local.protocol(), code);
+  if (!code) m_unicast.socket.bind(local, code);
   if (code) {
     std::error_code ignored;
-    m_socket.close(ignored);
+    m_unicast.socket.close(ignored);
     *error = "cannot listen for probes on " + local.address().to_string() + ":" +
              std::to_string(local.port()) + ": " + code.message();
     return false;
@@ -165,41 +179,72 @@ bool DiscoveryResponder::Open(const asio::ip::udp::endpoint& local, std::string*
   return true;
 }
 
+bool DiscoveryResponder::JoinGroup(const asio::ip::address_v4& interface, std::string* error) {
+  if (!InPrivateNetworkNamespace()) {
+    *error = "the discovery group is joined only inside a network namespace of the simulator's own";
+    return false;
+  }
+  const asio::ip::address_v4 group = asio::ip::make_address_v4(kDiscoveryGroupAddress);
+  std::error_code code;
+  asio::ip::udp::socket& socket = m_group.socket;
+  socket.open(asio::ip::udp::v4(), code);
+  if (!code) socket.set_option(asio::socket_base::reuse_address(true), code);
+  // Only the group on this interface, not every group any socket of the namespace joined.
+  const int all = 0;
+  if (!code &&
+      setsockopt(socket.native_handle(), IPPROTO_IP, IP_MULTICAST_ALL, &all, sizeof all) != 0) {
+    code = std::error_code(errno, std::system_category());
+  }
+  if (!code) socket.bind({asio::ip::address_v4::any(), kDiscoveryGroupPort}, code);
+  if (!code) socket.set_option(asio::ip::multicast::join_group(group, interface), code);
+  if (code) {
+    std::error_code ignored;
+    socket.close(ignored);
+    *error = "cannot join the discovery group on " + interface.to_string() + ": " + code.message();
+    return false;
+  }
+  m_anyPeer = true;
+  return true;
+}
+
 void DiscoveryResponder::Serve() {
-  Receive();
+  Receive(m_unicast);
+  if (m_group.socket.is_open()) Receive(m_group);
 }
 
 void DiscoveryResponder::Close() {
   std::error_code ignored;
-  m_socket.close(ignored);
+  m_unicast.socket.close(ignored);
+  m_group.socket.close(ignored);
 }
 
-void DiscoveryResponder::Receive() {
-  m_socket.async_receive_from(
-      asio::buffer(m_buffer), m_sender, [this](const std::error_code& error, std::size_t size) {
-        if (error == asio::error::operation_aborted || !m_socket.is_open()) {
-          return;
-        }
-        if (!error) OnDatagram(size);
-        Receive();
+void DiscoveryResponder::Receive(Listener& listener) {
+  listener.socket.async_receive_from(
+      asio::buffer(listener.buffer), listener.sender,
+      [this, &listener](const std::error_code& error, std::size_t size) {
+        if (error == asio::error::operation_aborted || !listener.socket.is_open()) return;
+        if (!error) OnDatagram(listener, size);
+        Receive(listener);
       });
 }
 
-void DiscoveryResponder::OnDatagram(std::size_t size) {
-  const asio::ip::address source = m_sender.address();
-  if (size > kMaxProbeBytes || !source.is_v4() || !source.to_v4().is_loopback()) return;
-  const auto probe = ReadProbe(std::string_view(m_buffer.data(), size));
+void DiscoveryResponder::OnDatagram(const Listener& listener, std::size_t size) {
+  const asio::ip::address source = listener.sender.address();
+  if (size > kMaxProbeBytes || !source.is_v4() || (!m_anyPeer && !source.to_v4().is_loopback())) {
+    return;
+  }
+  const auto probe = ReadProbe(std::string_view(listener.buffer.data(), size));
   if (!probe) return;
-  const asio::ip::udp::endpoint peer = m_sender;
+  const asio::ip::udp::endpoint peer = listener.sender;
   for (const auto& device : m_devices) {
     if (!device->Online() || !ProbeMatchesDevice(*probe, *device)) continue;
     Device* target = device.get();
     target->After(target->Config().timings.searchMs, [this, target, probe = *probe, peer] {
-      if (!m_socket.is_open()) return;
+      if (!m_unicast.socket.is_open()) return;
       auto message = std::make_shared<std::string>(
           ProbeMatchesMessage(probe, *target, m_endpoint, ++m_messageNumbers[target]));
-      m_socket.async_send_to(asio::buffer(*message), peer,
-                             [message](const std::error_code&, std::size_t) {});
+      m_unicast.socket.async_send_to(asio::buffer(*message), peer,
+                                     [message](const std::error_code&, std::size_t) {});
     });
   }
 }

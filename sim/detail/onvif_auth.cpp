@@ -11,6 +11,7 @@
 #include "sim/detail/digest_credentials.h"
 #include "sim/detail/message_head.h"
 #include "sim/detail/onvif_ids.h"
+#include "sim/detail/onvif_soap.h"
 #include "sim/detail/onvif_time.h"
 
 namespace camsim::detail {
@@ -140,7 +141,7 @@ OnvifAuth::Result OnvifAuth::CheckDigest(std::string_view method, std::string_vi
     return Wrong(std::move(result), "wrong user or password");
   }
   const auto issued = m_nonces.find(param("nonce"));
-  if (issued == m_nonces.end() || m_clock.NowMs() - issued->second > kDigestNonceMs) {
+  if (issued == m_nonces.end() || m_clock.NowMs() - issued->second > settings.nonceTtlS * 1000.0) {
     result.verdict = Verdict::kStale;
     result.reason = "stale nonce";
     return result;
@@ -207,13 +208,27 @@ std::vector<std::string> OnvifAuth::Challenges(bool stale) {
   m_nonces[nonce] = m_clock.NowMs();
   m_nonceOrder.push_back(nonce);
   const OnvifSettings& settings = m_device.Config().onvif;
-  const std::string tail = std::string(", nonce=\"") + nonce + "\"" + (stale ? ", stale=true" : "");
+  const std::string tail = std::string(", nonce=\"") + nonce + "\"" +
+                           (stale && settings.staleFlag ? ", stale=true" : "");
   std::vector<std::string> challenges;
   const std::string head =
       "Digest realm=\"" + std::string(kDigestRealm) + "\", qop=\"auth\", algorithm=";
   if (settings.digestSha256) challenges.push_back(head + "SHA-256" + tail);
   if (settings.digestMd5) challenges.push_back(head + "MD5" + tail);
   return challenges;
+}
+
+HttpResponse OnvifAuth::Refusal(const Result& result) {
+  if (!result.digest) {
+    return SoapFaultResponse(SoapFault::kSender, "NotAuthorized", "",
+                             "the credentials were not accepted");
+  }
+  HttpResponse response = SoapResponse(
+      401, SoapFaultBody(SoapFault::kSender, "NotAuthorized", "", "authentication needed"));
+  for (std::string& challenge : Challenges(result.verdict == Verdict::kStale)) {
+    response.headers.emplace_back("WWW-Authenticate", std::move(challenge));
+  }
+  return response;
 }
 
 }  // namespace camsim::detail

@@ -14,12 +14,11 @@
 #include <vector>
 
 #include "sim/detail/device.h"
+#include "sim/detail/http_connection.h"
 #include "sim/detail/sim_clock.h"
 
 namespace camsim::detail {
 
-// A digest nonce older than this (program milliseconds) is answered with stale=true.
-constexpr double kDigestNonceMs = 120000;
 // How far a token's Created may be from the device's clock, either way.
 constexpr std::int64_t kTokenWindowS = 5 * 60;
 
@@ -45,8 +44,12 @@ class OnvifAuth {
   // its SOAP Header element (null when absent).
   Result Check(std::string_view method, std::string_view target, const std::string* authorization,
                const xmlNode* soapHeader);
-  // The WWW-Authenticate values of a 401, SHA-256 first, with a fresh nonce.
+  // The WWW-Authenticate values of a 401, SHA-256 first, with a fresh nonce; stale=true after an
+  // expired nonce unless the device leaves the flag out.
   std::vector<std::string> Challenges(bool stale);
+  // The 401 answer to a request that may not go on: its challenges when the check's result calls
+  // for digest, else a ter:NotAuthorized fault.
+  HttpResponse Refusal(const Result& result);
 
  private:
   Result CheckDigest(std::string_view method, std::string_view target,

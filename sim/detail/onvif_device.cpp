@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "onvif/namespaces.h"
+#include "onvif/posix_time_zone.h"
 #include "onvif/soap_xml.h"
 #include "sim/detail/onvif_media.h"
 #include "sim/detail/onvif_network.h"
@@ -63,41 +64,48 @@ OnvifDevice::OnvifDevice(Device& device, Environment& environment, const OnvifEn
       m_env(environment),
       m_endpoint(endpoint),
       m_auth(device, environment.clock),
-      m_upload(device, environment.clock) {}
+      m_upload(device, environment.clock, m_auth) {}
 
 const OnvifDevice::Operation* OnvifDevice::FindOperation(std::string_view ns,
                                                          std::string_view name) {
+  using A = Access;
   static constexpr std::array<Operation, 21> kOperations = {{
-      {kNsDevice, "GetSystemDateAndTime", kOnvifGetDateTime, &OnvifDevice::GetSystemDateAndTime},
-      {kNsDevice, "SetSystemDateAndTime", kOnvifSetDateTime, &OnvifDevice::SetSystemDateAndTime},
-      {kNsDevice, "GetDeviceInformation", kOnvifDeviceInformation,
+      {kNsDevice, "GetSystemDateAndTime", kOnvifGetDateTime, A::kPreAuth,
+       &OnvifDevice::GetSystemDateAndTime},
+      {kNsDevice, "SetSystemDateAndTime", kOnvifSetDateTime, A::kWriteSystem,
+       &OnvifDevice::SetSystemDateAndTime},
+      {kNsDevice, "GetDeviceInformation", kOnvifDeviceInformation, A::kReadSystem,
        &OnvifDevice::GetDeviceInformation},
-      {kNsDevice, "GetServices", kOnvifGetServices, &OnvifDevice::GetServices},
-      {kNsDevice, "GetCapabilities", kOnvifGetCapabilities, &OnvifDevice::GetCapabilities},
-      {kNsDevice, "GetNetworkInterfaces", kOnvifGetNetworkInterfaces,
+      {kNsDevice, "GetServices", kOnvifGetServices, A::kPreAuth, &OnvifDevice::GetServices},
+      {kNsDevice, "GetCapabilities", kOnvifGetCapabilities, A::kPreAuth,
+       &OnvifDevice::GetCapabilities},
+      {kNsDevice, "GetNetworkInterfaces", kOnvifGetNetworkInterfaces, A::kReadSystem,
        &OnvifDevice::GetNetworkInterfaces},
-      {kNsDevice, "SetNetworkInterfaces", kOnvifSetNetworkInterfaces,
+      {kNsDevice, "SetNetworkInterfaces", kOnvifSetNetworkInterfaces, A::kUnrecoverable,
        &OnvifDevice::SetNetworkInterfaces},
-      {kNsDevice, "GetNetworkDefaultGateway", kOnvifGetGateway,
+      {kNsDevice, "GetNetworkDefaultGateway", kOnvifGetGateway, A::kReadSystem,
        &OnvifDevice::GetNetworkDefaultGateway},
-      {kNsDevice, "SetNetworkDefaultGateway", kOnvifSetGateway,
+      {kNsDevice, "SetNetworkDefaultGateway", kOnvifSetGateway, A::kUnrecoverable,
        &OnvifDevice::SetNetworkDefaultGateway},
-      {kNsDevice, "SystemReboot", kOnvifSystemReboot, &OnvifDevice::SystemReboot},
-      {kNsDevice, "SetSystemFactoryDefault", kOnvifFactoryDefault,
+      {kNsDevice, "SystemReboot", kOnvifSystemReboot, A::kUnrecoverable,
+       &OnvifDevice::SystemReboot},
+      {kNsDevice, "SetSystemFactoryDefault", kOnvifFactoryDefault, A::kUnrecoverable,
        &OnvifDevice::SetSystemFactoryDefault},
-      {kNsDevice, "SetUser", kOnvifSetUser, &OnvifDevice::SetUser},
-      {kNsDevice, "SetNTP", kOnvifSetNtp, &OnvifDevice::SetNTP},
-      {kNsDevice, "SetDNS", kOnvifSetDns, &OnvifDevice::SetDNS},
-      {kNsDevice, "GetNetworkProtocols", kOnvifGetNetworkProtocols,
+      {kNsDevice, "SetUser", kOnvifSetUser, A::kUnrecoverable, &OnvifDevice::SetUser},
+      {kNsDevice, "SetNTP", kOnvifSetNtp, A::kUnrecoverable, &OnvifDevice::SetNTP},
+      {kNsDevice, "SetDNS", kOnvifSetDns, A::kUnrecoverable, &OnvifDevice::SetDNS},
+      {kNsDevice, "GetNetworkProtocols", kOnvifGetNetworkProtocols, A::kReadSystem,
        &OnvifDevice::GetNetworkProtocols},
-      {kNsDevice, "SetNetworkProtocols", kOnvifSetNetworkProtocols,
+      {kNsDevice, "SetNetworkProtocols", kOnvifSetNetworkProtocols, A::kUnrecoverable,
        &OnvifDevice::SetNetworkProtocols},
-      {kNsDevice, "StartFirmwareUpgrade", kOnvifStartFirmwareUpgrade,
+      {kNsDevice, "StartFirmwareUpgrade", kOnvifStartFirmwareUpgrade, A::kUnrecoverable,
        &OnvifDevice::StartFirmwareUpgrade},
-      {kNsMedia, "GetProfiles", kOnvifGetProfiles, &OnvifDevice::GetProfiles},
-      {kNsMedia, "GetStreamUri", kOnvifGetStreamUri, &OnvifDevice::GetStreamUri},
-      {kNsMedia2, "GetProfiles", kOnvifMedia2GetProfiles, &OnvifDevice::Media2GetProfiles},
-      {kNsMedia2, "GetStreamUri", kOnvifMedia2GetStreamUri, &OnvifDevice::Media2GetStreamUri},
+      {kNsMedia, "GetProfiles", kOnvifGetProfiles, A::kReadMedia, &OnvifDevice::GetProfiles},
+      {kNsMedia, "GetStreamUri", kOnvifGetStreamUri, A::kReadMedia, &OnvifDevice::GetStreamUri},
+      {kNsMedia2, "GetProfiles", kOnvifMedia2GetProfiles, A::kReadMedia,
+       &OnvifDevice::Media2GetProfiles},
+      {kNsMedia2, "GetStreamUri", kOnvifMedia2GetStreamUri, A::kReadMedia,
+       &OnvifDevice::Media2GetStreamUri},
   }};
   for (const Operation& operation : kOperations) {
     if (operation.ns == ns && operation.name == name) return &operation;
@@ -144,6 +152,23 @@ void OnvifDevice::OnServiceRequest(const std::shared_ptr<HttpConnection>& connec
                                      "this service has no operation " + name));
       return;
     }
+    if (operation->code == kOnvifGetServices && m_device.Config().onvif.servicesError != 0) {
+      // Older firmware has no GetServices and its web server answers with a bare error page.
+      m_device.Record(operation->code, std::string(operation->name), "HTTP error");
+      const int status = m_device.Config().onvif.servicesError;
+      Send(target, {status,
+                    "text/html",
+                    {},
+                    "<html><body>" + std::to_string(status) + "</body></html>\n",
+                    false});
+      return;
+    }
+    if (!Permitted(operation->access)) {
+      m_device.Record(operation->code, std::string(operation->name), "not authorized");
+      Send(target, SoapFaultResponse(SoapFault::kSender, "NotAuthorized", "",
+                                     "the account's level does not allow " + name));
+      return;
+    }
     SoapAnswer answer = (this->*operation->handler)(body);
     m_device.Record(operation->code, std::string(operation->name), answer.journal);
     switch (m_device.GateCode(operation->code)) {
@@ -185,17 +210,21 @@ bool OnvifDevice::Authenticate(const std::shared_ptr<HttpConnection>& connection
     m_device.Record(kOnvifLogin, "refused login",
                     result.user + ": " + reason + " (" + std::string(operation) + ")");
   }
-  if (!result.digest) {
-    Send(connection, SoapFaultResponse(SoapFault::kSender, "NotAuthorized", "",
-                                       "the credentials were not accepted"));
-    return false;
+  Send(connection, m_auth.Refusal(result));
+  return false;
+}
+
+bool OnvifDevice::Permitted(Access access) const {
+  using Level = OnvifSettings::UserLevel;
+  switch (m_device.Config().onvif.userLevel) {
+    case Level::kAdministrator:
+      return true;
+    case Level::kOperator:
+      return access != Access::kUnrecoverable;
+    case Level::kUser:
+      return access == Access::kPreAuth || access == Access::kReadSystem ||
+             access == Access::kReadMedia;
   }
-  HttpResponse response = SoapResponse(
-      401, SoapFaultBody(SoapFault::kSender, "NotAuthorized", "", "authentication needed"));
-  for (std::string& challenge : m_auth.Challenges(result.verdict == OnvifAuth::Verdict::kStale)) {
-    response.headers.emplace_back("WWW-Authenticate", std::move(challenge));
-  }
-  Send(connection, std::move(response));
   return false;
 }
 
@@ -236,21 +265,30 @@ void OnvifDevice::OnUpload(const std::shared_ptr<HttpConnection>& connection, Ht
 SoapAnswer OnvifDevice::GetSystemDateAndTime(const xmlNode*) {
   const OnvifSettings& settings = m_device.Config().onvif;
   const std::int64_t utc = HostUtcSeconds() + m_device.ClockOffsetS();
-  const std::int64_t local = utc + ParseTimeZone(settings.timeZone).value_or(0);
+  const onvif::PosixTimeZone zone =
+      onvif::ParsePosixTimeZone(settings.timeZone).value_or(onvif::PosixTimeZone{});
+  const bool daylight = settings.daylightSavings && zone.DaylightAtUtc(utc);
+  const std::int64_t local = utc + (daylight ? zone.daylightEastS : zone.standardEastS);
   SoapAnswer answer;
-  answer.body =
-      "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime><tt:DateTimeType>" +
-      m_dateTimeType +
-      "</tt:DateTimeType><tt:DaylightSavings>false</tt:DaylightSavings><tt:TimeZone><tt:TZ>" +
-      XmlEscape(settings.timeZone) + "</tt:TZ></tt:TimeZone><tt:UTCDateTime>" +
-      DateTimeXml(ToCivil(settings.utcIsLocal ? local : utc)) +
-      "</tt:UTCDateTime><tt:LocalDateTime>" + DateTimeXml(ToCivil(local)) +
-      "</tt:LocalDateTime></tds:SystemDateAndTime></tds:GetSystemDateAndTimeResponse>";
+  answer.body = "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime><tt:DateTimeType>" +
+                m_dateTimeType + "</tt:DateTimeType><tt:DaylightSavings>" +
+                (daylight ? "true" : "false") + "</tt:DaylightSavings><tt:TimeZone><tt:TZ>" +
+                XmlEscape(settings.timeZone) + "</tt:TZ></tt:TimeZone>";
+  if (settings.utcField) {
+    answer.body += "<tt:UTCDateTime>" + DateTimeXml(ToCivil(settings.utcIsLocal ? local : utc)) +
+                   "</tt:UTCDateTime>";
+  }
+  answer.body += "<tt:LocalDateTime>" + DateTimeXml(ToCivil(local)) +
+                 "</tt:LocalDateTime></tds:SystemDateAndTime></tds:GetSystemDateAndTimeResponse>";
   return answer;
 }
 
 SoapAnswer OnvifDevice::SetSystemDateAndTime(const xmlNode* request) {
   const std::string type = Text(Child(request, kNsDevice, "DateTimeType"));
+  const std::string daylightText = Text(Child(request, kNsDevice, "DaylightSavings"));
+  // Required by the schema, but a request without it keeps the device's setting.
+  bool daylight = m_device.Config().onvif.daylightSavings;
+  const bool daylightValid = daylightText.empty() || ParseBool(daylightText, &daylight);
   const xmlNode* zone = Child(Child(request, kNsDevice, "TimeZone"), kNsSchema, "TZ");
   const std::string tz = Text(zone);
   const xmlNode* utc = Child(request, kNsDevice, "UTCDateTime");
@@ -267,13 +305,18 @@ SoapAnswer OnvifDevice::SetSystemDateAndTime(const xmlNode* request) {
   std::string journal = type;
   if (seconds) journal += " " + IsoTime(civil);
   if (zone != nullptr) journal += " TZ=" + tz;
+  if (!daylightText.empty()) journal += " DaylightSavings=" + daylightText;
   if (type != "Manual" && type != "NTP") {
     return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "",
                            "DateTimeType is Manual or NTP");
   }
-  if (zone != nullptr && !ParseTimeZone(tz)) {
+  if (!daylightValid) {
+    return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "",
+                           "DaylightSavings is true or false");
+  }
+  if (zone != nullptr && !onvif::ParsePosixTimeZone(tz)) {
     return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "InvalidTimeZone",
-                           "not a POSIX time zone without daylight saving");
+                           "not a POSIX time zone");
   }
   if (type == "Manual" && !seconds) {
     return SoapFaultAnswer(journal, SoapFault::kSender, "InvalidArgVal", "InvalidDateTime",
@@ -283,8 +326,9 @@ SoapAnswer OnvifDevice::SetSystemDateAndTime(const xmlNode* request) {
   answer.journal = journal;
   answer.body = "<tds:SetSystemDateAndTimeResponse/>";
   const std::int64_t offset = seconds ? *seconds - HostUtcSeconds() : 0;
-  answer.then = [this, type, tz, zone = zone != nullptr, seconds, civil, offset] {
+  answer.then = [this, type, tz, zone = zone != nullptr, daylight, seconds, civil, offset] {
     m_dateTimeType = type;
+    m_device.SetDaylightSavings(daylight);
     if (zone) m_device.SetTimeZone(tz);
     if (!seconds) return;
     // The framed time request's form, so the snapshot reads alike for both faces.
@@ -367,17 +411,35 @@ SoapAnswer OnvifDevice::GetCapabilities(const xmlNode* request) {
 }
 
 SoapAnswer OnvifDevice::GetNetworkInterfaces(const xmlNode*) {
+  using Interfaces = OnvifSettings::Interfaces;
   const DeviceConfig& config = m_device.Config();
+  const Interfaces kind = config.onvif.interfaces;
+  if (kind == Interfaces::kFault) {
+    return SoapFaultAnswer("", SoapFault::kReceiver, "ActionNotSupported", "",
+                           "the device does not list its interfaces");
+  }
   SoapAnswer answer;
+  if (kind == Interfaces::kNone) {
+    answer.body = "<tds:GetNetworkInterfacesResponse/>";
+    return answer;
+  }
+  const std::string prefix = std::to_string(PrefixLength(config.mask));
+  auto address = [&prefix](const char* element, const std::string& ip) {
+    return std::string("<tt:") + element + "><tt:Address>" + ip + "</tt:Address><tt:PrefixLength>" +
+           prefix + "</tt:PrefixLength></tt:" + element + ">";
+  };
+  // With DHCP on, the manual address the device still lists is the one it had before.
+  const bool dhcp = kind == Interfaces::kDhcp;
+  const std::string config4 = dhcp ? address("Manual", config.factoryIp) +
+                                         address("FromDHCP", config.ip) + "<tt:DHCP>true</tt:DHCP>"
+                                   : address("Manual", config.ip) + "<tt:DHCP>false</tt:DHCP>";
   answer.body =
       "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"eth0\"><tt:Enabled>true"
       "</tt:Enabled><tt:Info><tt:Name>eth0</tt:Name><tt:HwAddress>" +
       XmlEscape(config.mac) +
       "</tt:HwAddress><tt:MTU>1500</tt:MTU></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
-      "<tt:Config><tt:Manual><tt:Address>" +
-      config.ip + "</tt:Address><tt:PrefixLength>" + std::to_string(PrefixLength(config.mask)) +
-      "</tt:PrefixLength></tt:Manual><tt:DHCP>false</tt:DHCP></tt:Config></tt:IPv4>"
-      "</tds:NetworkInterfaces></tds:GetNetworkInterfacesResponse>";
+      "<tt:Config>" +
+      config4 + "</tt:Config></tt:IPv4></tds:NetworkInterfaces></tds:GetNetworkInterfacesResponse>";
   return answer;
 }
 
@@ -532,7 +594,9 @@ SoapAnswer OnvifDevice::StartFirmwareUpgrade(const xmlNode*) {
   SoapAnswer answer;
   answer.body = "<tds:StartFirmwareUpgradeResponse><tds:UploadUri>http://" + m_endpoint.HostPort() +
                 "/onvif/" + config.ip + "/firmware/" + m_upload.NewToken() +
-                "</tds:UploadUri><tds:UploadDelay>" + FormatDuration(kUploadDelayMs) +
+                "</tds:UploadUri><tds:UploadDelay>" +
+                (config.onvif.uploadDelay.empty() ? FormatDuration(kUploadDelayMs)
+                                                  : XmlEscape(config.onvif.uploadDelay)) +
                 "</tds:UploadDelay><tds:ExpectedDownTime>" +
                 FormatDuration(config.timings.checkMs + config.timings.upgradeRestartMs) +
                 "</tds:ExpectedDownTime></tds:StartFirmwareUpgradeResponse>";

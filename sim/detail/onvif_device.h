@@ -44,10 +44,13 @@ class OnvifDevice {
 
  private:
   using Handler = SoapAnswer (OnvifDevice::*)(const xmlNode* request);
+  // The access classes of ONVIF's default access policy that the operations here fall into.
+  enum class Access { kPreAuth, kReadSystem, kReadMedia, kWriteSystem, kUnrecoverable };
   struct Operation {
     std::string_view ns;
     std::string_view name;
     std::uint32_t code;
+    Access access;
     Handler handler;
   };
   static const Operation* FindOperation(std::string_view ns, std::string_view name);
@@ -56,6 +59,8 @@ class OnvifDevice {
   // True when the request may go on; otherwise it has been answered.
   bool Authenticate(const std::shared_ptr<HttpConnection>& connection, const HttpRequest& request,
                     const xmlNode* soapHeader, std::string_view operation);
+  // Whether the account's level allows operations of the access class.
+  bool Permitted(Access access) const;
   // Answers after the device's answer delay, then runs then; a restart meanwhile closes the
   // connection instead, as the device's connections end when it goes away.
   void Send(const std::shared_ptr<HttpConnection>& connection, HttpResponse response,

@@ -47,6 +47,16 @@ bool OnvifLan::Listen(const wire::Endpoint& endpoint, std::string* error) {
   return true;
 }
 
+bool OnvifLan::JoinDiscoveryGroup(std::string* error) {
+  std::error_code code;
+  const asio::ip::address_v4 host = asio::ip::make_address_v4(m_endpoint.host, code);
+  if (code) {
+    *error = "not listening";
+    return false;
+  }
+  return m_discovery.JoinGroup(host, error);
+}
+
 bool OnvifLan::Bind(const asio::ip::address_v4& host, std::uint16_t port, std::string* error) {
   std::error_code code;
   const asio::ip::tcp::endpoint address(host, port);

@@ -25,6 +25,8 @@ class OnvifLan {
   OnvifLan(Environment& environment, const std::vector<std::unique_ptr<Device>>& devices);
 
   bool Listen(const wire::Endpoint& endpoint, std::string* error);
+  // After Listen: the WS-Discovery group's probes on the listen address's interface too.
+  bool JoinDiscoveryGroup(std::string* error);
   std::uint16_t Port() const { return m_endpoint.port; }
   std::uint16_t RtspPort() const { return m_endpoint.rtspPort; }
   void Serve();

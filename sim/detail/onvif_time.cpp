@@ -12,10 +12,6 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-bool IsAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 // Reads exactly count digits at pos.
 bool Digits(std::string_view text, std::size_t pos, std::size_t count, int* value) {
   if (pos + count > text.size()) return false;
@@ -24,20 +20,6 @@ bool Digits(std::string_view text, std::size_t pos, std::size_t count, int* valu
     if (!IsDigit(text[i])) return false;
     number = number * 10 + (text[i] - '0');
   }
-  *value = number;
-  return true;
-}
-
-// One to two digits at pos; advances pos.
-bool ShortNumber(std::string_view text, std::size_t* pos, int* value) {
-  std::size_t end = *pos;
-  int number = 0;
-  while (end < text.size() && end - *pos < 2 && IsDigit(text[end])) {
-    number = number * 10 + (text[end] - '0');
-    ++end;
-  }
-  if (end == *pos) return false;
-  *pos = end;
   *value = number;
   return true;
 }
@@ -75,37 +57,6 @@ std::optional<std::int64_t> FromCivil(const CivilTime& time) {
 std::int64_t HostUtcSeconds() {
   using namespace std::chrono;
   return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
-}
-
-std::optional<std::int64_t> ParseTimeZone(std::string_view tz) {
-  std::size_t pos = 0;
-  if (!tz.empty() && tz[0] == '<') {
-    const std::size_t close = tz.find('>');
-    if (close == std::string_view::npos || close < 4) return std::nullopt;
-    for (std::size_t i = 1; i < close; ++i) {
-      const char c = tz[i];
-      if (!IsAlpha(c) && !IsDigit(c) && c != '+' && c != '-') return std::nullopt;
-    }
-    pos = close + 1;
-  } else {
-    while (pos < tz.size() && IsAlpha(tz[pos])) ++pos;
-    if (pos < 3) return std::nullopt;
-  }
-  // POSIX counts west of Greenwich as positive.
-  int sign = 1;
-  if (pos < tz.size() && (tz[pos] == '+' || tz[pos] == '-')) sign = tz[pos++] == '-' ? -1 : 1;
-  int hours = 0, minutes = 0, seconds = 0;
-  if (!ShortNumber(tz, &pos, &hours) || hours > 24) return std::nullopt;
-  if (pos < tz.size() && tz[pos] == ':') {
-    ++pos;
-    if (!ShortNumber(tz, &pos, &minutes) || minutes > 59) return std::nullopt;
-    if (pos < tz.size() && tz[pos] == ':') {
-      ++pos;
-      if (!ShortNumber(tz, &pos, &seconds) || seconds > 59) return std::nullopt;
-    }
-  }
-  if (pos != tz.size()) return std::nullopt;
-  return -sign * (hours * 3600LL + minutes * 60LL + seconds);
 }
 
 std::optional<std::int64_t> ParseDateTime(std::string_view text) {

@@ -1,5 +1,4 @@
-// Time as the ONVIF devices read and write it: calendar fields, xs:dateTime and xs:duration texts,
-// and POSIX time zones without daylight saving (the simulated devices keep no DST rules).
+// Time as the ONVIF devices read and write it: calendar fields, xs:dateTime and xs:duration texts.
 #pragma once
 
 #include <cstdint>
@@ -25,10 +24,6 @@ std::optional<std::int64_t> FromCivil(const CivilTime& time);
 
 // The host's UTC now, in whole seconds.
 std::int64_t HostUtcSeconds();
-
-// Seconds east of UTC of a POSIX time zone such as "CST-8", "UTC0" or "<+0530>-5:30". nullopt for
-// anything else, a daylight-saving part included.
-std::optional<std::int64_t> ParseTimeZone(std::string_view tz);
 
 // "YYYY-MM-DDThh:mm:ss[.fraction](Z|+hh:mm|-hh:mm)" as seconds since 1970; the fraction is dropped.
 std::optional<std::int64_t> ParseDateTime(std::string_view text);

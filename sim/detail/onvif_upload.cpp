@@ -58,6 +58,21 @@ void OnvifUpload::OnPost(const std::shared_ptr<HttpConnection>& connection, Http
   if (request.contentLength > kMaxFirmwareBytes) {
     return Answer(connection, 413, "file too large", true);
   }
+  if (m_device.Config().onvif.uploadDigest) {
+    OnvifAuth::Result result =
+        m_auth.Check(request.method, request.target, request.Header("authorization"), nullptr);
+    // Only a digest is asked for here: there is no SOAP header to carry a token.
+    result.digest = true;
+    if (result.verdict != OnvifAuth::Verdict::kOk) {
+      m_device.Record(kOnvifUpload, "upload refused",
+                      (result.reason.empty() ? "no credentials" : result.reason) +
+                          ", Content-Length=" + std::to_string(request.contentLength));
+      HttpResponse response = m_auth.Refusal(result);
+      // The body, if the client sends one anyway, is not read.
+      response.close = request.contentLength > 0;
+      return connection->Respond(std::move(response));
+    }
+  }
   if (!m_running.expired()) return Answer(connection, 503, "another transfer runs", false);
   m_tokens.erase(given);
   m_device.Record(kOnvifUpload, "upgrade", "size=" + std::to_string(request.contentLength));

@@ -1,7 +1,9 @@
 // The HTTP firmware upload of one ONVIF device. StartFirmwareUpgrade hands out an address with a
 // random token, good for one POST in the device's current life; the POST's body goes through the
 // device's firmware check as it arrives (only the header and checksum are kept), paced by the
-// device's transfer rate and bent by its transfer faults. Network thread only.
+// device's transfer rate and bent by its transfer faults. A device that wants the upload
+// authenticated judges the POST's head, so a refusal goes out before the body is read (a client
+// that sent Expect: 100-continue has sent none of it). Network thread only.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 
 #include "sim/detail/device.h"
 #include "sim/detail/http_connection.h"
+#include "sim/detail/onvif_auth.h"
 #include "sim/detail/sim_clock.h"
 #include "wire/firmware.h"
 
@@ -19,7 +22,9 @@ namespace camsim::detail {
 
 class OnvifUpload {
  public:
-  OnvifUpload(Device& device, SimClock& clock) : m_device(device), m_clock(clock) {}
+  // auth checks the POST when the device wants its upload authenticated.
+  OnvifUpload(Device& device, SimClock& clock, OnvifAuth& auth)
+      : m_device(device), m_clock(clock), m_auth(auth) {}
 
   std::string NewToken();
   // The head of a request to firmware/<token> has arrived.
@@ -43,6 +48,7 @@ class OnvifUpload {
 
   Device& m_device;
   SimClock& m_clock;
+  OnvifAuth& m_auth;
   std::deque<std::pair<std::string, unsigned>> m_tokens;  // token, the life it was given in
   std::weak_ptr<Transfer> m_running;  // one transfer at a time; it ends with its connection
 };

@@ -110,7 +110,10 @@ TEST(OnvifMessages, AddressesMasksAndDurationsParseStrictly) {
   EXPECT_EQ(ParseDuration("PT1S"), 1000);
   EXPECT_EQ(ParseDuration("PT1M30.5S"), 90500);
   EXPECT_EQ(ParseDuration("P1DT1H"), 90000000);
-  for (const char* bad : {"", "P", "PT", "1S", "PT1", "P1M", "PT-1S", "PT1S2", "PTT1S"}) {
+  EXPECT_EQ(ParseDuration("P0Y0M0DT0H0M2S"), 2000) << "the long form some devices write";
+  EXPECT_EQ(ParseDuration("P999999999999D"), kMaxDurationMs) << "bounded, not overflowing";
+  for (const char* bad : {"", "P", "PT", "1S", "PT1", "P1M", "PT-1S", "PT1S2", "PTT1S", "PT1e9S",
+                          "PTinfS", "PTnanS", "PT0x10S", "P9999999999999D"}) {
     EXPECT_FALSE(ParseDuration(bad).has_value()) << bad;
   }
 
@@ -163,7 +166,7 @@ TEST(OnvifMessages, ProbeMatchesAreReadTolerantlyAndGarbageGivesNothing) {
   }
   EXPECT_TRUE(ReadProbeMatches("<!DOCTYPE x [<!ENTITY a \"b\">]><x>&a;</x>").empty());
   EXPECT_TRUE(ReadProbeMatches(std::string(1000, '\xff')).empty());
-  EXPECT_TRUE(ReadProbeMatches(ProbeMessage(ProbeType::kDevice)).empty());
+  EXPECT_TRUE(ReadProbeMatches(ProbeMessage(ProbeType::kDevice).message).empty());
 }
 
 TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
@@ -264,9 +267,24 @@ TEST(OnvifGuard, LoopbackScopeRefusesEveryOtherDestinationBeforeASocketOpens) {
   }
   EXPECT_EQ(client.SocketsOpened(), 0u);
   std::string why;
-  EXPECT_FALSE(UnicastAllowed(asio::ip::address_v4::broadcast(), Scope::kLoopback, &why));
-  EXPECT_FALSE(UnicastAllowed(asio::ip::address_v4::broadcast(), Scope::kLan, &why))
-      << "never broadcast, whatever the scope";
+  EXPECT_FALSE(UnicastAllowed(asio::ip::address_v4::broadcast(), settings, &why));
+
+  // The LAN scope reaches the PC's own networks and the probe targets only: never loopback, a
+  // public host, another private network that a ProbeMatch names, or a network's broadcast.
+  const std::vector<LocalInterface> interfaces = {
+      {asio::ip::make_address_v4("192.168.1.5").to_uint(), 0xFFFFFF00u, true},
+      {asio::ip::make_address_v4("10.20.0.9").to_uint(), 0xFFFF0000u, false}};
+  const std::vector<ProbeTarget> targets = {{"172.16.9.9", 3702}};
+  auto lan = [&](const char* host) {
+    return UnicastAllowed(asio::ip::make_address_v4(host), Scope::kLan, interfaces, targets, &why);
+  };
+  for (const char* host : {"192.168.1.64", "10.20.255.1", "172.16.9.9"}) {
+    EXPECT_TRUE(lan(host)) << host;
+  }
+  for (const char* host : {"127.0.0.1", "8.8.8.8", "192.168.2.64", "172.16.9.8", "192.168.1.255",
+                           "10.20.255.255", "255.255.255.255", "239.255.255.250"}) {
+    EXPECT_FALSE(lan(host)) << host;
+  }
 
   // A loopback address passes the guard and the socket-open hook; nobody listens there.
   asio::ip::tcp::acceptor closed(io.Io(), {asio::ip::address_v4::loopback(), 0});

@@ -6,6 +6,7 @@
 
 #include "onvif_test_client.h"
 #include "sim/command_line.h"
+#include "sim/detail/private_network.h"
 #include "sim/scenario.h"
 #include "sim/simulator.h"
 
@@ -238,7 +239,10 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
       "reboot_needed=1 service_host=lan lan_xaddr=1 probe_types=transmitter media2=0 "
       "http_upgrade=0 reboot_before_status=1\n"
       "device serial=B ip=192.168.1.6 onvif_auth=both digest=md5 service_host=10.0.0.9:8080 "
-      "rtsp_redirect=127.0.0.1:8554\n"
+      "rtsp_redirect=127.0.0.1:8554 nonce_ttl_s=30 stale_flag=0 user_level=operator "
+      "upload_auth=digest utc_field=0 daylight_savings=0 relates_to=other interfaces=dhcp "
+      "services_error=404 upload_delay=P0Y0M0DT0H0M2S "
+      "xaddrs=http://169.254.1.1/onvif/device_service,self\n"
       "fleet count=2 nvr=0 onvif_auth=digest probe_types=device\n");
   ASSERT_EQ(scenario.devices.size(), 4u);
   using Auth = camsim::OnvifSettings::Auth;
@@ -261,6 +265,17 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
   EXPECT_EQ(b.rtspRedirect, "127.0.0.1:8554");
   EXPECT_EQ(a.rtspRedirect, "");
   EXPECT_TRUE(b.media2 && b.httpUpgrade) << "defaults of a well-behaved camera";
+  EXPECT_EQ(b.nonceTtlS, 30);
+  EXPECT_EQ(b.userLevel, camsim::OnvifSettings::UserLevel::kOperator);
+  EXPECT_EQ(b.interfaces, camsim::OnvifSettings::Interfaces::kDhcp);
+  EXPECT_EQ(b.servicesError, 404);
+  EXPECT_EQ(b.uploadDelay, "P0Y0M0DT0H0M2S");
+  EXPECT_TRUE(b.uploadDigest && b.relatesToOther);
+  EXPECT_FALSE(b.staleFlag || b.utcField || b.daylightSavings);
+  EXPECT_EQ(b.xaddrs,
+            (std::vector<std::string>{"http://169.254.1.1/onvif/device_service", "self"}));
+  EXPECT_TRUE(a.staleFlag && a.utcField && a.daylightSavings && !a.uploadDigest && a.xaddrs.empty())
+      << "defaults of a well-behaved camera";
   for (std::size_t i = 2; i < 4; ++i) {
     EXPECT_EQ(scenario.devices[i].onvif.auth, Auth::kDigest);
     EXPECT_EQ(scenario.devices[i].onvif.types, Types::kDevice);
@@ -274,8 +289,13 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
        "t:1: digest: 'sha1' is not one of md5, sha256, both"},
       {"device serial=A ip=1.2.3.4 clock_skew_s=1e9",
        "t:1: clock_skew_s: '1e9' is not a number from -316224000 to 316224000"},
-      {"device serial=A ip=1.2.3.4 time_zone=CET-1CEST",
-       "t:1: time_zone: 'CET-1CEST' is not a time zone such as UTC0 or CST-8 (no daylight saving)"},
+      {"device serial=A ip=1.2.3.4 time_zone=CET-1CEST,M3.5.0",
+       "t:1: time_zone: 'CET-1CEST,M3.5.0' is not a POSIX time zone such as UTC0, CST-8 or "
+       "CET-1CEST,M3.5.0,M10.5.0/3"},
+      {"device serial=A ip=1.2.3.4 xaddrs=ftp://x/,self",
+       "t:1: xaddrs: 'ftp://x/' is not self or an http:// address"},
+      {"device serial=A ip=1.2.3.4 user_level=root",
+       "t:1: user_level: 'root' is not one of administrator, operator, user"},
       {"device serial=A ip=1.2.3.4 service_host=\"a b\"",
        "t:1: service_host: 'a b' is not lan or HOST[:PORT]"},
       {"device serial=A ip=1.2.3.4 service_host=host:0",
@@ -290,6 +310,17 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
     std::string error;
     EXPECT_FALSE(camsim::ParseScenario(text, "t", &ignored, &error)) << text;
     EXPECT_EQ(error, expected);
+  }
+}
+
+TEST(OnvifPrivateLan, ARealAddressIsServedOnlyInsideANetworkNamespaceOfItsOwn) {
+  if (camsim::detail::InPrivateNetworkNamespace()) GTEST_SKIP() << "runs in the machine's network";
+  for (const camsim::Protocol protocol : {camsim::Protocol::kOnvif, camsim::Protocol::kFramed}) {
+    camsim::Simulator sim(camsim::Scenario{}, protocol);
+    std::string error;
+    EXPECT_FALSE(sim.StartOnPrivateLan("10.77.0.2:0", &error));
+    EXPECT_NE(error.find("network namespace"), std::string::npos) << error;
+    EXPECT_FALSE(sim.Start("10.77.0.2:0", &error)) << "loopback only, as ever";
   }
 }
 

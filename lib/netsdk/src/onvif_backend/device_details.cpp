@@ -7,15 +7,25 @@ namespace {
 
 class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
  public:
-  DetailsFetch(OnvifServices& services, std::string endpoint, Url service,
+  DetailsFetch(OnvifServices& services, std::string endpoint, std::vector<Url> addresses,
                std::vector<Credential> credentials,
                std::function<void(std::optional<DeviceDetails>)> done)
-      : m_services(services), m_endpoint(std::move(endpoint)), m_service(std::move(service)),
-        m_credentials(std::move(credentials)), m_done(std::move(done)) {}
+      : m_services(services),
+        m_endpoint(std::move(endpoint)),
+        m_addresses(std::move(addresses)),
+        m_credentials(std::move(credentials)),
+        m_done(std::move(done)) {}
 
-  void Begin() { TryCredential(0); }
+  void Begin() { TryAddress(0); }
 
  private:
+  void TryAddress(std::size_t index) {
+    if (index >= m_addresses.size()) return Finish(false);
+    m_address = index;
+    m_service = m_addresses[index];
+    TryCredential(0);
+  }
+
   void TryCredential(std::size_t index) {
     if (index >= m_credentials.size()) return Finish(false);
     m_index = index;
@@ -31,8 +41,11 @@ class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
       if (result.outcome == CallResult::Outcome::kRefused) {
         return self->TryCredential(self->m_index + 1);
       }
+      // Nobody there: the device's next announced address may be the one that works.
+      if (!result.Answered()) return self->TryAddress(self->m_address + 1);
       if (!result.Ok()) return self->Finish(false);
       self->m_clockKnown = true;
+      self->m_details.service = self->m_service;
       self->m_clockOffset = self->m_details.channel->ClockOffset();
       self->ReadInformation();
     });
@@ -64,11 +77,20 @@ class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
 
   void ReadNetwork() {
     auto self = shared_from_this();
-    Step("GetNetworkInterfaces", GetNetworkInterfacesBody(),
-         [self](const CallResult& result) {
-           return result.Ok() && ReadNetworkInterface(result.Body(), &self->m_details.network);
-         },
-         [self] { self->ReadGateway(); });
+    Step(
+        "GetNetworkInterfaces", GetNetworkInterfacesBody(),
+        [self](const CallResult& result) {
+          // A device that lists no interface, or refuses to, is still listed: at the address
+          // that answered, without a MAC (and cannot be re-addressed).
+          if (result.Ok() && ReadNetworkInterface(result.Body(), &self->m_details.network)) {
+            return true;
+          }
+          if (!result.Answered()) return false;
+          self->m_details.network = NetworkInterface{};
+          self->m_details.network.address = self->m_service.host;
+          return true;
+        },
+        [self] { self->ReadGateway(); });
   }
 
   void ReadGateway() {
@@ -76,7 +98,7 @@ class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
     Step("GetNetworkDefaultGateway", GetNetworkDefaultGatewayBody(),
          [self](const CallResult& result) {
            // A device without the operation still has a usable address: no gateway then.
-           if (result.outcome == CallResult::Outcome::kFault) return true;
+           if (result.Answered() && !result.Ok()) return true;
            return result.Ok() && ReadDefaultGateway(result.Body(), &self->m_details.gateway);
          },
          [self] { self->Finish(true); });
@@ -94,7 +116,9 @@ class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
 
   OnvifServices& m_services;
   const std::string m_endpoint;
-  const Url m_service;
+  const std::vector<Url> m_addresses;
+  std::size_t m_address = 0;
+  Url m_service;
   const std::vector<Credential> m_credentials;
   std::function<void(std::optional<DeviceDetails>)> m_done;
   std::size_t m_index = 0;
@@ -129,11 +153,11 @@ void ReadClock(const std::shared_ptr<SoapChannel>& channel, const Url& service,
                 });
 }
 
-void FetchDetails(OnvifServices& services, const std::string& endpoint, const Url& service,
+void FetchDetails(OnvifServices& services, const std::string& endpoint, std::vector<Url> addresses,
                   std::vector<Credential> credentials,
                   std::function<void(std::optional<DeviceDetails>)> done) {
-  auto fetch = std::make_shared<DetailsFetch>(services, endpoint, service, std::move(credentials),
-                                              std::move(done));
+  auto fetch = std::make_shared<DetailsFetch>(services, endpoint, std::move(addresses),
+                                              std::move(credentials), std::move(done));
   fetch->Begin();
 }
 

@@ -16,14 +16,15 @@ namespace netsdk::onvif_backend {
 
 struct DeviceDetails {
   std::shared_ptr<SoapChannel> channel;  // with the credential that worked and the clock offset
+  Url service;                           // the device service address that answered
   DeviceInformation information;
   NetworkInterface network;
   std::string gateway;
 };
 
 // Network thread; done runs there with nullopt when no credential works or the device does not
-// answer.
-void FetchDetails(OnvifServices& services, const std::string& endpoint, const Url& service,
+// answer. The addresses are tried in order until one answers the clock query.
+void FetchDetails(OnvifServices& services, const std::string& endpoint, std::vector<Url> addresses,
                   std::vector<Credential> credentials,
                   std::function<void(std::optional<DeviceDetails>)> done);
 

@@ -1,10 +1,13 @@
 #include "onvif_backend/device_messages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "onvif/namespaces.h"
+#include "onvif/posix_time_zone.h"
 #include "onvif/soap_xml.h"
 #include "wire/endpoint.h"
 
@@ -50,24 +53,15 @@ bool ReadDateTime(const xmlNode* dateTime, std::int64_t* seconds) {
   return true;
 }
 
-// The offset of a POSIX zone ("CST-8", "<+0530>-5:30", "EST5EDT") in seconds west of UTC, the
-// standard time's; nullopt when it does not parse.
-std::optional<std::int64_t> PosixOffsetWest(const std::string& zone) {
-  std::size_t at = 0;
-  if (at < zone.size() && zone[at] == '<') {
-    at = zone.find('>');
-    if (at == std::string::npos) return std::nullopt;
-    ++at;
-  } else {
-    while (at < zone.size() && std::isalpha(static_cast<unsigned char>(zone[at]))) ++at;
-  }
-  if (at < 3 || at >= zone.size()) return std::nullopt;
-  int sign = 1;
-  if (zone[at] == '+' || zone[at] == '-') sign = zone[at++] == '-' ? -1 : 1;
-  int hours = 0, minutes = 0, seconds = 0;
-  const int read = std::sscanf(zone.c_str() + at, "%2d:%2d:%2d", &hours, &minutes, &seconds);
-  if (read < 1 || hours > 24 || minutes > 59 || seconds > 59) return std::nullopt;
-  return sign * (hours * 3600 + minutes * 60 + seconds);
+// The zone's offset east of UTC in force at a local time: the device's own daylight-saving flag
+// decides when it gave one, else the zone's rule.
+std::int64_t OffsetAtLocal(const onvif::PosixTimeZone& zone, const xmlNode* daylightFlag,
+                           std::int64_t localSeconds) {
+  if (!zone.hasDaylightSaving) return zone.standardEastS;
+  const std::string flag = Text(daylightFlag);
+  if (flag == "true" || flag == "1") return zone.daylightEastS;
+  if (flag == "false" || flag == "0") return zone.standardEastS;
+  return zone.OffsetAtLocal(localSeconds);
 }
 
 std::string Tag(std::string_view element, const std::string& text) {
@@ -112,20 +106,24 @@ std::string SetSystemFactoryDefaultBody(bool hard) {
          (hard ? "Hard" : "Soft") + "</tds:FactoryDefault></tds:SetSystemFactoryDefault>";
 }
 
-std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds) {
+std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds, const std::string& timeZone) {
   const std::time_t seconds = static_cast<std::time_t>(utcSeconds);
   std::tm utc{};
   gmtime_r(&seconds, &utc);
+  const auto zone = onvif::ParsePosixTimeZone(timeZone);
   char text[512];
   std::snprintf(text, sizeof text,
-                "<tds:SetSystemDateAndTime><tds:DateTimeType>Manual</tds:DateTimeType>"
-                "<tds:DaylightSavings>false</tds:DaylightSavings><tds:UTCDateTime>"
                 "<tt:Date><tt:Year>%d</tt:Year><tt:Month>%d</tt:Month><tt:Day>%d</tt:Day></tt:Date>"
                 "<tt:Time><tt:Hour>%d</tt:Hour><tt:Minute>%d</tt:Minute><tt:Second>%d</tt:Second>"
-                "</tt:Time></tds:UTCDateTime></tds:SetSystemDateAndTime>",
+                "</tt:Time>",
                 utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
                 utc.tm_sec);
-  return text;
+  return std::string(
+             "<tds:SetSystemDateAndTime><tds:DateTimeType>Manual</tds:DateTimeType>"
+             "<tds:DaylightSavings>") +
+         (zone && zone->hasDaylightSaving ? "true" : "false") + "</tds:DaylightSavings>" +
+         (zone ? "<tds:TimeZone>" + Tag("tt:TZ", timeZone) + "</tds:TimeZone>" : "") +
+         "<tds:UTCDateTime>" + text + "</tds:UTCDateTime></tds:SetSystemDateAndTime>";
 }
 
 std::string SetClockModeBody(bool fromNtp, const std::string& posixZone) {
@@ -187,19 +185,26 @@ std::string SetNetworkProtocolsBody(int httpPort, int rtspPort) {
 bool ReadDeviceClock(const xmlNode* body, DeviceClock* clock) {
   const xmlNode* system = Find(body, kNsSchema, "SystemDateAndTime");
   if (system == nullptr) system = Find(body, kNsDevice, "SystemDateAndTime");
+  if (system == nullptr) return false;
   const xmlNode* utc = Child(system, kNsSchema, "UTCDateTime");
-  if (utc == nullptr || !ReadDateTime(utc, &clock->utcSeconds)) return false;
   const xmlNode* local = Child(system, kNsSchema, "LocalDateTime");
-  const xmlNode* zone = Find(system, kNsSchema, "TZ");
+  const xmlNode* daylightFlag = Child(system, kNsSchema, "DaylightSavings");
+  clock->timeZone = Text(Find(system, kNsSchema, "TZ"));
+  const std::optional<onvif::PosixTimeZone> zone = onvif::ParsePosixTimeZone(clock->timeZone);
   std::int64_t localSeconds = 0;
-  const std::string tz = Text(zone);
-  const bool utcZone = tz.empty() || tz == "UTC" || tz == "UTC0" || tz == "GMT" || tz == "GMT0" ||
-                       tz == "UTC+0" || tz == "GMT+0";
-  const std::optional<std::int64_t> west = PosixOffsetWest(tz);
-  clock->utcIsLocal = local != nullptr && ReadDateTime(local, &localSeconds) && !utcZone &&
-                      west.has_value() && *west != 0 && localSeconds == clock->utcSeconds;
+  const bool hasLocal = local != nullptr && ReadDateTime(local, &localSeconds);
+  const std::int64_t east = zone && hasLocal ? OffsetAtLocal(*zone, daylightFlag, localSeconds) : 0;
+  clock->utcIsLocal = false;
+  if (utc == nullptr) {
+    // Some devices give only their local time and zone; without a zone it is taken as UTC.
+    if (!hasLocal) return false;
+    clock->utcSeconds = localSeconds - east;
+    return true;
+  }
+  if (!ReadDateTime(utc, &clock->utcSeconds)) return false;
+  clock->utcIsLocal = hasLocal && east != 0 && localSeconds == clock->utcSeconds;
   // Its own clock still runs on UTC (it checks tokens on it); only the field is mislabelled.
-  if (clock->utcIsLocal) clock->utcSeconds = localSeconds + *west;
+  if (clock->utcIsLocal) clock->utcSeconds = localSeconds - east;
   return true;
 }
 
@@ -220,13 +225,17 @@ bool ReadNetworkInterface(const xmlNode* body, NetworkInterface* interface) {
     const xmlNode* ipv4 = Child(candidate, kNsSchema, "IPv4");
     const xmlNode* config = Child(ipv4, kNsSchema, "Config");
     if (config == nullptr) continue;
+    // With DHCP on, a manual address the device still lists is a stale one.
+    const bool dhcp = Text(Child(config, kNsSchema, "DHCP")) == "true";
     const xmlNode* manual = Child(config, kNsSchema, "Manual");
-    if (manual == nullptr) manual = Child(config, kNsSchema, "FromDHCP");
-    if (manual == nullptr) continue;
+    const xmlNode* leased = Child(config, kNsSchema, "FromDHCP");
+    const xmlNode* chosen =
+        dhcp ? (leased != nullptr ? leased : manual) : (manual != nullptr ? manual : leased);
+    if (chosen == nullptr) continue;
     std::uint32_t address = 0;
     int prefix = 0;
-    const std::string text = Text(Child(manual, kNsSchema, "Address"));
-    if (!wire::ParseIPv4(text, &address) || !ReadNumber(manual, "PrefixLength", 0, 32, &prefix)) {
+    const std::string text = Text(Child(chosen, kNsSchema, "Address"));
+    if (!wire::ParseIPv4(text, &address) || !ReadNumber(chosen, "PrefixLength", 0, 32, &prefix)) {
       continue;
     }
     interface->token = onvif::Attribute(candidate, "token");
@@ -275,7 +284,8 @@ bool ReadFirmwareUpload(const xmlNode* body, FirmwareUpload* upload) {
   if (answer == nullptr) return false;
   upload->uri = Text(Child(answer, kNsDevice, "UploadUri"));
   const auto delay = ParseDuration(Text(Child(answer, kNsDevice, "UploadDelay")));
-  upload->delayMs = delay.value_or(0);
+  // Some firmware asks for absurd waits; the upload starts after kMaxUploadDelayMs at the latest.
+  upload->delayMs = std::min(delay.value_or(0), kMaxUploadDelayMs);
   return !upload->uri.empty() && delay.has_value();
 }
 
@@ -292,17 +302,21 @@ std::optional<double> ParseDuration(const std::string& text) {
       ++at;
       continue;
     }
-    std::size_t used = 0;
-    double value = 0;
-    try {
-      value = std::stod(text.substr(at), &used);
-    } catch (...) {
-      return std::nullopt;
+    // Digits with an optional fraction only: no sign, exponent, "inf" or hexadecimal.
+    const std::size_t start = at;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+    const std::size_t whole = at - start;
+    if (at < text.size() && text[at] == '.') {
+      ++at;
+      while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
     }
-    if (used == 0 || value < 0 || at + used >= text.size()) return std::nullopt;
-    at += used;
+    if (whole == 0 || whole > 12 || at >= text.size()) return std::nullopt;
+    const double value = std::strtod(text.substr(start, at - start).c_str(), nullptr);
     const char unit = text[at++];
-    if (!inTime && unit == 'D') {
+    if (!inTime && (unit == 'Y' || unit == 'M')) {
+      // A year or month has no fixed length; devices write "P0Y0M0DT…".
+      if (value != 0) return std::nullopt;
+    } else if (!inTime && unit == 'D') {
       total += value * 86400000.0;
     } else if (inTime && unit == 'H') {
       total += value * 3600000.0;
@@ -316,7 +330,7 @@ std::optional<double> ParseDuration(const std::string& text) {
     any = true;
   }
   if (!any) return std::nullopt;
-  return total;
+  return std::min(total, kMaxDurationMs);
 }
 
 std::string MaskOfPrefix(int prefixLength) {

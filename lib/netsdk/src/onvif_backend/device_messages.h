@@ -21,8 +21,10 @@ std::string SoapContentType(const std::string& action);
 struct DeviceClock {
   std::int64_t utcSeconds = 0;  // the device's UTC
   // The device writes its local time into UTCDateTime (a known deviation): its time zone is not
-  // UTC while both fields hold the same time. utcSeconds is then corrected by the zone's offset.
+  // UTC while both fields hold the same time. utcSeconds is then corrected by the zone's offset in
+  // force, daylight saving included.
   bool utcIsLocal = false;
+  std::string timeZone;  // the device's TZ as it gave it; empty when it gave none
 };
 
 struct DeviceInformation {
@@ -36,7 +38,7 @@ struct DeviceInformation {
 struct NetworkInterface {
   std::string token;
   std::string mac;
-  std::string address;  // the configured IPv4 address (manual, else the DHCP one)
+  std::string address;  // the IPv4 address in use: the DHCP one with DHCP on, else the manual one
   int prefixLength = 0;
 };
 
@@ -58,7 +60,9 @@ std::string GetServicesBody();
 std::string GetCapabilitiesBody();
 std::string SystemRebootBody();
 std::string SetSystemFactoryDefaultBody(bool hard);
-std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds);
+// Keeps the device's zone (when it gave one) and, as ONVIF defines the flag when setting,
+// automatic daylight saving whenever that zone has a rule.
+std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds, const std::string& timeZone);
 // The clock's mode and zone without setting the time (a device on NTP sets it itself).
 std::string SetClockModeBody(bool fromNtp, const std::string& posixZone);
 std::string SetNetworkInterfacesBody(const std::string& token, const std::string& address,
@@ -81,7 +85,13 @@ bool ReadCapabilities(const xmlNode* body, ServiceMap* services);
 bool ReadRebootNeeded(const xmlNode* body);
 bool ReadFirmwareUpload(const xmlNode* body, FirmwareUpload* upload);
 
-// xs:duration (PnDTnHnMnS, fractions of seconds allowed; years and months refused) in ms.
+// Longer durations are read as this: whatever a device writes, a wait stays representable.
+inline constexpr double kMaxDurationMs = 366 * 86400000.0;
+// The longest wait before a firmware upload that a device's UploadDelay can ask for.
+inline constexpr double kMaxUploadDelayMs = 120000;
+
+// xs:duration (PnDTnHnMnS, fractions allowed; years and months only as zero) in ms, at most
+// kMaxDurationMs.
 std::optional<double> ParseDuration(const std::string& text);
 // The dotted mask of a prefix length, and the prefix length of a contiguous dotted mask (nullopt
 // for a non-contiguous or malformed one).

@@ -45,15 +45,17 @@ bool ListsType(const xmlNode* types, std::string_view ns, std::string_view name)
 
 }  // namespace
 
-std::string ProbeMessage(ProbeType type) {
+ProbeDatagram ProbeMessage(ProbeType type) {
+  const std::string id = RandomUuid();
   const std::string header =
-      "<wsa:MessageID>urn:uuid:" + RandomUuid() +
+      "<wsa:MessageID>urn:uuid:" + id +
       "</wsa:MessageID><wsa:To>urn:schemas-xmlsoap-org:ws:2005:04:discovery</wsa:To>"
       "<wsa:Action>http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe</wsa:Action>";
   const char* types =
       type == ProbeType::kTransmitter ? "dn:NetworkVideoTransmitter" : "tds:Device";
-  return onvif::Envelope(header, std::string("<d:Probe><d:Types>") + types +
-                                     "</d:Types></d:Probe>");
+  return {
+      onvif::Envelope(header, std::string("<d:Probe><d:Types>") + types + "</d:Types></d:Probe>"),
+      id};
 }
 
 std::vector<ProbeMatch> ReadProbeMatches(std::string_view datagram) {
@@ -61,9 +63,12 @@ std::vector<ProbeMatch> ReadProbeMatches(std::string_view datagram) {
   std::string error;
   const auto document = onvif::ParseSoap(datagram, &error);
   if (!document) return matches;
+  const std::string relatesTo = NormaliseEndpoint(
+      onvif::Text(onvif::Child(document->Header(), onvif::kNsAddressing, "RelatesTo")));
   const xmlNode* all = onvif::Find(document->Root(), onvif::kNsDiscovery, "ProbeMatches");
   for (const xmlNode* node : onvif::FindAll(all, onvif::kNsDiscovery, "ProbeMatch")) {
     ProbeMatch match;
+    match.relatesTo = relatesTo;
     const xmlNode* reference = onvif::Find(node, onvif::kNsAddressing, "Address");
     match.endpoint = NormaliseEndpoint(onvif::Text(reference));
     if (match.endpoint.empty()) continue;

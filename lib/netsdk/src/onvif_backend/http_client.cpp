@@ -113,8 +113,7 @@ struct HttpClient::Transfer {
       destination = asio::ip::address_v4(ntohl(in.sin_addr.s_addr));
     }
     std::string why = "not an IPv4 address";
-    if (destination.is_unspecified() ||
-        !UnicastAllowed(destination, client.m_settings.GetScope(), &why)) {
+    if (destination.is_unspecified() || !UnicastAllowed(destination, client.m_settings, &why)) {
       transfer->refusedInHook = true;
       transfer->guardReason = why;
       ++client.m_refusedInHook;
@@ -143,7 +142,7 @@ void HttpClient::Send(HttpRequest request, std::function<void(HttpResponse)> don
   transfer->request = std::move(request);
   transfer->done = std::move(done);
   std::string why;
-  if (!HostAllowed(transfer->request.url.host, m_settings.GetScope(), &why)) {
+  if (!HostAllowed(transfer->request.url.host, m_settings, &why)) {
     HttpResponse refused;
     refused.outcome = HttpResponse::Outcome::kRefused;
     refused.error = why;
@@ -197,7 +196,7 @@ void HttpClient::Begin(std::unique_ptr<Transfer> transfer) {
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(std::max<std::int64_t>(1, connectTimeout.count() / 1000)));
   curl_easy_setopt(easy, CURLOPT_POST, 1L);
-  t->headers = curl_slist_append(t->headers, "Expect:");
+  t->headers = curl_slist_append(t->headers, request.upload ? "Expect: 100-continue" : "Expect:");
   if (!request.contentType.empty()) {
     t->headers = curl_slist_append(t->headers, ("Content-Type: " + request.contentType).c_str());
   }

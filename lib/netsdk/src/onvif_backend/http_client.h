@@ -1,7 +1,9 @@
 // HTTP for the ONVIF backend: every transfer of the library runs on one thread of its own through
 // libcurl's multi interface, and each completion is handed to the network thread. No redirects,
-// no proxies, no "Expect: 100-continue"; the destination guard runs before a transfer starts and
-// in the socket-open hook. Bodies of answers are bounded; time-outs run on the library's clock.
+// no proxies; "Expect: 100-continue" for uploads only, so that a device refuses one (its
+// credentials, its size) before the image is sent; the destination guard runs before a transfer
+// starts and in the socket-open hook. Bodies of answers are bounded; time-outs run on the library's
+// clock.
 #pragma once
 
 #include <asio.hpp>

@@ -1,10 +1,12 @@
 #include "onvif_backend/onvif_search.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "onvif_backend/destination_guard.h"
 #include "onvif_backend/discovery_messages.h"
+#include "onvif_backend/local_networks.h"
 #include "onvif_backend/text_encoding.h"
 #include "timing.h"
 
@@ -35,6 +37,7 @@ void OnvifSearch::Start() {
   asio::post(m_context.io, [self = shared_from_this(), searchId] {
     self->m_fills.clear();
     self->m_transmitters.clear();
+    self->m_probeIds.clear();
     self->m_reportedRefusal = false;
     self->Probe(searchId);
   });
@@ -85,17 +88,20 @@ void OnvifSearch::Probe(std::uint32_t searchId) {
   const Scope scope = m_context.settings.GetScope();
   std::vector<asio::ip::udp::endpoint> destinations;
   std::vector<std::string> refusals;
-  if (probe.multicast) {
-    // Sending to the group needs no membership; only an installer's LAN scope allows it.
-    if (scope == Scope::kLan) {
-      destinations.emplace_back(asio::ip::make_address_v4(kDiscoveryGroup), kDiscoveryPort);
-    } else {
-      refusals.push_back("multicast probes are refused with scope loopback");
+  // Sending to the group needs no membership; only an installer's LAN scope allows it, and then
+  // from every interface that can, so that cameras behind a second network card (or the wired
+  // switch of a PC on Wi-Fi) hear it too.
+  std::vector<asio::ip::address_v4> groupInterfaces;
+  if (probe.multicast && scope == Scope::kLan) {
+    for (const LocalInterface& local : LocalInterfaces()) {
+      if (local.multicast) groupInterfaces.emplace_back(local.address);
     }
+  } else if (probe.multicast) {
+    refusals.push_back("multicast probes are refused with scope loopback");
   }
   for (const ProbeTarget& target : probe.targets) {
     std::string why;
-    if (HostAllowed(target.host, scope, &why)) {
+    if (HostAllowed(target.host, m_context.settings, &why)) {
       destinations.emplace_back(asio::ip::make_address_v4(target.host), target.port);
     } else {
       refusals.push_back("probe target " + why);
@@ -106,13 +112,24 @@ void OnvifSearch::Probe(std::uint32_t searchId) {
     for (const std::string& refusal : refusals) std::fprintf(stderr, "netsdk: %s\n", refusal.c_str());
     m_reportedRefusal = true;
   }
-  if (!destinations.empty() && OpenSocket()) {
+  if ((!destinations.empty() || !groupInterfaces.empty()) && OpenSocket()) {
+    const asio::ip::udp::endpoint group(asio::ip::make_address_v4(kDiscoveryGroup), kDiscoveryPort);
     for (ProbeType type : {ProbeType::kTransmitter, ProbeType::kDevice}) {
-      auto message = std::make_shared<std::string>(ProbeMessage(type));
+      ProbeDatagram datagram = ProbeMessage(type);
+      m_probeIds.push_back(datagram.messageId);
+      if (m_probeIds.size() > kProbeIdsKept) m_probeIds.pop_front();
+      auto message = std::make_shared<std::string>(std::move(datagram.message));
       for (const auto& destination : destinations) {
         ++m_probesSent;
         m_socket.async_send_to(asio::buffer(*message), destination,
                                [message](const std::error_code&, std::size_t) {});
+      }
+      // The outgoing interface is a socket option, so these are sent at once, one by one.
+      for (const asio::ip::address_v4& from : groupInterfaces) {
+        std::error_code error;
+        m_socket.set_option(asio::ip::multicast::outbound_interface(from), error);
+        if (!error) m_socket.send_to(asio::buffer(*message), group, 0, error);
+        if (!error) ++m_probesSent;
       }
     }
   }
@@ -140,26 +157,45 @@ void OnvifSearch::Receive() {
         if (!error && active && size < self->m_datagram.size()) {
           for (const ProbeMatch& match :
                ReadProbeMatches(std::string_view(self->m_datagram.data(), size))) {
-            self->OnMatch(searchId, match);
+            self->OnMatch(searchId, match, self->m_sender.address());
           }
         }
         self->Receive();
       });
 }
 
-std::optional<Url> OnvifSearch::UsableAddress(const ProbeMatch& match) const {
-  const Scope scope = m_context.settings.GetScope();
+std::vector<Url> OnvifSearch::UsableAddresses(const ProbeMatch& match,
+                                              const asio::ip::address& sender) const {
+  std::vector<Url> onSender, others, linkLocal;
   for (const std::string& address : match.addresses) {
     Url url;
     std::string why;
-    if (ParseUrl(address, &url) && url.scheme == "http" && HostAllowed(url.host, scope, &why)) {
-      return url;
+    std::error_code error;
+    if (!ParseUrl(address, &url) || url.scheme != "http" ||
+        !HostAllowed(url.host, m_context.settings, &why)) {
+      continue;
+    }
+    const asio::ip::address_v4 host = asio::ip::make_address_v4(url.host, error);
+    // 169.254.0.0/16: an address the device gave itself, rarely the one it is reached at.
+    if ((host.to_uint() & 0xFFFF0000u) == 0xA9FE0000u) {
+      linkLocal.push_back(url);
+    } else if (sender.is_v4() && host == sender.to_v4()) {
+      onSender.push_back(url);
+    } else {
+      others.push_back(url);
     }
   }
-  return std::nullopt;
+  onSender.insert(onSender.end(), others.begin(), others.end());
+  onSender.insert(onSender.end(), linkLocal.begin(), linkLocal.end());
+  return onSender;
 }
 
-void OnvifSearch::OnMatch(std::uint32_t searchId, const ProbeMatch& match) {
+void OnvifSearch::OnMatch(std::uint32_t searchId, const ProbeMatch& match,
+                          const asio::ip::address& sender) {
+  // Only answers to this search's probes: a stray or replayed ProbeMatch names no device of ours.
+  if (std::find(m_probeIds.begin(), m_probeIds.end(), match.relatesTo) == m_probeIds.end()) {
+    return;
+  }
   if (match.transmitter && m_transmitters.insert(match.endpoint).second) {
     // A device that answered the other probe first was listed as a recorder; it is a camera.
     std::lock_guard lock(m_mutex);
@@ -172,21 +208,21 @@ void OnvifSearch::OnMatch(std::uint32_t searchId, const ProbeMatch& match) {
   auto fill = m_fills.find(match.endpoint);
   // A device whose fill failed (it was away, or busy) is tried again at its next answer.
   if (fill != m_fills.end() && fill->second != Fill::kFailed) return;
-  const std::optional<Url> service = UsableAddress(match);
-  if (!service) return;
+  if (fill == m_fills.end() && m_fills.size() >= kMaxEndpointsPerSearch) return;
+  std::vector<Url> addresses = UsableAddresses(match, sender);
+  if (addresses.empty()) return;
   m_fills[match.endpoint] = Fill::kRunning;
   std::weak_ptr<OnvifSearch> weak = weak_from_this();
   const std::string endpoint = match.endpoint;
-  const Url url = *service;
-  FetchDetails(m_services, endpoint, url, m_context.settings.Credentials(),
-               [weak, searchId, endpoint, url](std::optional<DeviceDetails> details) {
+  FetchDetails(m_services, endpoint, std::move(addresses), m_context.settings.Credentials(),
+               [weak, searchId, endpoint](std::optional<DeviceDetails> details) {
                  if (auto self = weak.lock()) {
-                   self->OnDetails(searchId, endpoint, url, std::move(details));
+                   self->OnDetails(searchId, endpoint, std::move(details));
                  }
                });
 }
 
-void OnvifSearch::OnDetails(std::uint32_t searchId, const std::string& endpoint, const Url& service,
+void OnvifSearch::OnDetails(std::uint32_t searchId, const std::string& endpoint,
                             std::optional<DeviceDetails> details) {
   {
     std::lock_guard lock(m_mutex);
@@ -194,6 +230,7 @@ void OnvifSearch::OnDetails(std::uint32_t searchId, const std::string& endpoint,
   }
   m_fills[endpoint] = details ? Fill::kListed : Fill::kFailed;
   if (!details) return;
+  const Url& service = details->service;
   const Credential credential = details->channel->GetCredential();
   wire::DeviceInfo info;
   // The block holds the program's GBK texts.
@@ -207,7 +244,8 @@ void OnvifSearch::OnDetails(std::uint32_t searchId, const std::string& endpoint,
   info.port = service.port;
   info.mac = Utf8ToGbkLossy(details->network.mac);
   info.ip = details->network.address;
-  info.mask = MaskOfPrefix(details->network.prefixLength);
+  // Blank when the device gave no interface.
+  info.mask = details->network.token.empty() ? "" : MaskOfPrefix(details->network.prefixLength);
   info.gateway = details->gateway;
   m_services.directory.Remember(info.ip, {endpoint, service});
   std::lock_guard lock(m_mutex);

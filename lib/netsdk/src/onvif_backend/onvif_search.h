@@ -5,9 +5,10 @@
 // reboots the device when it says the change needs one.
 #pragma once
 
-#include <asio.hpp>
 #include <array>
+#include <asio.hpp>
 #include <atomic>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,11 @@ namespace netsdk::onvif_backend {
 
 // Datagrams larger than this are not discovery messages and are dropped unread.
 inline constexpr std::size_t kMaxDatagram = 64 * 1024;
+// Devices one search keeps track of; answers of further ones are dropped, so that a flood of
+// made-up endpoints cannot grow the library without bound.
+inline constexpr std::size_t kMaxEndpointsPerSearch = 4096;
+// Message ids of this search's probes that an answer may relate to; older ones are forgotten.
+inline constexpr std::size_t kProbeIdsKept = 256;
 
 class OnvifSearch : public DeviceSearch, public std::enable_shared_from_this<OnvifSearch> {
  public:
@@ -60,11 +66,12 @@ class OnvifSearch : public DeviceSearch, public std::enable_shared_from_this<Onv
   bool OpenSocket();
   void Probe(std::uint32_t searchId);
   void Receive();
-  void OnMatch(std::uint32_t searchId, const ProbeMatch& match);
-  void OnDetails(std::uint32_t searchId, const std::string& endpoint, const Url& service,
+  void OnMatch(std::uint32_t searchId, const ProbeMatch& match, const asio::ip::address& sender);
+  void OnDetails(std::uint32_t searchId, const std::string& endpoint,
                  std::optional<DeviceDetails> details);
-  // The first announced device service address the scope allows.
-  std::optional<Url> UsableAddress(const ProbeMatch& match) const;
+  // The announced device service addresses the scope allows, in the order they are tried: those
+  // on the sender's host, the others as announced, link-local ones last.
+  std::vector<Url> UsableAddresses(const ProbeMatch& match, const asio::ip::address& sender) const;
 
   const Context m_context;
   OnvifServices& m_services;
@@ -80,6 +87,7 @@ class OnvifSearch : public DeviceSearch, public std::enable_shared_from_this<Onv
   asio::ip::udp::endpoint m_sender;
   std::map<std::string, Fill> m_fills;           // by endpoint, this search
   std::set<std::string> m_transmitters;          // endpoints that announced a transmitter
+  std::deque<std::string> m_probeIds;            // this search's, newest last
   bool m_reportedRefusal = false;
   std::atomic<std::uint64_t> m_probesSent{0};
   std::atomic<std::uint64_t> m_probesRefused{0};

@@ -107,7 +107,7 @@ void OnvifSession::LogIn() {
     auto self = weak.lock();
     if (!self || !self->m_open->load()) return;
     if (!result.Ok()) return self->OnLoginFailed(result);
-    self->m_utcIsLocal = clock.utcIsLocal;
+    self->m_clock = clock;
     self->LearnServices();
   });
 }
@@ -131,7 +131,8 @@ void OnvifSession::LearnServices() {
     if (!self || !self->m_open->load()) return;
     ServiceMap services;
     if (result.Ok() && ReadServices(result.Body(), &services)) return rewrite(std::move(services));
-    if (result.outcome != CallResult::Outcome::kFault) return self->OnLoginFailed(result);
+    // Older devices answer GetServices with a fault, or with a bare HTTP error.
+    if (!result.Answered()) return self->OnLoginFailed(result);
     self->Call("GetCapabilities", GetCapabilitiesBody(), [weak, rewrite](CallResult answer) {
       auto self = weak.lock();
       if (!self || !self->m_open->load()) return;
@@ -293,22 +294,23 @@ void OnvifSession::SetTime(const std::string& request) {
   // The request holds the PC's local time; the device is set in UTC, or in the local time it
   // mistakes for UTC.
   std::tm fields = local;
-  const std::int64_t utc = m_utcIsLocal ? static_cast<std::int64_t>(timegm(&fields))
-                                        : static_cast<std::int64_t>(std::mktime(&fields));
+  const std::int64_t utc = m_clock.utcIsLocal ? static_cast<std::int64_t>(timegm(&fields))
+                                              : static_cast<std::int64_t>(std::mktime(&fields));
   std::weak_ptr<OnvifSession> weak = weak_from_this();
-  Call("SetSystemDateAndTime", SetSystemDateAndTimeBody(utc), [weak](CallResult result) {
-    auto self = weak.lock();
-    if (!self || !self->m_channel) return;
-    if (!result.Ok()) return self->Respond(wire::kCodeSetTime, false, result.error);
-    // Tokens are created on the device's clock, which just changed.
-    ReadClock(self->m_channel, self->m_service,
-              [weak](const CallResult&, const DeviceClock& clock) {
-                if (auto self = weak.lock()) {
-                  self->m_utcIsLocal = clock.utcIsLocal;
-                  self->Respond(wire::kCodeSetTime, true, "");
-                }
-              });
-  });
+  Call("SetSystemDateAndTime", SetSystemDateAndTimeBody(utc, m_clock.timeZone),
+       [weak](CallResult result) {
+         auto self = weak.lock();
+         if (!self || !self->m_channel) return;
+         if (!result.Ok()) return self->Respond(wire::kCodeSetTime, false, result.error);
+         // Tokens are created on the device's clock, which just changed.
+         ReadClock(self->m_channel, self->m_service,
+                   [weak](const CallResult& read, const DeviceClock& clock) {
+                     if (auto self = weak.lock()) {
+                       if (read.Ok()) self->m_clock = clock;
+                       self->Respond(wire::kCodeSetTime, true, "");
+                     }
+                   });
+       });
 }
 
 void OnvifSession::RunSteps(std::vector<SoapStep> steps,
@@ -392,9 +394,9 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
   // The stream address is asked for on the preview's own thread: RealPlayEx, called on the
   // window thread for every pane of a grid, never waits for the device.
   StreamLocator locate = [&io = m_context.io, &settings = m_context.settings,
-                          weak = weak_from_this(), service = m_service,
-                          scope = m_context.settings.GetScope()](const std::atomic<bool>& closed) {
-    return LocateStream(io, settings, weak, service, scope, closed);
+                          weak = weak_from_this(),
+                          service = m_service](const std::atomic<bool>& closed) {
+    return LocateStream(io, settings, weak, service, closed);
   };
   return std::make_shared<RtspPreview>(m_context.settings, delivery, std::move(feed),
                                        std::move(locate), Credential{*user, *password});
@@ -402,7 +404,7 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
 
 std::optional<Url> OnvifSession::LocateStream(asio::io_context& io, const Settings& settings,
                                               std::weak_ptr<OnvifSession> weak, const Url& service,
-                                              Scope scope, const std::atomic<bool>& closed) {
+                                              const std::atomic<bool>& closed) {
   struct Found {
     std::mutex mutex;
     std::string address;
@@ -444,7 +446,7 @@ std::optional<Url> OnvifSession::LocateStream(asio::io_context& io, const Settin
   std::string why;
   if (!ParseUrl(address, &stream) || stream.scheme != "rtsp") return std::nullopt;
   stream = WithAuthorityOf(stream, service);
-  if (!HostAllowed(stream.host, scope, &why)) return std::nullopt;
+  if (!HostAllowed(stream.host, settings, &why)) return std::nullopt;
   return stream;
 }
 
@@ -487,10 +489,15 @@ void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image,
     m_upgradeActive = false;
     return StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
   }
-  url = WithAuthorityOf(url, m_service);
+  SendImage(std::move(image), WithAuthorityOf(url, m_service), "");
+}
+
+void OnvifSession::SendImage(std::shared_ptr<const FirmwareImage> image, const Url& url,
+                             const std::string& authorization) {
   HttpRequest request;
   request.url = url;
   request.contentType = "application/octet-stream";
+  request.authorization = authorization;
   request.upload = image;
   // The progress callback runs on the HTTP thread: it touches only the shared percentage and the
   // dispatcher, whose queue is thread-safe.
@@ -504,16 +511,28 @@ void OnvifSession::Upload(std::shared_ptr<const FirmwareImage> image,
     }
   };
   std::weak_ptr<OnvifSession> weak = weak_from_this();
-  m_services.http.Send(std::move(request), [weak, lastByte](HttpResponse response) {
+  m_services.http.Send(std::move(request), [weak, lastByte, image, url,
+                                            authorized =
+                                                !authorization.empty()](HttpResponse response) {
     auto self = weak.lock();
     if (!self) return;
+    const bool answered = response.outcome == HttpResponse::Outcome::kAnswered;
+    if (!lastByte->load() && answered && response.status == 401 && self->m_channel) {
+      // The upload address wants credentials: asked for before the image (Expect), so it is sent
+      // once, with them. A second refusal is one of a fresh challenge.
+      if (authorized) {
+        self->m_channel->RefuseCredential();
+      } else if (auto answer = self->m_channel->AnswerChallenge(response, "POST", url.path)) {
+        return self->SendImage(image, url, *answer);
+      }
+    }
     self->m_upgradeActive = false;
     if (!lastByte->load()) {
       return self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
     }
     // Whatever its verdict, a device that took the whole image restarts.
     self->OnLost();
-    if (response.outcome != HttpResponse::Outcome::kAnswered) {
+    if (!answered) {
       // The whole image left but no status came (devices that restart before answering): the
       // verdict is the version the device reports after its restart, so the check goes on.
       return self->Respond(

@@ -68,12 +68,15 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   // is set.
   static std::optional<Url> LocateStream(asio::io_context& io, const Settings& settings,
                                          std::weak_ptr<OnvifSession> weak, const Url& service,
-                                         Scope scope, const std::atomic<bool>& closed);
+                                         const std::atomic<bool>& closed);
   void SetTime(const std::string& request);
   void TakeConfig(std::uint32_t code, const std::string& document);
   // Runs the steps one after another; done(last result) after the last or the first failure.
   void RunSteps(std::vector<SoapStep> steps, std::function<void(const CallResult&)> done);
   void Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload);
+  // One POST of the image, with the Authorization when it is not empty.
+  void SendImage(std::shared_ptr<const FirmwareImage> image, const Url& url,
+                 const std::string& authorization);
 
   const Context m_context;
   OnvifServices& m_services;
@@ -95,7 +98,7 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   ServiceMap m_serviceMap;  // by namespace, rewritten to the host that answered
   bool m_everLoggedIn = false;
   bool m_failureReported = false;
-  bool m_utcIsLocal = false;
+  DeviceClock m_clock;         // the last time answer: its zone is kept when the time is set
   asio::steady_timer m_timer;  // keep-alive, reconnection
   asio::steady_timer m_uploadTimer;
 };

@@ -56,6 +56,7 @@ struct SoapChannel::Attempt {
   bool authenticate = false;
   int round = 0;
   Mode sentWith = Mode::kUnknown;  // how the last round carried the credential
+  bool renewedNonce = false;       // answered once with a new challenge after an expired nonce
   std::function<void(CallResult)> done;
 };
 
@@ -70,6 +71,21 @@ void SoapChannel::SetCredential(Credential credential) {
 
 bool SoapChannel::CredentialRefused() const {
   return m_refused.IsRefused(m_device, m_credential);
+}
+
+std::optional<std::string> SoapChannel::AnswerChallenge(const HttpResponse& response,
+                                                        const std::string& method,
+                                                        const std::string& path) const {
+  const auto challenge = DigestOf(response);
+  if (response.status != 401 || !challenge || CredentialRefused()) return std::nullopt;
+  const std::string cnonce = HexNonce();
+  const onvif::DigestRequest digest{method, path,  m_credential.user, m_credential.password,
+                                    1,      cnonce};
+  return onvif::DigestAuthorization(*challenge, digest);
+}
+
+void SoapChannel::RefuseCredential() {
+  m_refused.Refuse(m_device, m_credential);
 }
 
 void SoapChannel::Call(const Url& url, const std::string& action, const std::string& body,
@@ -157,18 +173,37 @@ void SoapChannel::OnAnswer(std::shared_ptr<Attempt> attempt, HttpResponse respon
       response.status == 401 || (fault && IsAuthenticationFault(*fault));
   if (askedForCredential) {
     const auto challenge = DigestOf(response);
-    const bool digestRefused = attempt->sentWith == Mode::kDigest && challenge && !challenge->stale;
+    // Devices expire nonces, often without stale=true: a nonce that worked earns one more round
+    // with the new challenge before the credential is judged.
+    const bool expired =
+        attempt->sentWith == Mode::kDigest && challenge && m_nonceProven && !attempt->renewedNonce;
+    const bool digestRefused =
+        attempt->sentWith == Mode::kDigest && challenge && !challenge->stale && !expired;
     const bool tokenRefused = attempt->sentWith == Mode::kToken && !challenge;
+    if (m_proven && attempt->sentWith != Mode::kUnknown && !challenge) {
+      // The credential works on this device; the account may not do this.
+      result.outcome = CallResult::Outcome::kNotAuthorized;
+      result.error = "not authorized";
+      if (fault) result.fault = *fault;
+      auto done = std::move(attempt->done);
+      return done(std::move(result));
+    }
     if (digestRefused || tokenRefused || attempt->round >= kMaxAttempts) return Refused(attempt);
     if (challenge) {
       m_challenge = challenge;
       m_nonceCount = 0;
+      m_nonceProven = false;
       m_mode = Mode::kDigest;
+      attempt->renewedNonce = attempt->renewedNonce || expired;
     } else {
       m_mode = Mode::kToken;
     }
     attempt->authenticate = true;
     return Send(std::move(attempt));
+  }
+  if (attempt->sentWith != Mode::kUnknown) {
+    m_proven = true;
+    m_nonceProven = m_nonceProven || attempt->sentWith == Mode::kDigest;
   }
   if (!result.document) {
     result.outcome = CallResult::Outcome::kBroken;
@@ -188,7 +223,7 @@ void SoapChannel::OnAnswer(std::shared_ptr<Attempt> attempt, HttpResponse respon
 }
 
 void SoapChannel::Refused(const std::shared_ptr<Attempt>& attempt) {
-  m_refused.Refuse(m_device, m_credential);
+  RefuseCredential();
   CallResult result;
   result.outcome = CallResult::Outcome::kRefused;
   result.error = "credential refused";

@@ -33,10 +33,11 @@ class RefusedCredentials {
 
 struct CallResult {
   enum class Outcome {
-    kOk,        // a SOAP answer that is not a fault
-    kFault,     // a SOAP fault other than an authentication failure
-    kRefused,   // the credential was refused (now, or earlier: then nothing was sent)
-    kNotAllowed,  // the destination guard refused the address
+    kOk,             // a SOAP answer that is not a fault
+    kFault,          // a SOAP fault other than an authentication failure
+    kRefused,        // the credential was refused (now, or earlier: then nothing was sent)
+    kNotAuthorized,  // a credential the device takes, but not for this operation
+    kNotAllowed,     // the destination guard refused the address
     kUnreachable,
     kTimedOut,
     kBroken,  // a closed connection, an HTML page, malformed XML...
@@ -48,6 +49,12 @@ struct CallResult {
   std::string error;
 
   bool Ok() const { return outcome == Outcome::kOk; }
+  // The device answered, if only with a fault or an HTTP error status: it is there and has
+  // refused this operation.
+  bool Answered() const {
+    return outcome == Outcome::kOk || outcome == Outcome::kFault ||
+           outcome == Outcome::kNotAuthorized || (outcome == Outcome::kBroken && status >= 400);
+  }
   // The Body element of the answer; null unless there is a document.
   const xmlNode* Body() const { return document ? document->Body() : nullptr; }
 };
@@ -71,6 +78,14 @@ class SoapChannel : public std::enable_shared_from_this<SoapChannel> {
   // After the device took a new password for the account in use.
   void SetCredential(Credential credential);
   bool CredentialRefused() const;
+  // For a plain HTTP request to the device (the firmware upload) answered 401 without credentials:
+  // the Authorization that answers its digest challenge with this channel's credential; nullopt
+  // when it offered none or the credential was refused.
+  std::optional<std::string> AnswerChallenge(const HttpResponse& response,
+                                             const std::string& method,
+                                             const std::string& path) const;
+  // The device refused the credential on a fresh challenge outside a SOAP call.
+  void RefuseCredential();
 
  private:
   enum class Mode { kUnknown, kDigest, kToken };
@@ -87,6 +102,11 @@ class SoapChannel : public std::enable_shared_from_this<SoapChannel> {
   Mode m_mode = Mode::kUnknown;
   std::optional<onvif::DigestChallenge> m_challenge;
   std::uint32_t m_nonceCount = 0;
+  // The device took the credential on this channel: a later refusal without a fresh challenge is
+  // about the operation (an account level), not the credential.
+  bool m_proven = false;
+  // The current nonce was taken at least once: a 401 without stale=true may only mean it expired.
+  bool m_nonceProven = false;
   std::int64_t m_clockOffset = 0;
 };
 
