@@ -30,6 +30,26 @@ camsim::Scenario Cameras(int count) {
   return scenario;
 }
 
+TestFiles::TestFiles()
+    : m_dir(std::filesystem::path(::testing::TempDir()) /
+            ("netsdk_files_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+  std::filesystem::create_directories(m_dir);
+}
+
+TestFiles::~TestFiles() {
+  std::error_code ignored;
+  std::filesystem::remove_all(m_dir, ignored);
+}
+
+std::string TestFiles::Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  const std::string path = (m_dir / name).string();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
 void LibraryTest::Start(camsim::Scenario scenario, double scale, camsim::Protocol protocol) {
   m_sim = std::make_unique<camsim::Simulator>(std::move(scenario), protocol);
   m_sim->SetTimeScale(scale);

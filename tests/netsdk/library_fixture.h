@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -42,6 +43,20 @@ struct ResponseEvent {
 camsim::DeviceConfig Camera(const std::string& serial, const std::string& ip);
 // count cameras SN01, SN02 ... at 192.168.1.11, 192.168.1.12 ...
 camsim::Scenario Cameras(int count);
+
+// Files a test writes, such as firmware images, in a folder of its own that goes with it.
+class TestFiles {
+ public:
+  TestFiles();
+  ~TestFiles();
+  TestFiles(const TestFiles&) = delete;
+  TestFiles& operator=(const TestFiles&) = delete;
+  // The path of the file written.
+  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes);
+
+ private:
+  std::filesystem::path m_dir;
+};
 
 class LibraryTest : public ::testing::Test {
  protected:

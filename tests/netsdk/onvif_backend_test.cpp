@@ -1,11 +1,6 @@
 // The ONVIF backend against the simulator's ONVIF devices on loopback, and the calls whose
 // contract both backends share run on both.
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
-
 #include <thread>
 
 #include "library_fixture.h"
@@ -277,21 +272,11 @@ TEST_F(OnvifTest, ConfigurationGroupsMapOrAnswerNotAvailableWithoutTraffic) {
 
 class OnvifUpgradeTest : public OnvifTest {
  protected:
-  void TearDown() override {
-    OnvifTest::TearDown();
-    std::filesystem::remove_all(m_dir);
-  }
   std::string Firmware(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::create_directories(m_dir);
-    const std::string path = (m_dir / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return m_files.Write(name, bytes);
   }
 
-  std::filesystem::path m_dir =
-      std::filesystem::path(::testing::TempDir()) / ("onvif_upgrade_" + std::to_string(::getpid()));
+  TestFiles m_files;
 };
 
 TEST_F(OnvifUpgradeTest, HappyPathBadFileNoHttpUpgradeRebootBeforeTheStatusAndAStall) {

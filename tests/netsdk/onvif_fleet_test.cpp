@@ -1,11 +1,6 @@
 // The ONVIF backend against cameras that behave as other makers' real ones do: each deviation is
 // a simulator scenario key, and each test fails without the library's handling of it.
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <thread>
-
-#include <unistd.h>
 
 #include "library_fixture.h"
 #include "sim/onvif_codes.h"
@@ -26,11 +21,6 @@ constexpr char kAlwaysDaylight[] = "AAA3BBB,0/0,J365/25";
 
 class OnvifFleetTest : public LibraryTest {
  protected:
-  void TearDown() override {
-    LibraryTest::TearDown();
-    std::filesystem::remove_all(m_dir);
-  }
-
   bool AskVersion(int handle) {
     {
       std::lock_guard lock(m_mutex);
@@ -45,17 +35,11 @@ class OnvifFleetTest : public LibraryTest {
   }
 
   std::string Firmware(const std::string& version) {
-    std::filesystem::create_directories(m_dir);
-    const std::string path = (m_dir / (version + ".bin")).string();
-    const auto bytes = wire::BuildFirmware(version, "", std::vector<std::uint8_t>(200000, 3));
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return m_files.Write(version + ".bin",
+                         wire::BuildFirmware(version, "", std::vector<std::uint8_t>(200000, 3)));
   }
 
-  std::filesystem::path m_dir =
-      std::filesystem::path(::testing::TempDir()) / ("onvif_fleet_" + std::to_string(::getpid()));
+  TestFiles m_files;
 };
 
 TEST_F(OnvifFleetTest, ExpiredNoncesAndAnOperatorAccountNeverCountAsRefusedCredentials) {
