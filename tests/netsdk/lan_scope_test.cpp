@@ -145,8 +145,8 @@ TEST(LanScopeTest, ProbesLeaveEveryInterfaceAndOnlyThePcsOwnNetworksAreContacted
   }
   char self[4096] = {};
   ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-  const std::string command =
-      std::string(kInsideVariable) + "=1 unshare -n '" + self + "' --gtest_filter=LanScopeTest.*";
+  const std::string command = std::string(kInsideVariable) + "=1 unshare -n '" + self +
+                              "' --gtest_brief=1 --gtest_filter=LanScopeTest.*";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed (its output above)";
