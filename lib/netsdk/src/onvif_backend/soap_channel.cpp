@@ -79,8 +79,12 @@ std::optional<std::string> SoapChannel::AnswerChallenge(const HttpResponse& resp
   const auto challenge = DigestOf(response);
   if (response.status != 401 || !challenge || CredentialRefused()) return std::nullopt;
   const std::string cnonce = HexNonce();
-  const onvif::DigestRequest digest{method, path,  m_credential.user, m_credential.password,
-                                    1,      cnonce};
+  const onvif::DigestRequest digest{.method = method,
+                                    .uri = path,
+                                    .user = m_credential.user,
+                                    .password = m_credential.password,
+                                    .nc = 1,
+                                    .cnonce = cnonce};
   return onvif::DigestAuthorization(*challenge, digest);
 }
 
