@@ -25,6 +25,7 @@ enum class Misbehaviour {
   kCutBody,         // an answer that announces a megabyte and closes after a few bytes
   kGarbagePackets,  // a proper session, then interleaved packets of noise
   kSilence,         // takes the connection and never answers
+  kUnknownScheme,   // asks every request for a login in a digest algorithm nobody answers
 };
 
 std::string RandomBytes(std::mt19937& random, std::size_t size) {
@@ -53,6 +54,7 @@ class MisbehavingRtspPeer {
   }
   std::uint16_t Port() const { return m_acceptor.local_endpoint().port(); }
   int Connections() const { return m_connections; }
+  int Authorizations() const { return m_authorizations; }
 
  private:
   struct Connection {
@@ -90,7 +92,13 @@ class MisbehavingRtspPeer {
     const std::string ok = "RTSP/1.0 200 OK\r\nCSeq: " + Field(head, "CSeq") + "\r\n";
     auto reply = std::make_shared<std::string>();
     bool last = true;
-    if (m_mode == Misbehaviour::kGarbage) {
+    if (!Field(head, "Authorization").empty()) ++m_authorizations;
+    if (m_mode == Misbehaviour::kUnknownScheme) {
+      *reply = "RTSP/1.0 401 Unauthorized\r\nCSeq: " + Field(head, "CSeq") +
+               "\r\nWWW-Authenticate: Digest realm=\"peer\", nonce=\"abc\", "
+               "algorithm=SHA-512-256, qop=\"auth\"\r\n\r\n";
+      last = false;
+    } else if (m_mode == Misbehaviour::kGarbage) {
       *reply = RandomBytes(m_random, 4096);
     } else if (m_mode == Misbehaviour::kCutBody) {
       *reply = ok + "Content-Type: application/sdp\r\nContent-Length: 1000000\r\n\r\nv=0\r\n";
@@ -139,6 +147,7 @@ class MisbehavingRtspPeer {
   const Misbehaviour m_mode;
   std::mt19937 m_random{7};
   std::atomic<int> m_connections{0};
+  std::atomic<int> m_authorizations{0};
   std::vector<std::shared_ptr<Connection>> m_open;
   std::thread m_thread;
 };
@@ -159,9 +168,11 @@ TEST_P(RtspPreviewAgainstPeer, DeliversNothingTriesAgainAndCloses) {
   const auto feed = delivery.Open(1, &CountCall, &calls);
   delivery.Release(*feed);
   const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
+  RefusedCredentials refused;
+  RtspGateway gateway(refused);
   RtspPreview preview(
       settings, delivery, feed,
-      [stream](const std::atomic<bool>&) { return std::optional(stream); },
+      [stream](const std::atomic<bool>&) { return std::optional(stream); }, gateway, "peer",
       Credential{"admin", "Admin123"});
   preview.Start();
   // Three connections: the stream failed twice and was opened again each time.
@@ -186,10 +197,51 @@ INSTANTIATE_TEST_SUITE_P(Peers, RtspPreviewAgainstPeer,
                                return "CutBody";
                              case Misbehaviour::kGarbagePackets:
                                return "GarbagePackets";
+                             case Misbehaviour::kUnknownScheme:
+                               return "UnknownScheme";
                              case Misbehaviour::kSilence:
                                break;
                            }
                            return "Silence";
                          });
+
+// A login nobody can answer (a digest algorithm the library does not know): the pane stays black,
+// the log says why once, the credential never goes out, and the preview asks ever more rarely
+// (the pause doubles from 3 s to a minute) instead of every few seconds.
+TEST(RtspPreviewLogin, UnanswerableLoginIsLoggedOnceAndAskedForEverMoreRarely) {
+  MisbehavingRtspPeer peer(Misbehaviour::kUnknownScheme);
+  Settings settings;
+  constexpr double kFast = 200;
+  ASSERT_TRUE(settings.SetTimeScale(kFast));
+  StreamDelivery delivery;
+  std::atomic<int> calls{0};
+  const auto feed = delivery.Open(1, &CountCall, &calls);
+  delivery.Release(*feed);
+  const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
+  RefusedCredentials refused;
+  RtspGateway gateway(refused);
+  testing::internal::CaptureStderr();
+  RtspPreview preview(
+      settings, delivery, feed,
+      [stream](const std::atomic<bool>&) { return std::optional(stream); }, gateway, "peer",
+      Credential{"admin", "Admin123"});
+  preview.Start();
+  // Ten minutes of program time.
+  const auto until = std::chrono::steady_clock::now() + settings.Scale().Real(10 * 60000);
+  while (std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  preview.Close();
+  delivery.Close(*feed);
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_GE(peer.Connections(), 3) << "the preview stopped trying";
+  EXPECT_LE(peer.Connections(), 16) << "a retry storm";
+  EXPECT_EQ(peer.Authorizations(), 0);
+  EXPECT_EQ(calls.load(), 0);
+  const std::string why = "offers no login the library can answer (Digest SHA-512-256)";
+  const std::size_t first = log.find(why);
+  EXPECT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find(why, first + 1), std::string::npos) << "logged more than once";
+}
 
 }  // namespace

@@ -397,7 +397,8 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
     return LocateStream(io, settings, weak, service, scope, closed);
   };
   return std::make_shared<RtspPreview>(m_context.settings, delivery, std::move(feed),
-                                       std::move(locate), Credential{*user, *password});
+                                       std::move(locate), m_services.rtsp, m_device,
+                                       Credential{*user, *password});
 }
 
 std::optional<Url> OnvifSession::LocateStream(asio::io_context& io, const Settings& settings,
