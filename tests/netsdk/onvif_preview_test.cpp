@@ -228,5 +228,38 @@ TEST_F(OnvifPreviewTest, Sha256DigestOverRtspPlays) {
   }
 }
 
+// A camera whose main stream is H.265 plays it decoded, through Media2 or the first media
+// service; one whose main stream is MPEG-4, which the player does not decode, plays the H.264 sub
+// profile beside it.
+TEST_F(OnvifPreviewTest, H265MainStreamPlaysAndAnUndecodableOneFallsToTheNextProfile) {
+  using Codec = camsim::OnvifSettings::Codec;
+  camsim::Scenario scenario = Cameras(3);
+  scenario.devices[0].onvif.mainCodec = Codec::kH265;
+  scenario.devices[1].onvif.mainCodec = Codec::kH265;
+  scenario.devices[1].onvif.media2 = false;
+  scenario.devices[2].onvif.mainCodec = Codec::kMpeg4;
+  Start(scenario, kScale, camsim::Protocol::kOnvif);
+  ASSERT_TRUE(SearchFor(3));
+  const std::vector<Viewer*> panes = Panes(3);
+  for (int i = 0; i < 3; ++i) {
+    const camsim::DeviceConfig& camera = scenario.devices[static_cast<std::size_t>(i)];
+    const int login = LoginTo(camera.serial);
+    ASSERT_GT(login, 0);
+    ASSERT_GT(Play(login, camera.ip, "Admin123", *panes[i], 4400 + i), 0);
+  }
+  const std::pair<int, int> sizes[] = {{320, 180}, {320, 180}, {160, 90}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(Eventually([&] { return panes[i]->pictures.load() >= 15; })) << i;
+    std::lock_guard lock(panes[i]->mutex);
+    EXPECT_EQ(std::pair(panes[i]->width, panes[i]->height), sizes[i]) << i;
+  }
+  EXPECT_EQ(Texts("SN01", camsim::kOnvifMedia2GetStreamUri),
+            (std::vector<std::string>{"ProfileToken=main Protocol=RtspUnicast"}));
+  EXPECT_EQ(Texts("SN02", camsim::kOnvifGetStreamUri),
+            (std::vector<std::string>{"ProfileToken=main Stream=RTP-Unicast Protocol=RTSP"}));
+  EXPECT_EQ(Texts("SN03", camsim::kOnvifMedia2GetStreamUri),
+            (std::vector<std::string>{"ProfileToken=sub Protocol=RtspUnicast"}));
+}
+
 }  // namespace
 }  // namespace netsdk_test

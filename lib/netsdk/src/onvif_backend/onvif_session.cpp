@@ -373,7 +373,7 @@ void OnvifSession::ResolveStream(MediaVersion version, std::function<void(std::s
                   [weak, url, version, done](CallResult result) {
                     auto self = weak.lock();
                     const std::string token =
-                        result.Ok() ? ReadFirstProfile(version, result.Body()) : "";
+                        result.Ok() ? ReadPlayableProfile(version, result.Body()) : "";
                     if (!self || !self->m_channel || token.empty()) return done("");
                     self->m_channel->Call(
                         url, MediaAction(version, "GetStreamUri"), GetStreamUriBody(version, token),
