@@ -238,7 +238,7 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
       "reboot_needed=1 service_host=lan lan_xaddr=1 probe_types=transmitter media2=0 "
       "http_upgrade=0 reboot_before_status=1\n"
       "device serial=B ip=192.168.1.6 onvif_auth=both digest=md5 service_host=10.0.0.9:8080 "
-      "rtsp_redirect=127.0.0.1:8554 rtsp_auth=basic\n"
+      "rtsp_redirect=127.0.0.1:8554 rtsp_auth=basic main_codec=h265\n"
       "fleet count=2 nvr=0 onvif_auth=digest probe_types=device rtsp_auth=sha256\n");
   ASSERT_EQ(scenario.devices.size(), 4u);
   using Auth = camsim::OnvifSettings::Auth;
@@ -263,6 +263,8 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
   using RtspAuth = camsim::OnvifSettings::RtspAuth;
   EXPECT_EQ(a.rtspAuth, RtspAuth::kMd5);
   EXPECT_EQ(b.rtspAuth, RtspAuth::kBasic);
+  EXPECT_EQ(a.mainCodec, camsim::OnvifSettings::Codec::kH264);
+  EXPECT_EQ(b.mainCodec, camsim::OnvifSettings::Codec::kH265);
   EXPECT_TRUE(b.media2 && b.httpUpgrade) << "defaults of a well-behaved camera";
   for (std::size_t i = 2; i < 4; ++i) {
     EXPECT_EQ(scenario.devices[i].onvif.auth, Auth::kDigest);
@@ -288,6 +290,8 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
        "t:1: rtsp_redirect: 'host' is not HOST:PORT"},
       {"device serial=A ip=1.2.3.4 rtsp_auth=sha1",
        "t:1: rtsp_auth: 'sha1' is not one of md5, sha256, both, basic"},
+      {"device serial=A ip=1.2.3.4 main_codec=vp8",
+       "t:1: main_codec: 'vp8' is not one of h264, h265, mpeg4"},
       {"fleet count=1 password=x",
        "t:1: unknown key 'password' for fleet (expected count, nvr or an ONVIF key)"},
   };

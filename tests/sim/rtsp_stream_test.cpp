@@ -481,6 +481,67 @@ TEST_F(RtspStreamTest, EachRtspLoginSchemeTakesOnlyWhatItOffers) {
                                       "DESCRIBE: basic", "DESCRIBE: basic"}));
 }
 
+// A device whose main profile is H.265 or MPEG-4 streams it, and its H.264 sub profile beside
+// it at the smaller size; FFmpeg's own client plays each and decodes every picture without damage.
+TEST_F(RtspStreamTest, EveryProfileStreamsItsCodecAsFfmpegDecodesIt) {
+  Start(
+      Parse("device serial=HEV ip=192.168.1.64 main_codec=h265\n"
+            "device serial=MP4 ip=192.168.1.65 main_codec=mpeg4\n"));
+  avformat_network_init();
+  struct Case {
+    std::string ip;
+    std::string profile;
+    AVCodecID codec;
+    int width;
+    int height;
+  };
+  for (const Case& expected : {Case{"192.168.1.64", "main", AV_CODEC_ID_HEVC, 320, 180},
+                               Case{"192.168.1.64", "sub", AV_CODEC_ID_H264, 160, 90},
+                               Case{"192.168.1.65", "main", AV_CODEC_ID_MPEG4, 320, 180}}) {
+    SCOPED_TRACE(expected.ip + " " + expected.profile);
+    std::string uri = Url(expected.ip);
+    uri = uri.substr(0, uri.size() - 4) + expected.profile;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "rtsp_transport", "tcp", 0);
+    av_dict_set(&options, "timeout", "10000000", 0);
+    const std::string address = "rtsp://admin:Admin123@" + uri.substr(uri.find("127.0.0.1"));
+    AVFormatContext* raw = nullptr;
+    const int opened = avformat_open_input(&raw, address.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    ASSERT_EQ(opened, 0);
+    std::unique_ptr<AVFormatContext, InputClose> input(raw);
+    ASSERT_GE(avformat_find_stream_info(input.get(), nullptr), 0);
+    const AVCodecParameters* video = input->streams[0]->codecpar;
+    EXPECT_EQ(video->codec_id, expected.codec);
+    EXPECT_GT(video->extradata_size, 0) << "the parameter sets of the description";
+    const AVCodec* codec = avcodec_find_decoder(video->codec_id);
+    ASSERT_NE(codec, nullptr);
+    std::unique_ptr<AVCodecContext, CodecFree> decoder(avcodec_alloc_context3(codec));
+    ASSERT_GE(avcodec_parameters_to_context(decoder.get(), video), 0);
+    decoder->thread_count = 1;
+    ASSERT_EQ(avcodec_open2(decoder.get(), codec, nullptr), 0);
+    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
+                                                          [](AVPacket* p) { av_packet_free(&p); });
+    std::unique_ptr<AVFrame, void (*)(AVFrame*)> picture(av_frame_alloc(),
+                                                         [](AVFrame* f) { av_frame_free(&f); });
+    int pictures = 0;
+    while (pictures < 12 && av_read_frame(input.get(), packet.get()) >= 0) {
+      EXPECT_EQ(avcodec_send_packet(decoder.get(), packet.get()), 0);
+      while (avcodec_receive_frame(decoder.get(), picture.get()) == 0) {
+        EXPECT_EQ(picture->width, expected.width);
+        EXPECT_EQ(picture->height, expected.height);
+        EXPECT_EQ(picture->decode_error_flags, 0);
+        ++pictures;
+      }
+      av_packet_unref(packet.get());
+    }
+    EXPECT_EQ(pictures, 12);
+  }
+  RtspClient client(m_sim->RtspPort());
+  const std::string none = Url("192.168.1.64");
+  EXPECT_EQ(Status(client.Call("DESCRIBE", none.substr(0, none.size() - 4) + "third")), 404);
+}
+
 // One RTP packet, as far as the checks below read it.
 struct Rtp {
   bool marker = false;
