@@ -26,7 +26,7 @@
 // firmware does, both offers SHA-256 first and MD5 beside it, basic is an older camera that asks
 // for the password in clear text, Basic only) main_codec=h264|h265|mpeg4 (h264: what its main
 // profile encodes; h265 is a newer camera whose main stream is H.265, mpeg4 an older one whose
-// main stream is MPEG-4 Part 2; either offers a second profile, sub, in H.264 at 160 x 90). The
+// main stream is MPEG-4 Visual; either offers a second profile, sub, in H.264 at 160 x 90). The
 // device's faults keep their meaning there.
 //
 // Several devices may hold one address (after a factory restore they all come back at

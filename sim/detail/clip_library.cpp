@@ -11,11 +11,11 @@ ClipLibrary::~ClipLibrary() {
 }
 
 void ClipLibrary::Get(const std::string& serial, const std::string& address, bool withAudio,
-                      Ready ready, ClipSpec spec) {
+                      Ready ready, ClipFormat clipFormat) {
   {
     std::lock_guard lock(m_mutex);
     if (m_stopping) return;
-    m_requests.emplace_back(Key{serial, address, withAudio, spec}, std::move(ready));
+    m_requests.emplace_back(Key{serial, address, withAudio, clipFormat}, std::move(ready));
   }
   m_wake.notify_one();
 }

@@ -30,11 +30,11 @@ class ClipLibrary {
 
   // ready runs on the network thread, later, even when the clip was encoded before.
   void Get(const std::string& serial, const std::string& address, bool withAudio, Ready ready,
-           ClipSpec spec = {});
+           ClipFormat clipFormat = {});
   void Stop();
 
  private:
-  using Key = std::tuple<std::string, std::string, bool, ClipSpec>;
+  using Key = std::tuple<std::string, std::string, bool, ClipFormat>;
 
   void Run();
 

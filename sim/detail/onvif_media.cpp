@@ -21,9 +21,9 @@ std::string VideoSource() {
          std::to_string(kClipWidth) + "\" height=\"" + std::to_string(kClipHeight) + "\"/>";
 }
 
-std::string Resolution(const ClipSpec& spec) {
-  return "<tt:Resolution><tt:Width>" + std::to_string(spec.width) + "</tt:Width><tt:Height>" +
-         std::to_string(spec.height) + "</tt:Height></tt:Resolution>";
+std::string Resolution(const ClipFormat& clipFormat) {
+  return "<tt:Resolution><tt:Width>" + std::to_string(clipFormat.width) + "</tt:Width><tt:Height>" +
+         std::to_string(clipFormat.height) + "</tt:Height></tt:Resolution>";
 }
 
 // The Encoding each service names the codec with. The first media service knows no H.265, yet
@@ -39,13 +39,13 @@ std::string ProfileName(ClipCodec codec) {
 }
 
 std::string MediaProfileXml(const MediaProfile& profile) {
-  const ClipSpec& spec = profile.spec;
+  const ClipFormat& clipFormat = profile.clipFormat;
   const std::string encoder = "video_encoder_" + profile.token;
   std::string codecPart;
-  if (spec.codec == ClipCodec::kH264) {
+  if (clipFormat.codec == ClipCodec::kH264) {
     codecPart = "<tt:H264><tt:GovLength>" + std::to_string(kClipKeyInterval) +
                 "</tt:GovLength><tt:H264Profile>Baseline</tt:H264Profile></tt:H264>";
-  } else if (spec.codec == ClipCodec::kMpeg4) {
+  } else if (clipFormat.codec == ClipCodec::kMpeg4) {
     codecPart = "<tt:MPEG4><tt:GovLength>" + std::to_string(kClipKeyInterval) +
                 "</tt:GovLength><tt:Mpeg4Profile>SP</tt:Mpeg4Profile></tt:MPEG4>";
   }
@@ -53,7 +53,7 @@ std::string MediaProfileXml(const MediaProfile& profile) {
          "</tt:Name><tt:VideoSourceConfiguration token=\"video_source\">" + VideoSource() +
          "</tt:VideoSourceConfiguration><tt:VideoEncoderConfiguration token=\"" + encoder +
          "\"><tt:Name>" + encoder + "</tt:Name><tt:UseCount>1</tt:UseCount><tt:Encoding>" +
-         EncodingName(spec.codec, false) + "</tt:Encoding>" + Resolution(spec) +
+         EncodingName(clipFormat.codec, false) + "</tt:Encoding>" + Resolution(clipFormat) +
          "<tt:Quality>5</tt:Quality><tt:RateControl><tt:FrameRateLimit>" +
          std::to_string(kClipFramesPerSecond) +
          "</tt:FrameRateLimit><tt:EncodingInterval>1</tt:EncodingInterval><tt:BitrateLimit>" +
@@ -62,14 +62,14 @@ std::string MediaProfileXml(const MediaProfile& profile) {
 }
 
 std::string Media2ProfileXml(const MediaProfile& profile) {
-  const ClipSpec& spec = profile.spec;
+  const ClipFormat& clipFormat = profile.clipFormat;
   const std::string encoder = "video_encoder_" + profile.token;
   return "<tr2:Profiles token=\"" + profile.token + "\" fixed=\"true\"><tr2:Name>" + profile.token +
          "</tr2:Name><tr2:Configurations><tr2:VideoSource token=\"video_source\">" + VideoSource() +
          "</tr2:VideoSource><tr2:VideoEncoder token=\"" + encoder + "\" GovLength=\"" +
-         std::to_string(kClipKeyInterval) + "\" Profile=\"" + ProfileName(spec.codec) +
+         std::to_string(kClipKeyInterval) + "\" Profile=\"" + ProfileName(clipFormat.codec) +
          "\"><tt:Name>" + encoder + "</tt:Name><tt:UseCount>1</tt:UseCount><tt:Encoding>" +
-         EncodingName(spec.codec, true) + "</tt:Encoding>" + Resolution(spec) +
+         EncodingName(clipFormat.codec, true) + "</tt:Encoding>" + Resolution(clipFormat) +
          "<tt:RateControl ConstantBitRate=\"false\"><tt:FrameRateLimit>" +
          std::to_string(kClipFramesPerSecond) + "</tt:FrameRateLimit><tt:BitrateLimit>" +
          std::to_string(kBitrateKbps) +
@@ -99,9 +99,9 @@ std::vector<MediaProfile> Profiles(const DeviceConfig& config) {
   return profiles;
 }
 
-std::optional<ClipSpec> ProfileClip(const DeviceConfig& config, std::string_view token) {
+std::optional<ClipFormat> ProfileClip(const DeviceConfig& config, std::string_view token) {
   for (const MediaProfile& profile : Profiles(config)) {
-    if (profile.token == token) return profile.spec;
+    if (profile.token == token) return profile.clipFormat;
   }
   return std::nullopt;
 }

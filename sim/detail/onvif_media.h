@@ -18,12 +18,12 @@ namespace camsim::detail {
 
 struct MediaProfile {
   std::string token;
-  ClipSpec spec;
+  ClipFormat clipFormat;
 };
 
 std::vector<MediaProfile> Profiles(const DeviceConfig& config);
 // The clip of the profile token names; nullopt when the device has no such profile.
-std::optional<ClipSpec> ProfileClip(const DeviceConfig& config, std::string_view token);
+std::optional<ClipFormat> ProfileClip(const DeviceConfig& config, std::string_view token);
 
 // streams is the address the device's streams lie under, with a final slash; each profile's is
 // streams + its token.

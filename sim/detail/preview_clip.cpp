@@ -139,12 +139,13 @@ bool Fail(std::string* error, const char* reason) {
   return false;
 }
 
-// The encoder of spec's codec, set for a camera's live stream: a key frame a second, no
+// The encoder of the clip's codec, set for a camera's live stream: a key frame a second, no
 // B-frames, as fast as it goes. Null with the reason when it is not available.
-const AVCodec* OpenEncoder(const ClipSpec& spec, AVCodecContext** made, std::string* error) {
-  const char* name = spec.codec == ClipCodec::kH265    ? "libx265"
-                     : spec.codec == ClipCodec::kMpeg4 ? "mpeg4"
-                                                       : "libx264";
+const AVCodec* OpenEncoder(const ClipFormat& clipFormat, AVCodecContext** made,
+                           std::string* error) {
+  const char* name = clipFormat.codec == ClipCodec::kH265    ? "libx265"
+                     : clipFormat.codec == ClipCodec::kMpeg4 ? "mpeg4"
+                                                             : "libx264";
   const AVCodec* codec = avcodec_find_encoder_by_name(name);
   if (codec == nullptr) {
     *error = std::string("the encoder ") + name + " is not available";
@@ -159,8 +160,8 @@ const AVCodec* OpenEncoder(const ClipSpec& spec, AVCodecContext** made, std::str
   // The encoder's statistics would fill camsim's output with one block per device. Only this
   // context's messages are lowered: FFmpeg's global level is shared with the player's decoders.
   context->log_level_offset = AV_LOG_VERBOSE - AV_LOG_WARNING;
-  context->width = spec.width;
-  context->height = spec.height;
+  context->width = clipFormat.width;
+  context->height = clipFormat.height;
   context->time_base = AVRational{1, kClipFramesPerSecond};
   context->framerate = AVRational{kClipFramesPerSecond, 1};
   context->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -169,11 +170,11 @@ const AVCodec* OpenEncoder(const ClipSpec& spec, AVCodecContext** made, std::str
   context->thread_count = 1;
   const std::string keys = "keyint=" + std::to_string(kClipKeyInterval) +
                            ":min-keyint=" + std::to_string(kClipKeyInterval) + ":scenecut=0";
-  if (spec.codec == ClipCodec::kH264) {
+  if (clipFormat.codec == ClipCodec::kH264) {
     av_opt_set(context->priv_data, "preset", "ultrafast", 0);
     av_opt_set(context->priv_data, "tune", "zerolatency", 0);
     av_opt_set(context->priv_data, "x264-params", keys.c_str(), 0);
-  } else if (spec.codec == ClipCodec::kH265) {
+  } else if (clipFormat.codec == ClipCodec::kH265) {
     av_opt_set(context->priv_data, "preset", "ultrafast", 0);
     av_opt_set(context->priv_data, "tune", "zerolatency", 0);
     // x265 writes its banner to stderr for every encoder unless told to keep quiet.
@@ -199,18 +200,18 @@ std::vector<std::uint8_t> Mpeg4Headers(const std::vector<std::uint8_t>& key) {
   return {};
 }
 
-bool EncodeVideo(const std::string& serial, const std::string& address, const ClipSpec& spec,
-                 PreviewClip* clip, std::string* error) {
+bool EncodeVideo(const std::string& serial, const std::string& address,
+                 const ClipFormat& clipFormat, PreviewClip* clip, std::string* error) {
   AVCodecContext* made = nullptr;
-  const AVCodec* codec = OpenEncoder(spec, &made, error);
+  const AVCodec* codec = OpenEncoder(clipFormat, &made, error);
   std::unique_ptr<AVCodecContext, CodecContextFree> context(made);
   if (codec == nullptr) return false;
   std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
   std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
   if (!frame || !packet) return Fail(error, "out of memory");
   frame->format = context->pix_fmt;
-  frame->width = spec.width;
-  frame->height = spec.height;
+  frame->width = clipFormat.width;
+  frame->height = clipFormat.height;
   if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail(error, "out of memory");
 
   // Blue, violet and grey tones only: a red or green picture would read as a result border.
@@ -239,12 +240,12 @@ bool EncodeVideo(const std::string& serial, const std::string& address, const Cl
   if (clip->video.size() != static_cast<std::size_t>(kClipFrames) || !clip->video.front().key) {
     return Fail(error, "the encoder gave an unexpected clip");
   }
-  clip->spec = spec;
-  if (spec.codec == ClipCodec::kMpeg4) {
+  clip->clipFormat = clipFormat;
+  if (clipFormat.codec == ClipCodec::kMpeg4) {
     clip->config = Mpeg4Headers(clip->video.front().bytes);
     return !clip->config.empty() || Fail(error, "the encoder gave no sequence headers");
   }
-  const bool hevc = spec.codec == ClipCodec::kH265;
+  const bool hevc = clipFormat.codec == ClipCodec::kH265;
   clip->config = ParameterSets(clip->video.front().bytes, hevc);
   const std::vector<std::uint8_t>& sets = clip->config;
   if (sets.empty() || sets.size() > KMR_VIDEO_FORMAT_SIZE - KMR_VIDEO_CONFIG_AT) {
@@ -253,8 +254,8 @@ bool EncodeVideo(const std::string& serial, const std::string& address, const Cl
   std::uint8_t* block = clip->videoFormat.data();
   Put32(block + KMR_VIDEO_MAGIC_AT, KMR_VIDEO_MAGIC);
   Put32(block + KMR_VIDEO_CODEC_AT, hevc ? KMR_CODEC_H265 : KMR_CODEC_H264);
-  Put16(block + KMR_VIDEO_WIDTH_AT, static_cast<unsigned>(spec.width));
-  Put16(block + KMR_VIDEO_HEIGHT_AT, static_cast<unsigned>(spec.height));
+  Put16(block + KMR_VIDEO_WIDTH_AT, static_cast<unsigned>(clipFormat.width));
+  Put16(block + KMR_VIDEO_HEIGHT_AT, static_cast<unsigned>(clipFormat.height));
   Put16(block + KMR_VIDEO_FPS_AT, kClipFramesPerSecond);
   Put16(block + KMR_VIDEO_CONFIG_SIZE_AT, static_cast<unsigned>(sets.size()));
   std::copy(sets.begin(), sets.end(), block + KMR_VIDEO_CONFIG_AT);
@@ -264,9 +265,10 @@ bool EncodeVideo(const std::string& serial, const std::string& address, const Cl
 }  // namespace
 
 std::shared_ptr<const PreviewClip> EncodeClip(const std::string& serial, const std::string& address,
-                                              bool withAudio, std::string* error, ClipSpec spec) {
+                                              bool withAudio, std::string* error,
+                                              ClipFormat clipFormat) {
   auto clip = std::make_shared<PreviewClip>();
-  if (!EncodeVideo(serial, address, spec, clip.get(), error)) return nullptr;
+  if (!EncodeVideo(serial, address, clipFormat, clip.get(), error)) return nullptr;
   if (withAudio) {
     clip->hasAudio = true;
     clip->audio = Tone();

@@ -1,7 +1,7 @@
 // A device's live picture: a short clip (and G.711 sound when the device has audio) that shows its
 // serial number and address, encoded once and then looped by the stream sender, so that 250
 // streams cost no encoding at all after their first second. H.264 unless a profile of the ONVIF
-// face asks for H.265 or MPEG-4 Part 2, at the main or the smaller sub stream's size.
+// face asks for H.265 or MPEG-4 Visual, at the main or the smaller sub stream's size.
 #pragma once
 
 #include <array>
@@ -28,12 +28,12 @@ constexpr int kSubClipHeight = 90;
 
 enum class ClipCodec { kH264, kH265, kMpeg4 };
 
-struct ClipSpec {
+struct ClipFormat {
   ClipCodec codec = ClipCodec::kH264;
   int width = kClipWidth;
   int height = kClipHeight;
 
-  auto operator<=>(const ClipSpec&) const = default;
+  auto operator<=>(const ClipFormat&) const = default;
 };
 
 struct ClipFrame {
@@ -42,7 +42,7 @@ struct ClipFrame {
 };
 
 struct PreviewClip {
-  ClipSpec spec;
+  ClipFormat clipFormat;
   // H.264 and H.265: the parameter sets, Annex B; MPEG-4: the headers before the first picture.
   std::vector<std::uint8_t> config;
   std::array<std::uint8_t, KMR_VIDEO_FORMAT_SIZE> videoFormat{};  // zero for MPEG-4
@@ -55,6 +55,6 @@ struct PreviewClip {
 // Encodes the clip of one device. Null with a reason when the encoder is not available.
 std::shared_ptr<const PreviewClip> EncodeClip(const std::string& serial, const std::string& address,
                                               bool withAudio, std::string* error,
-                                              ClipSpec spec = {});
+                                              ClipFormat clipFormat = {});
 
 }  // namespace camsim::detail

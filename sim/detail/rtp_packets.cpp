@@ -95,7 +95,7 @@ std::vector<NalUnit> SplitNalUnits(std::span<const std::uint8_t> annexB) {
 }
 
 std::vector<NalUnit> ParameterSetUnits(const PreviewClip& clip) {
-  if (clip.spec.codec == ClipCodec::kMpeg4) return {};
+  if (clip.clipFormat.codec == ClipCodec::kMpeg4) return {};
   return SplitNalUnits(clip.config);
 }
 
@@ -177,7 +177,7 @@ std::string SessionDescription(const PreviewClip& clip, std::string_view name, b
   const std::string type = std::to_string(kRtpH264Type);
   std::string encoding;
   std::string fmtp;
-  if (clip.spec.codec == ClipCodec::kH264) {
+  if (clip.clipFormat.codec == ClipCodec::kH264) {
     NalUnit sps, pps;
     for (const NalUnit unit : ParameterSetUnits(clip)) {
       if ((unit[0] & 0x1F) == kNalSps && sps.empty()) sps = unit;
@@ -193,7 +193,7 @@ std::string SessionDescription(const PreviewClip& clip, std::string_view name, b
       fmtp += ";sprop-parameter-sets=" + Base64(sps) + "," + Base64(pps);
     }
     fmtp += std::string(";profile-level-id=") + level;
-  } else if (clip.spec.codec == ClipCodec::kH265) {
+  } else if (clip.clipFormat.codec == ClipCodec::kH265) {
     encoding = "H265";
     for (const auto& [kind, field] :
          {std::pair{kHevcVps, "sprop-vps"}, std::pair{kHevcSps, "sprop-sps"},
@@ -224,7 +224,7 @@ std::string SessionDescription(const PreviewClip& clip, std::string_view name, b
                     std::to_string(kRtpVideoClock) + "\r\n";
   if (!fmtp.empty()) sdp += "a=fmtp:" + type + " " + fmtp + "\r\n";
   sdp += "a=framerate:" + std::to_string(kClipFramesPerSecond) + "\r\na=framesize:" + type + " " +
-         std::to_string(clip.spec.width) + "-" + std::to_string(clip.spec.height) +
+         std::to_string(clip.clipFormat.width) + "-" + std::to_string(clip.clipFormat.height) +
          "\r\na=control:trackID=0\r\n";
   if (clip.hasAudio) {
     sdp += "m=audio 0 RTP/AVP " + std::to_string(kRtpPcmuType) +

@@ -1,6 +1,6 @@
 // The stream's RTP as it travels on an RTSP connection: H.264 access units in RFC 6184 packets
 // (a single NAL unit packet where a unit fits, FU-A fragments where it does not), H.265 ones in
-// RFC 7798 packets (single units and FU fragments), MPEG-4 Part 2 frames in RFC 6416 packets,
+// RFC 7798 packets (single units and FU fragments), MPEG-4 Visual frames in RFC 6416 packets,
 // G.711 frames and sender reports, each framed for interleaving ('$', channel, 16-bit length);
 // and the session description a DESCRIBE answers with.
 #pragma once

@@ -82,7 +82,7 @@ void RtpSender::SendFrame() {
     if (m_tracks.video) AppendSenderReport(*m_tracks.video, ntp, videoTime, &out);
     if (m_tracks.audio) AppendSenderReport(*m_tracks.audio, ntp, audioTime, &out);
   }
-  const ClipCodec codec = m_clip->spec.codec;
+  const ClipCodec codec = m_clip->clipFormat.codec;
   if (m_tracks.video && codec == ClipCodec::kMpeg4) {
     // Its key frames carry their own sequence headers.
     AppendMpeg4(*m_tracks.video, videoTime, video.bytes, &out);

@@ -256,7 +256,7 @@ std::string RtspSession::StreamAddress(const Device& device) const {
 void RtspSession::WithClip(Device& device,
                            std::function<void(std::shared_ptr<const PreviewClip>)> then) {
   const DeviceConfig& config = device.Config();
-  const ClipSpec spec = ProfileClip(config, m_asked).value_or(ClipSpec{});
+  const ClipFormat clipFormat = ProfileClip(config, m_asked).value_or(ClipFormat{});
   m_env.clips.Get(
       config.serial, config.ip, config.hasAudio,
       [weak = weak_from_this(), device = &device, generation = device.Generation(), ip = config.ip,
@@ -271,7 +271,7 @@ void RtspSession::WithClip(Device& device,
         }
         then(std::move(clip));
       },
-      spec);
+      clipFormat);
 }
 
 void RtspSession::Describe(Device& device) {

@@ -24,7 +24,6 @@ extern "C" {
 #include "sim/simulator.h"
 #include "wire/codes.h"
 
-
 namespace rtsp_test {
 
 using namespace onvif_test;
@@ -223,7 +222,6 @@ struct CodecFree {
   void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
 
-
 inline int Status(const std::optional<RtspReply>& reply) {
   return reply ? reply->status : -1;
 }
@@ -232,6 +230,5 @@ inline std::string SessionOf(const std::optional<RtspReply>& reply) {
   const std::string session = reply ? reply->Get("session") : std::string();
   return session.substr(0, session.find(';'));
 }
-
 
 }  // namespace rtsp_test

@@ -12,8 +12,9 @@
 #define KMR_VIDEO_HEIGHT_AT 10      /* uint16, pixels */
 #define KMR_VIDEO_FPS_AT 12         /* uint16, frames per second */
 #define KMR_VIDEO_CONFIG_SIZE_AT 14 /* uint16, bytes of decoder configuration at CONFIG_AT */
-#define KMR_VIDEO_CONFIG_AT 16 /* parameter sets, Annex B: H.264 SPS and PPS; H.265 VPS, SPS, PPS \
-                                */
+#define KMR_VIDEO_CONFIG_AT                                             \
+  16 /* parameter sets, Annex B: H.264 SPS and PPS; H.265 VPS, SPS, PPS \
+      */
 #define KMR_VIDEO_CONFIG_MAX (KMR_VIDEO_FORMAT_SIZE - KMR_VIDEO_CONFIG_AT)
 
 // Audio format block: 276 bytes.
