@@ -157,33 +157,51 @@ int CountCall(int, int, const unsigned char*, int, const NETSDK_FRAME_INFO* fram
   return 0;
 }
 
+// A preview of the peer's stream at the given time scale, with the delivery it feeds; Stop
+// closes it and returns how many callbacks came.
+class PeerPreview {
+ public:
+  PeerPreview(const MisbehavingRtspPeer& peer, double scale)
+      : m_stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"} {
+    m_settings.SetTimeScale(scale);
+    m_feed = m_delivery.Open(1, &CountCall, &m_calls);
+    m_delivery.Release(*m_feed);
+    m_preview = std::make_unique<RtspPreview>(
+        m_settings, m_delivery, m_feed,
+        [stream = m_stream](const std::atomic<bool>&) { return std::optional(stream); }, m_gateway,
+        "peer", Credential{"admin", "Admin123"});
+    m_preview->Start();
+  }
+  const Settings& GetSettings() const { return m_settings; }
+  int Stop() {
+    m_preview->Close();
+    m_delivery.Close(*m_feed);
+    return m_calls.load();
+  }
+
+ private:
+  Settings m_settings;
+  StreamDelivery m_delivery;
+  std::atomic<int> m_calls{0};
+  std::shared_ptr<StreamDelivery::Feed> m_feed;
+  const Url m_stream;
+  RefusedCredentials m_refused;
+  RtspGateway m_gateway{m_refused};
+  std::unique_ptr<RtspPreview> m_preview;
+};
+
 class RtspPreviewAgainstPeer : public ::testing::TestWithParam<Misbehaviour> {};
 
 TEST_P(RtspPreviewAgainstPeer, DeliversNothingTriesAgainAndCloses) {
   MisbehavingRtspPeer peer(GetParam());
-  Settings settings;
-  ASSERT_TRUE(settings.SetTimeScale(20));
-  StreamDelivery delivery;
-  std::atomic<int> calls{0};
-  const auto feed = delivery.Open(1, &CountCall, &calls);
-  delivery.Release(*feed);
-  const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
-  RefusedCredentials refused;
-  RtspGateway gateway(refused);
-  RtspPreview preview(
-      settings, delivery, feed,
-      [stream](const std::atomic<bool>&) { return std::optional(stream); }, gateway, "peer",
-      Credential{"admin", "Admin123"});
-  preview.Start();
+  PeerPreview preview(peer, 20);
   // Three connections: the stream failed twice and was opened again each time.
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (peer.Connections() < 3 && std::chrono::steady_clock::now() < limit) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  preview.Close();
-  delivery.Close(*feed);
+  EXPECT_EQ(preview.Stop(), 0);
   EXPECT_GE(peer.Connections(), 3) << "the preview stopped trying";
-  EXPECT_EQ(calls.load(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Peers, RtspPreviewAgainstPeer,
@@ -210,34 +228,20 @@ INSTANTIATE_TEST_SUITE_P(Peers, RtspPreviewAgainstPeer,
 // (the pause doubles from 3 s to a minute) instead of every few seconds.
 TEST(RtspPreviewLogin, UnanswerableLoginIsLoggedOnceAndAskedForEverMoreRarely) {
   MisbehavingRtspPeer peer(Misbehaviour::kUnknownScheme);
-  Settings settings;
-  constexpr double kFast = 200;
-  ASSERT_TRUE(settings.SetTimeScale(kFast));
-  StreamDelivery delivery;
-  std::atomic<int> calls{0};
-  const auto feed = delivery.Open(1, &CountCall, &calls);
-  delivery.Release(*feed);
-  const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
-  RefusedCredentials refused;
-  RtspGateway gateway(refused);
   testing::internal::CaptureStderr();
-  RtspPreview preview(
-      settings, delivery, feed,
-      [stream](const std::atomic<bool>&) { return std::optional(stream); }, gateway, "peer",
-      Credential{"admin", "Admin123"});
-  preview.Start();
+  PeerPreview preview(peer, 200);
   // Ten minutes of program time.
-  const auto until = std::chrono::steady_clock::now() + settings.Scale().Real(10 * 60000);
+  const auto until =
+      std::chrono::steady_clock::now() + preview.GetSettings().Scale().Real(10 * 60000);
   while (std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  preview.Close();
-  delivery.Close(*feed);
+  const int calls = preview.Stop();
   const std::string log = testing::internal::GetCapturedStderr();
   EXPECT_GE(peer.Connections(), 3) << "the preview stopped trying";
   EXPECT_LE(peer.Connections(), 16) << "a retry storm";
   EXPECT_EQ(peer.Authorizations(), 0);
-  EXPECT_EQ(calls.load(), 0);
+  EXPECT_EQ(calls, 0);
   const std::string why = "offers no login the library can answer (Digest SHA-512-256)";
   const std::size_t first = log.find(why);
   EXPECT_NE(first, std::string::npos) << log;
