@@ -248,4 +248,17 @@ TEST(RtspPreviewLogin, UnanswerableLoginIsLoggedOnceAndAskedForEverMoreRarely) {
   EXPECT_EQ(log.find(why, first + 1), std::string::npos) << "logged more than once";
 }
 
+// A stream that keeps failing is opened again ever more rarely, up to once a minute; one that
+// played is opened again soon after it is lost, and the pause grows again from there.
+TEST(RtspPreviewPause, GrowsToAMinuteAndStartsAgainOnceAStreamPlayed) {
+  ReopenPause pauses;
+  std::vector<double> seen;
+  for (int i = 0; i < 7; ++i) seen.push_back(pauses.After(false));
+  EXPECT_EQ(seen, (std::vector<double>{3000, 6000, 12000, 24000, 48000, 60000, 60000}));
+  seen.clear();
+  seen.push_back(pauses.After(true));
+  for (int i = 0; i < 3; ++i) seen.push_back(pauses.After(false));
+  EXPECT_EQ(seen, (std::vector<double>{3000, 3000, 6000, 12000}));
+}
+
 }  // namespace

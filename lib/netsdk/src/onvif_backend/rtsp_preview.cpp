@@ -84,8 +84,15 @@ void RtspPreview::Close() {
   if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
 }
 
+double ReopenPause::After(bool played) {
+  if (played) m_next = kReconnectIntervalMs;
+  const double pause = m_next;
+  if (!played) m_next = std::min(2 * m_next, kMaxReopenIntervalMs);
+  return pause;
+}
+
 void RtspPreview::Run() {
-  double pause = kReconnectIntervalMs;
+  ReopenPause pauses;
   while (!m_closed.load()) {
     // Asked again after each failure: a device that restarted may have its profiles back.
     if (!m_stream) m_stream = m_locate(m_closed);
@@ -94,9 +101,7 @@ void RtspPreview::Run() {
       Pause(kTrialPollMs);
       continue;
     }
-    if (attempt == Attempt::kPlayed) pause = kReconnectIntervalMs;
-    Pause(pause);
-    if (attempt == Attempt::kFailed) pause = std::min(2 * pause, kMaxReopenIntervalMs);
+    Pause(pauses.After(attempt == Attempt::kPlayed));
   }
 }
 

@@ -21,6 +21,7 @@
 #include "onvif_backend/rtsp_gateway.h"
 #include "onvif_backend/url.h"
 #include "settings.h"
+#include "timing.h"
 
 struct AVFormatContext;
 
@@ -34,6 +35,16 @@ using StreamLocator = std::function<std::optional<Url>(const std::atomic<bool>& 
 inline constexpr double kMaxReopenIntervalMs = 60000;
 // How often a preview looks whether another one's trial of its credential ended (program ms).
 inline constexpr double kTrialPollMs = 100;
+
+// The pause before a preview opens its stream again (program ms): kReconnectIntervalMs after a
+// stream that played, and after each failure twice the pause before, up to kMaxReopenIntervalMs.
+class ReopenPause {
+ public:
+  double After(bool played);
+
+ private:
+  double m_next = kReconnectIntervalMs;
+};
 
 class RtspPreview : public LivePreview {
  public:
