@@ -88,6 +88,14 @@ struct OnvifSettings {
   bool httpUpgrade = true;
   bool rebootBeforeStatus = false;  // takes an upgrade, then restarts without answering the POST
   std::string rtspRedirect;  // HOST:PORT its RTSP DESCRIBE sends the client to (302); empty = none
+  // How its RTSP server asks for the account: digest with MD5 (what it offers unless told),
+  // digest with SHA-256 only, both (SHA-256 first), or Basic only, the password in clear text.
+  enum class RtspAuth { kMd5, kSha256, kBoth, kBasic };
+  RtspAuth rtspAuth = RtspAuth::kMd5;
+  // What its main profile encodes. Beside an H.265 or MPEG-4 main profile the device offers a
+  // second one, "sub", in H.264 at a smaller size, as such cameras do.
+  enum class Codec { kH264, kH265, kMpeg4 };
+  Codec mainCodec = Codec::kH264;
 };
 
 struct DeviceConfig {

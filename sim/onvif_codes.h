@@ -38,5 +38,8 @@ constexpr std::uint32_t kOnvifGetProfiles = 1112;
 constexpr std::uint32_t kOnvifGetStreamUri = 1113;
 constexpr std::uint32_t kOnvifMedia2GetProfiles = 1114;
 constexpr std::uint32_t kOnvifMedia2GetStreamUri = 1115;
+// Every DESCRIBE of a device's stream, before its login is checked; the text is the scheme of the
+// credentials it carried: none, digest or basic.
+constexpr std::uint32_t kOnvifRtspDescribe = 1116;
 
 }  // namespace camsim

@@ -245,6 +245,7 @@ const std::map<std::string, Setter>& OnvifKeys() {
   using Types = OnvifSettings::Types;
   using Level = OnvifSettings::UserLevel;
   using Interfaces = OnvifSettings::Interfaces;
+  using RtspAuth = OnvifSettings::RtspAuth;
   static const std::map<std::string, Setter> keys = {
       {"onvif_auth",
        Choice(&OnvifSettings::auth,
@@ -281,6 +282,13 @@ const std::map<std::string, Setter>& OnvifKeys() {
       {"http_upgrade", Number(&OnvifSettings::httpUpgrade, 0, 1)},
       {"reboot_before_status", Number(&OnvifSettings::rebootBeforeStatus, 0, 1)},
       {"rtsp_redirect", SetRtspRedirect},
+      {"rtsp_auth", Choice(&OnvifSettings::rtspAuth, {{"md5", RtspAuth::kMd5},
+                                                      {"sha256", RtspAuth::kSha256},
+                                                      {"both", RtspAuth::kBoth},
+                                                      {"basic", RtspAuth::kBasic}})},
+      {"main_codec", Choice(&OnvifSettings::mainCodec, {{"h264", OnvifSettings::Codec::kH264},
+                                                        {"h265", OnvifSettings::Codec::kH265},
+                                                        {"mpeg4", OnvifSettings::Codec::kMpeg4}})},
   };
   return keys;
 }

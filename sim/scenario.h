@@ -22,7 +22,13 @@
 // reboot_needed=0|1 service_host=lan|HOST[:PORT] (the host of the service addresses; lan = the
 // device's address) lan_xaddr=0|1 probe_types=transmitter|device|both (both) media2=0|1 (1)
 // http_upgrade=0|1 (1) reboot_before_status=0|1 rtsp_redirect=HOST:PORT (its stream's DESCRIBE
-// answers 302 with that authority). The device's faults keep their meaning there.
+// answers 302 with that authority) rtsp_auth=md5|sha256|both|basic (md5: how its RTSP server
+// asks for the account; sha256 is a camera that offers only SHA-256 digest over RTSP, as newer
+// firmware does, both offers SHA-256 first and MD5 beside it, basic is an older camera that asks
+// for the password in clear text, Basic only) main_codec=h264|h265|mpeg4 (h264: what its main
+// profile encodes; h265 is a newer camera whose main stream is H.265, mpeg4 an older one whose
+// main stream is MPEG-4 Visual; either offers a second profile, sub, in H.264 at 160 x 90). The
+// device's faults keep their meaning there.
 //
 // Keys that reproduce what real cameras of other makers do:
 //   nonce_ttl_s=N (120) stale_flag=0|1 (1): digest nonces expire after N seconds, and many

@@ -11,11 +11,11 @@ ClipLibrary::~ClipLibrary() {
 }
 
 void ClipLibrary::Get(const std::string& serial, const std::string& address, bool withAudio,
-                      Ready ready) {
+                      Ready ready, ClipFormat clipFormat) {
   {
     std::lock_guard lock(m_mutex);
     if (m_stopping) return;
-    m_requests.emplace_back(Key{serial, address, withAudio}, std::move(ready));
+    m_requests.emplace_back(Key{serial, address, withAudio, clipFormat}, std::move(ready));
   }
   m_wake.notify_one();
 }
@@ -43,7 +43,8 @@ void ClipLibrary::Run() {
     } else {
       lock.unlock();
       std::string error;
-      clip = EncodeClip(std::get<0>(key), std::get<1>(key), std::get<2>(key), &error);
+      clip = EncodeClip(std::get<0>(key), std::get<1>(key), std::get<2>(key), &error,
+                        std::get<3>(key));
       if (!clip) std::fprintf(stderr, "camsim: no preview clip: %s\n", error.c_str());
       lock.lock();
       m_clips.emplace(key, clip);

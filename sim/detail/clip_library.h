@@ -1,6 +1,6 @@
 // The devices' preview clips, encoded on a thread of their own (a clip takes a few milliseconds,
 // too long for the network thread when 250 previews start at once) and kept, so that each device
-// is encoded once for each address it shows.
+// is encoded once for each address it shows and each stream it offers.
 #pragma once
 
 #include <asio.hpp>
@@ -29,11 +29,12 @@ class ClipLibrary {
   ClipLibrary& operator=(const ClipLibrary&) = delete;
 
   // ready runs on the network thread, later, even when the clip was encoded before.
-  void Get(const std::string& serial, const std::string& address, bool withAudio, Ready ready);
+  void Get(const std::string& serial, const std::string& address, bool withAudio, Ready ready,
+           ClipFormat clipFormat = {});
   void Stop();
 
  private:
-  using Key = std::tuple<std::string, std::string, bool>;
+  using Key = std::tuple<std::string, std::string, bool, ClipFormat>;
 
   void Run();
 

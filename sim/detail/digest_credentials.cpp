@@ -56,6 +56,25 @@ std::optional<std::map<std::string, std::string>> DigestParams(std::string_view 
   return params;
 }
 
+std::optional<std::string> BasicCredential(std::string_view text) {
+  if (text.size() < 7 || Lower(text.substr(0, 6)) != "basic ") return std::nullopt;
+  std::string_view encoded = text.substr(6);
+  while (!encoded.empty() && encoded.front() == ' ') encoded.remove_prefix(1);
+  while (!encoded.empty() && encoded.back() == ' ') encoded.remove_suffix(1);
+  if (encoded.empty() || encoded.size() % 4 != 0) return std::nullopt;
+  std::string decoded(encoded.size() / 4 * 3, '\0');
+  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(decoded.data()),
+                                      reinterpret_cast<const unsigned char*>(encoded.data()),
+                                      static_cast<int>(encoded.size()));
+  if (written < 0) return std::nullopt;
+  // The block decoder counts the padding as zero bytes.
+  std::size_t size = static_cast<std::size_t>(written);
+  for (std::size_t i = encoded.size(); i > 0 && encoded[i - 1] == '=' && size > 0; --i) --size;
+  decoded.resize(size);
+  if (decoded.find(':') == std::string::npos) return std::nullopt;
+  return decoded;
+}
+
 std::string HexDigest(const EVP_MD* md, std::string_view data) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;

@@ -254,7 +254,7 @@ std::string OnvifDevice::XAddr(std::string_view service) const {
 
 std::string OnvifDevice::StreamUri() const {
   return "rtsp://" + m_endpoint.host + ":" + std::to_string(m_endpoint.rtspPort) + "/onvif/" +
-         m_device.Config().ip + "/main";
+         m_device.Config().ip + "/";
 }
 
 void OnvifDevice::OnUpload(const std::shared_ptr<HttpConnection>& connection, HttpRequest& request,
@@ -604,19 +604,19 @@ SoapAnswer OnvifDevice::StartFirmwareUpgrade(const xmlNode*) {
 }
 
 SoapAnswer OnvifDevice::GetProfiles(const xmlNode*) {
-  return MediaGetProfiles();
+  return MediaGetProfiles(m_device.Config());
 }
 
 SoapAnswer OnvifDevice::GetStreamUri(const xmlNode* request) {
-  return MediaGetStreamUri(request, StreamUri());
+  return MediaGetStreamUri(request, m_device.Config(), StreamUri());
 }
 
 SoapAnswer OnvifDevice::Media2GetProfiles(const xmlNode* request) {
-  return camsim::detail::Media2GetProfiles(request);
+  return camsim::detail::Media2GetProfiles(request, m_device.Config());
 }
 
 SoapAnswer OnvifDevice::Media2GetStreamUri(const xmlNode* request) {
-  return camsim::detail::Media2GetStreamUri(request, StreamUri());
+  return camsim::detail::Media2GetStreamUri(request, m_device.Config(), StreamUri());
 }
 
 }  // namespace camsim::detail

@@ -66,6 +66,7 @@ class OnvifDevice {
   void Send(const std::shared_ptr<HttpConnection>& connection, HttpResponse response,
             std::function<void()> then = nullptr);
   std::string XAddr(std::string_view service) const;
+  // Where the device's streams lie, with a final slash: each profile's is this and its token.
   std::string StreamUri() const;
 
   SoapAnswer GetSystemDateAndTime(const xmlNode* request);

@@ -40,25 +40,27 @@ void Put32(std::uint8_t* out, std::uint32_t value) {
 // address in white, and a bar that crosses the picture so that motion shows the stream is live.
 void DrawPicture(AVFrame* frame, int index, const std::string& serial, const std::string& address,
                  std::uint8_t u, std::uint8_t v) {
-  for (int y = 0; y < kClipHeight; ++y) {
-    std::fill_n(frame->data[0] + y * frame->linesize[0], kClipWidth, std::uint8_t{60});
+  const int width = frame->width;
+  const int height = frame->height;
+  for (int y = 0; y < height; ++y) {
+    std::fill_n(frame->data[0] + y * frame->linesize[0], width, std::uint8_t{60});
   }
-  for (int y = 0; y < kClipHeight / 2; ++y) {
-    std::fill_n(frame->data[1] + y * frame->linesize[1], kClipWidth / 2, u);
-    std::fill_n(frame->data[2] + y * frame->linesize[2], kClipWidth / 2, v);
+  for (int y = 0; y < height / 2; ++y) {
+    std::fill_n(frame->data[1] + y * frame->linesize[1], width / 2, u);
+    std::fill_n(frame->data[2] + y * frame->linesize[2], width / 2, v);
   }
   const auto text = [&](const std::string& line, int top) {
     const int advance = kGlyphWidth + 1;
     const int length = static_cast<int>(line.size());
-    const int scale = std::clamp(kClipWidth / std::max(1, length * advance), 1, 3);
-    const int left = std::max(0, (kClipWidth - length * advance * scale) / 2);
+    const int scale = std::clamp(width / std::max(1, length * advance), 1, 3);
+    const int left = std::max(0, (width - length * advance * scale) / 2);
     for (int i = 0; i < length; ++i) {
       const auto rows = Glyph(line[static_cast<std::size_t>(i)]);
       for (int gy = 0; gy < kGlyphHeight * scale; ++gy) {
         for (int gx = 0; gx < kGlyphWidth * scale; ++gx) {
           const int x = left + (i * advance) * scale + gx;
           const int y = top + gy;
-          if (x >= kClipWidth || y >= kClipHeight) continue;
+          if (x >= width || y >= height) continue;
           if (rows[static_cast<std::size_t>(gy / scale)] & (0x10 >> (gx / scale))) {
             frame->data[0][y * frame->linesize[0] + x] = 235;
           }
@@ -66,17 +68,18 @@ void DrawPicture(AVFrame* frame, int index, const std::string& serial, const std
       }
     }
   };
-  text(serial, 40);
-  text(address, 100);
-  const int barWidth = kClipWidth / kClipFrames;
+  text(serial, 40 * height / kClipHeight);
+  text(address, 100 * height / kClipHeight);
+  const int barWidth = width / kClipFrames;
   const int barLeft = index * barWidth;
-  for (int y = kClipHeight - 24; y < kClipHeight - 8; ++y) {
+  for (int y = height - 24 * height / kClipHeight; y < height - 8 * height / kClipHeight; ++y) {
     std::fill_n(frame->data[0] + y * frame->linesize[0] + barLeft, barWidth, std::uint8_t{200});
   }
 }
 
-// The sequence and picture parameter sets of a key frame, for the format block.
-std::vector<std::uint8_t> ParameterSets(const std::vector<std::uint8_t>& access) {
+// The parameter sets of a key frame (H.264: sequence and picture; H.265: video too), for the
+// format block.
+std::vector<std::uint8_t> ParameterSets(const std::vector<std::uint8_t>& access, bool hevc) {
   std::vector<std::uint8_t> sets;
   std::size_t i = 0;
   const auto startCode = [&](std::size_t at) {
@@ -92,8 +95,9 @@ std::vector<std::uint8_t> ParameterSets(const std::vector<std::uint8_t>& access)
     // A four-byte start code leaves its leading zero at the end of the unit before.
     std::size_t unitEnd = end;
     if (end < access.size() && unitEnd > i + 3 && access[unitEnd - 1] == 0) --unitEnd;
-    const int type = i + 3 < access.size() ? access[i + 3] & 0x1F : 0;
-    if (type == 7 || type == 8) {
+    const int header = i + 3 < access.size() ? access[i + 3] : 0;
+    const int type = hevc ? (header >> 1) & 0x3F : header & 0x1F;
+    if (hevc ? type >= 32 && type <= 34 : type == 7 || type == 8) {
       sets.insert(sets.end(), {0, 0, 0, 1});
       sets.insert(sets.end(), access.begin() + static_cast<long>(i + 3),
                   access.begin() + static_cast<long>(unitEnd));
@@ -135,32 +139,79 @@ bool Fail(std::string* error, const char* reason) {
   return false;
 }
 
-bool EncodeVideo(const std::string& serial, const std::string& address, PreviewClip* clip,
-                 std::string* error) {
-  const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-  if (codec == nullptr) return Fail(error, "the H.264 encoder libx264 is not available");
-  std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
-  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-  if (!context || !frame || !packet) return Fail(error, "out of memory");
+// The encoder of the clip's codec, set for a camera's live stream: a key frame a second, no
+// B-frames, as fast as it goes. Null with the reason when it is not available.
+const AVCodec* OpenEncoder(const ClipFormat& clipFormat, AVCodecContext** made,
+                           std::string* error) {
+  const char* name = clipFormat.codec == ClipCodec::kH265    ? "libx265"
+                     : clipFormat.codec == ClipCodec::kMpeg4 ? "mpeg4"
+                                                             : "libx264";
+  const AVCodec* codec = avcodec_find_encoder_by_name(name);
+  if (codec == nullptr) {
+    *error = std::string("the encoder ") + name + " is not available";
+    return nullptr;
+  }
+  AVCodecContext* context = avcodec_alloc_context3(codec);
+  *made = context;
+  if (context == nullptr) {
+    *error = "out of memory";
+    return nullptr;
+  }
   // The encoder's statistics would fill camsim's output with one block per device. Only this
   // context's messages are lowered: FFmpeg's global level is shared with the player's decoders.
   context->log_level_offset = AV_LOG_VERBOSE - AV_LOG_WARNING;
-  context->width = kClipWidth;
-  context->height = kClipHeight;
+  context->width = clipFormat.width;
+  context->height = clipFormat.height;
   context->time_base = AVRational{1, kClipFramesPerSecond};
   context->framerate = AVRational{kClipFramesPerSecond, 1};
   context->pix_fmt = AV_PIX_FMT_YUV420P;
   context->gop_size = kClipKeyInterval;
   context->max_b_frames = 0;
   context->thread_count = 1;
-  av_opt_set(context->priv_data, "preset", "ultrafast", 0);
-  av_opt_set(context->priv_data, "tune", "zerolatency", 0);
-  av_opt_set(context->priv_data, "x264-params", "keyint=10:min-keyint=10:scenecut=0", 0);
-  if (avcodec_open2(context.get(), codec, nullptr) < 0) return Fail(error, "cannot open libx264");
+  const std::string keys = "keyint=" + std::to_string(kClipKeyInterval) +
+                           ":min-keyint=" + std::to_string(kClipKeyInterval) + ":scenecut=0";
+  if (clipFormat.codec == ClipCodec::kH264) {
+    av_opt_set(context->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(context->priv_data, "tune", "zerolatency", 0);
+    av_opt_set(context->priv_data, "x264-params", keys.c_str(), 0);
+  } else if (clipFormat.codec == ClipCodec::kH265) {
+    av_opt_set(context->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(context->priv_data, "tune", "zerolatency", 0);
+    // x265 writes its banner to stderr for every encoder unless told to keep quiet.
+    av_opt_set(context->priv_data, "x265-params",
+               (keys + ":bframes=0:info=0:log-level=error").c_str(), 0);
+  } else {
+    context->bit_rate = 256000;
+  }
+  if (avcodec_open2(context, codec, nullptr) < 0) {
+    *error = std::string("cannot open ") + name;
+    return nullptr;
+  }
+  return codec;
+}
+
+// What goes before the first picture of an MPEG-4 key frame: its sequence and object headers.
+std::vector<std::uint8_t> Mpeg4Headers(const std::vector<std::uint8_t>& key) {
+  for (std::size_t i = 0; i + 3 < key.size(); ++i) {
+    if (key[i] == 0 && key[i + 1] == 0 && key[i + 2] == 1 && key[i + 3] == 0xB6) {
+      return std::vector<std::uint8_t>(key.begin(), key.begin() + static_cast<long>(i));
+    }
+  }
+  return {};
+}
+
+bool EncodeVideo(const std::string& serial, const std::string& address,
+                 const ClipFormat& clipFormat, PreviewClip* clip, std::string* error) {
+  AVCodecContext* made = nullptr;
+  const AVCodec* codec = OpenEncoder(clipFormat, &made, error);
+  std::unique_ptr<AVCodecContext, CodecContextFree> context(made);
+  if (codec == nullptr) return false;
+  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+  if (!frame || !packet) return Fail(error, "out of memory");
   frame->format = context->pix_fmt;
-  frame->width = kClipWidth;
-  frame->height = kClipHeight;
+  frame->width = clipFormat.width;
+  frame->height = clipFormat.height;
   if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail(error, "out of memory");
 
   // Blue, violet and grey tones only: a red or green picture would read as a result border.
@@ -189,15 +240,22 @@ bool EncodeVideo(const std::string& serial, const std::string& address, PreviewC
   if (clip->video.size() != static_cast<std::size_t>(kClipFrames) || !clip->video.front().key) {
     return Fail(error, "the encoder gave an unexpected clip");
   }
-  const std::vector<std::uint8_t> sets = ParameterSets(clip->video.front().bytes);
+  clip->clipFormat = clipFormat;
+  if (clipFormat.codec == ClipCodec::kMpeg4) {
+    clip->config = Mpeg4Headers(clip->video.front().bytes);
+    return !clip->config.empty() || Fail(error, "the encoder gave no sequence headers");
+  }
+  const bool hevc = clipFormat.codec == ClipCodec::kH265;
+  clip->config = ParameterSets(clip->video.front().bytes, hevc);
+  const std::vector<std::uint8_t>& sets = clip->config;
   if (sets.empty() || sets.size() > KMR_VIDEO_FORMAT_SIZE - KMR_VIDEO_CONFIG_AT) {
     return Fail(error, "the encoder gave no usable parameter sets");
   }
   std::uint8_t* block = clip->videoFormat.data();
   Put32(block + KMR_VIDEO_MAGIC_AT, KMR_VIDEO_MAGIC);
-  Put32(block + KMR_VIDEO_CODEC_AT, KMR_CODEC_H264);
-  Put16(block + KMR_VIDEO_WIDTH_AT, kClipWidth);
-  Put16(block + KMR_VIDEO_HEIGHT_AT, kClipHeight);
+  Put32(block + KMR_VIDEO_CODEC_AT, hevc ? KMR_CODEC_H265 : KMR_CODEC_H264);
+  Put16(block + KMR_VIDEO_WIDTH_AT, static_cast<unsigned>(clipFormat.width));
+  Put16(block + KMR_VIDEO_HEIGHT_AT, static_cast<unsigned>(clipFormat.height));
   Put16(block + KMR_VIDEO_FPS_AT, kClipFramesPerSecond);
   Put16(block + KMR_VIDEO_CONFIG_SIZE_AT, static_cast<unsigned>(sets.size()));
   std::copy(sets.begin(), sets.end(), block + KMR_VIDEO_CONFIG_AT);
@@ -207,9 +265,10 @@ bool EncodeVideo(const std::string& serial, const std::string& address, PreviewC
 }  // namespace
 
 std::shared_ptr<const PreviewClip> EncodeClip(const std::string& serial, const std::string& address,
-                                              bool withAudio, std::string* error) {
+                                              bool withAudio, std::string* error,
+                                              ClipFormat clipFormat) {
   auto clip = std::make_shared<PreviewClip>();
-  if (!EncodeVideo(serial, address, clip.get(), error)) return nullptr;
+  if (!EncodeVideo(serial, address, clipFormat, clip.get(), error)) return nullptr;
   if (withAudio) {
     clip->hasAudio = true;
     clip->audio = Tone();

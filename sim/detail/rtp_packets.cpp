@@ -13,6 +13,10 @@ constexpr std::size_t kRtpHeaderSize = 12;
 constexpr std::uint8_t kRtpVersion = 0x80;
 constexpr std::uint8_t kMarker = 0x80;
 constexpr std::uint8_t kFuA = 28;
+constexpr std::uint8_t kHevcFu = 49;
+constexpr int kHevcVps = 32;
+constexpr int kHevcSps = 33;
+constexpr int kHevcPps = 34;
 constexpr std::uint8_t kRtcpSenderReport = 200;
 
 void Put16(std::string* out, unsigned value) {
@@ -91,34 +95,61 @@ std::vector<NalUnit> SplitNalUnits(std::span<const std::uint8_t> annexB) {
 }
 
 std::vector<NalUnit> ParameterSetUnits(const PreviewClip& clip) {
-  const std::uint8_t* block = clip.videoFormat.data();
-  const std::size_t size = std::min<std::size_t>(
-      block[KMR_VIDEO_CONFIG_SIZE_AT] | block[KMR_VIDEO_CONFIG_SIZE_AT + 1] << 8,
-      KMR_VIDEO_FORMAT_SIZE - KMR_VIDEO_CONFIG_AT);
-  return SplitNalUnits(std::span(block + KMR_VIDEO_CONFIG_AT, size));
+  if (clip.clipFormat.codec == ClipCodec::kMpeg4) return {};
+  return SplitNalUnits(clip.config);
 }
 
-void AppendH264(RtpStream& stream, std::uint32_t timestamp, const std::vector<NalUnit>& units,
-                std::string* out) {
+bool IsParameterSet(ClipCodec codec, NalUnit unit) {
+  if (unit.empty()) return false;
+  if (codec == ClipCodec::kH265) {
+    const int type = (unit[0] >> 1) & 0x3F;
+    return type == kHevcVps || type == kHevcSps || type == kHevcPps;
+  }
+  const int type = unit[0] & 0x1F;
+  return codec == ClipCodec::kH264 && (type == kNalSps || type == kNalPps);
+}
+
+void AppendNalUnits(RtpStream& stream, ClipCodec codec, std::uint32_t timestamp,
+                    const std::vector<NalUnit>& units, std::string* out) {
+  const bool hevc = codec == ClipCodec::kH265;
+  const std::size_t headerSize = hevc ? 2 : 1;
   for (std::size_t n = 0; n < units.size(); ++n) {
     const NalUnit unit = units[n];
     const bool last = n + 1 == units.size();
-    if (unit.size() <= kRtpMaxPayload) {
+    if (unit.size() <= kRtpMaxPayload || unit.size() <= headerSize) {
       AppendPacket(stream, last, timestamp, {unit}, out);
       continue;
     }
-    // The unit's header is carried by the FU indicator (its NRI) and the FU header (its type).
-    const std::uint8_t indicator = static_cast<std::uint8_t>((unit[0] & 0xE0) | kFuA);
-    const std::uint8_t type = unit[0] & 0x1F;
-    const NalUnit rest = unit.subspan(1);
-    constexpr std::size_t kChunk = kRtpMaxPayload - 2;
-    for (std::size_t at = 0; at < rest.size(); at += kChunk) {
-      const std::size_t size = std::min(kChunk, rest.size() - at);
-      const bool end = at + size == rest.size();
-      const std::uint8_t header[2] = {
-          indicator, static_cast<std::uint8_t>((at == 0 ? 0x80 : 0) | (end ? 0x40 : 0) | type)};
-      AppendPacket(stream, last && end, timestamp, {header, rest.subspan(at, size)}, out);
+    // H.264: the FU indicator carries the unit's NRI, the FU header its type. H.265: the payload
+    // header is the unit's own with the FU type, the FU header its type.
+    std::uint8_t fu[3];
+    std::uint8_t type = 0;
+    if (hevc) {
+      fu[0] = static_cast<std::uint8_t>((unit[0] & 0x81) | (kHevcFu << 1));
+      fu[1] = unit[1];
+      type = (unit[0] >> 1) & 0x3F;
+    } else {
+      fu[0] = static_cast<std::uint8_t>((unit[0] & 0xE0) | kFuA);
+      type = unit[0] & 0x1F;
     }
+    const NalUnit rest = unit.subspan(headerSize);
+    const std::size_t chunk = kRtpMaxPayload - headerSize - 1;
+    for (std::size_t at = 0; at < rest.size(); at += chunk) {
+      const std::size_t size = std::min(chunk, rest.size() - at);
+      const bool end = at + size == rest.size();
+      fu[headerSize] = static_cast<std::uint8_t>((at == 0 ? 0x80 : 0) | (end ? 0x40 : 0) | type);
+      AppendPacket(stream, last && end, timestamp,
+                   {std::span<const std::uint8_t>(fu, headerSize + 1), rest.subspan(at, size)},
+                   out);
+    }
+  }
+}
+
+void AppendMpeg4(RtpStream& stream, std::uint32_t timestamp, std::span<const std::uint8_t> frame,
+                 std::string* out) {
+  for (std::size_t at = 0; at < frame.size(); at += kRtpMaxPayload) {
+    const std::size_t size = std::min(kRtpMaxPayload, frame.size() - at);
+    AppendPacket(stream, at + size == frame.size(), timestamp, {frame.subspan(at, size)}, out);
   }
 }
 
@@ -143,29 +174,58 @@ void AppendSenderReport(const RtpStream& stream, std::uint64_t ntp, std::uint32_
 }
 
 std::string SessionDescription(const PreviewClip& clip, std::string_view name, bool parameterSets) {
-  NalUnit sps, pps;
-  for (const NalUnit unit : ParameterSetUnits(clip)) {
-    if ((unit[0] & 0x1F) == kNalSps && sps.empty()) sps = unit;
-    if ((unit[0] & 0x1F) == kNalPps && pps.empty()) pps = unit;
-  }
-  // Profile, constraints and level are the three bytes after the set's header; Baseline 3.0 is
-  // what the encoder makes when the set is somehow absent.
-  char level[7] = "42C01E";
-  if (sps.size() >= 4) std::snprintf(level, sizeof level, "%02X%02X%02X", sps[1], sps[2], sps[3]);
-  std::string fmtp = "packetization-mode=1";
-  if (parameterSets && !sps.empty() && !pps.empty()) {
-    fmtp += ";sprop-parameter-sets=" + Base64(sps) + "," + Base64(pps);
-  }
-  fmtp += std::string(";profile-level-id=") + level;
   const std::string type = std::to_string(kRtpH264Type);
+  std::string encoding;
+  std::string fmtp;
+  if (clip.clipFormat.codec == ClipCodec::kH264) {
+    NalUnit sps, pps;
+    for (const NalUnit unit : ParameterSetUnits(clip)) {
+      if ((unit[0] & 0x1F) == kNalSps && sps.empty()) sps = unit;
+      if ((unit[0] & 0x1F) == kNalPps && pps.empty()) pps = unit;
+    }
+    // Profile, constraints and level are the three bytes after the set's header; Baseline 3.0 is
+    // what the encoder makes when the set is somehow absent.
+    char level[7] = "42C01E";
+    if (sps.size() >= 4) std::snprintf(level, sizeof level, "%02X%02X%02X", sps[1], sps[2], sps[3]);
+    encoding = "H264";
+    fmtp = "packetization-mode=1";
+    if (parameterSets && !sps.empty() && !pps.empty()) {
+      fmtp += ";sprop-parameter-sets=" + Base64(sps) + "," + Base64(pps);
+    }
+    fmtp += std::string(";profile-level-id=") + level;
+  } else if (clip.clipFormat.codec == ClipCodec::kH265) {
+    encoding = "H265";
+    for (const auto& [kind, field] :
+         {std::pair{kHevcVps, "sprop-vps"}, std::pair{kHevcSps, "sprop-sps"},
+          std::pair{kHevcPps, "sprop-pps"}}) {
+      for (const NalUnit unit : ParameterSetUnits(clip)) {
+        if (!parameterSets || ((unit[0] >> 1) & 0x3F) != kind) continue;
+        fmtp += std::string(fmtp.empty() ? "" : ";") + field + "=" + Base64(unit);
+        break;
+      }
+    }
+  } else {
+    // Simple Profile level 1; config is the sequence and object headers, in hex.
+    encoding = "MP4V-ES";
+    fmtp = "profile-level-id=1";
+    if (parameterSets) {
+      fmtp += ";config=";
+      for (const std::uint8_t byte : clip.config) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", byte);
+        fmtp += hex;
+      }
+    }
+  }
   std::string sdp = "v=0\r\no=- 1 1 IN IP4 127.0.0.1\r\ns=" + PrintableName(name) +
                     "\r\nc=IN IP4 127.0.0.1\r\nt=0 0\r\na=control:*\r\n"
                     "m=video 0 RTP/AVP " +
-                    type + "\r\na=rtpmap:" + type + " H264/" + std::to_string(kRtpVideoClock) +
-                    "\r\na=fmtp:" + type + " " + fmtp +
-                    "\r\na=framerate:" + std::to_string(kClipFramesPerSecond) +
-                    "\r\na=framesize:" + type + " " + std::to_string(kClipWidth) + "-" +
-                    std::to_string(kClipHeight) + "\r\na=control:trackID=0\r\n";
+                    type + "\r\na=rtpmap:" + type + " " + encoding + "/" +
+                    std::to_string(kRtpVideoClock) + "\r\n";
+  if (!fmtp.empty()) sdp += "a=fmtp:" + type + " " + fmtp + "\r\n";
+  sdp += "a=framerate:" + std::to_string(kClipFramesPerSecond) + "\r\na=framesize:" + type + " " +
+         std::to_string(clip.clipFormat.width) + "-" + std::to_string(clip.clipFormat.height) +
+         "\r\na=control:trackID=0\r\n";
   if (clip.hasAudio) {
     sdp += "m=audio 0 RTP/AVP " + std::to_string(kRtpPcmuType) +
            "\r\na=rtpmap:" + std::to_string(kRtpPcmuType) + " PCMU/" + std::to_string(kAudioRate) +

@@ -82,9 +82,13 @@ void RtpSender::SendFrame() {
     if (m_tracks.video) AppendSenderReport(*m_tracks.video, ntp, videoTime, &out);
     if (m_tracks.audio) AppendSenderReport(*m_tracks.audio, ntp, audioTime, &out);
   }
-  if (m_tracks.video) {
+  const ClipCodec codec = m_clip->clipFormat.codec;
+  if (m_tracks.video && codec == ClipCodec::kMpeg4) {
+    // Its key frames carry their own sequence headers.
+    AppendMpeg4(*m_tracks.video, videoTime, video.bytes, &out);
+  } else if (m_tracks.video) {
     std::vector<NalUnit> units;
-    // The parameter sets of the format block go before every key frame, whether or not the
+    // The clip's parameter sets go before every key frame, whether or not the
     // encoder repeated them, so that a client that joins late can start there.
     if (video.key) units = m_parameterSets;
     std::vector<std::uint8_t> noise;
@@ -102,11 +106,10 @@ void RtpSender::SendFrame() {
       }
     } else {
       for (const NalUnit unit : SplitNalUnits(video.bytes)) {
-        const int type = unit[0] & 0x1F;
-        if (!video.key || (type != kNalSps && type != kNalPps)) units.push_back(unit);
+        if (!video.key || !IsParameterSet(codec, unit)) units.push_back(unit);
       }
     }
-    AppendH264(*m_tracks.video, videoTime, units, &out);
+    AppendNalUnits(*m_tracks.video, codec, videoTime, units, &out);
   }
   if (m_tracks.audio && !m_clip->audio.empty()) {
     AppendAudio(*m_tracks.audio, audioTime, m_clip->audio[index % m_clip->audio.size()].bytes,

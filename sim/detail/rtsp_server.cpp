@@ -3,13 +3,14 @@
 #include <optional>
 #include <string_view>
 
+#include "sim/detail/onvif_media.h"
+
 namespace camsim::detail {
 namespace {
 
 // More connections than a LAN of 250 devices needs; beyond this a peer is flooding us.
 constexpr std::size_t kMaxConnections = 4096;
 constexpr std::string_view kPathPrefix = "/onvif/";
-constexpr std::string_view kStream = "/main";
 constexpr std::string_view kTrack = "/trackID=";
 
 // The track a path names below a device's stream; nullopt when it names nothing there.
@@ -93,18 +94,21 @@ void RtspServer::OnRequest(const std::shared_ptr<RtspConnection>& connection,
   const std::string_view path = request.path;
   Device* device = nullptr;
   int track = RtspSession::kAggregate;
+  std::string profile;
   const std::size_t slash = path.find('/', kPathPrefix.size());
-  if (path.substr(0, kPathPrefix.size()) == kPathPrefix && slash != std::string_view::npos &&
-      path.substr(slash, kStream.size()) == kStream) {
+  if (path.substr(0, kPathPrefix.size()) == kPathPrefix && slash != std::string_view::npos) {
     const std::string_view ip = path.substr(kPathPrefix.size(), slash - kPathPrefix.size());
-    const std::optional<int> named = TrackOf(path.substr(slash + kStream.size()));
+    const std::string_view rest = path.substr(slash + 1);
+    profile = std::string(rest.substr(0, rest.find('/')));
+    const std::optional<int> named = TrackOf(rest.substr(profile.size()));
     // Where several devices hold one address the first in scenario order answers, as for logins.
     for (std::size_t i = 0; i < m_devices.size() && named && device == nullptr; ++i) {
       if (m_devices[i]->Online() && m_devices[i]->Config().ip == ip) device = m_devices[i].get();
     }
+    if (device != nullptr && !ProfileClip(device->Config(), profile)) device = nullptr;
     track = named.value_or(RtspSession::kAggregate);
   }
-  session->OnRequest(request, device, track);
+  session->OnRequest(request, device, track, profile);
 }
 
 }  // namespace camsim::detail

@@ -1,7 +1,8 @@
 // The RTSP server of the ONVIF face: a TCP port of its own on the simulator's loopback host, any
-// free one, chosen at Listen. Each device streams its clip at /onvif/<its current address>/main
-// (tracks .../main/trackID=0 and =1); a path that names no online device, or nothing of one, is
-// answered 404. Network thread only, except Listen before the thread starts.
+// free one, chosen at Listen. Each device streams the clip of each of its profiles at
+// /onvif/<its current address>/<profile token> (tracks .../main/trackID=0 and =1); a path that
+// names no online device, or nothing of one, is answered 404. Network thread only, except Listen
+// before the thread starts.
 #pragma once
 
 #include <asio.hpp>

@@ -10,6 +10,7 @@
 #include "sim/detail/digest_credentials.h"
 #include "sim/detail/message_head.h"
 #include "sim/detail/onvif_ids.h"
+#include "sim/detail/onvif_media.h"
 #include "sim/onvif_codes.h"
 #include "wire/codes.h"
 
@@ -73,14 +74,24 @@ std::optional<int> InterleavedChannel(std::string_view transports, int track) {
   return std::nullopt;
 }
 
+// The scheme of the request's credentials, as the journal names it.
+std::string SchemeOf(const RtspRequest& request) {
+  const std::string* authorization = request.Header("authorization");
+  if (authorization == nullptr) return "none";
+  const std::string scheme = Lower(authorization->substr(0, authorization->find(' ')));
+  return scheme == "digest" || scheme == "basic" ? scheme : "other";
+}
+
 }  // namespace
 
 RtspSession::RtspSession(Environment& environment, std::weak_ptr<RtspConnection> connection,
                          std::string base)
     : m_env(environment), m_connection(std::move(connection)), m_base(std::move(base)) {}
 
-void RtspSession::OnRequest(RtspRequest& request, Device* device, int track) {
+void RtspSession::OnRequest(RtspRequest& request, Device* device, int track,
+                            const std::string& profile) {
   const std::string& method = request.method;
+  m_asked = profile;
   if (method == "OPTIONS") {
     if (!request.path.empty() && device == nullptr) return Respond(404);
     return Respond({200, {{"Public", std::string(kPublic)}}, {}, {}, false});
@@ -92,10 +103,13 @@ void RtspSession::OnRequest(RtspRequest& request, Device* device, int track) {
   // A keep-alive to the server as a whole asks nothing of a device.
   if (method == "GET_PARAMETER" && request.path.empty()) return GetParameter(request);
   if (device == nullptr) return Respond(404);
+  if (method == "DESCRIBE") device->Record(kOnvifRtspDescribe, "DESCRIBE", SchemeOf(request));
   if (!Authenticate(request, *device)) return;
   if (method == "DESCRIBE") return Describe(*device);
-  // The session lives on the device it was set up on.
-  if (m_device != nullptr && device != m_device && method != "SETUP") return Respond(454);
+  // The session lives on the device and the profile it was set up on.
+  if (m_device != nullptr && (device != m_device || profile != m_profile) && method != "SETUP") {
+    return Respond(454);
+  }
   if (method == "SETUP") return Setup(request, *device, track);
   if (method == "PLAY") return Play(request, *device);
   if (method == "TEARDOWN") return Teardown(request);
@@ -120,7 +134,7 @@ void RtspSession::Respond(RtspResponse response) {
 
 bool RtspSession::Authenticate(const RtspRequest& request, Device& device) {
   std::string user, reason;
-  Login login = CheckDigest(request, device, &user, &reason);
+  Login login = CheckCredentials(request, device, &user, &reason);
   if (std::string locked = device.AccountLocked(); login != Login::kMissing && !locked.empty()) {
     login = Login::kRefused;
     reason = std::move(locked);
@@ -136,23 +150,57 @@ bool RtspSession::Authenticate(const RtspRequest& request, Device& device) {
     device.Record(kOnvifLogin, "refused login", user + ": " + reason + " (" + request.method + ")");
   }
   if (m_nonce.empty()) m_nonce = RandomHex(16);
-  Respond({401,
-           {{"WWW-Authenticate", "Digest realm=\"" + std::string(kDigestRealm) + "\", nonce=\"" +
-                                     m_nonce + "\", algorithm=MD5, qop=\"auth\"" +
-                                     (login == Login::kStale ? ", stale=TRUE" : "")}},
-           {},
-           {},
-           false});
+  const OnvifSettings::RtspAuth mode = device.Config().onvif.rtspAuth;
+  RtspResponse answer{401, {}, {}, {}, false};
+  const auto digest = [&](const char* algorithm) {
+    answer.headers.emplace_back("WWW-Authenticate",
+                                "Digest realm=\"" + std::string(kDigestRealm) + "\", nonce=\"" +
+                                    m_nonce + "\", algorithm=" + algorithm + ", qop=\"auth\"" +
+                                    (login == Login::kStale ? ", stale=TRUE" : ""));
+  };
+  if (mode == OnvifSettings::RtspAuth::kBasic) {
+    answer.headers.emplace_back("WWW-Authenticate",
+                                "Basic realm=\"" + std::string(kDigestRealm) + "\"");
+  }
+  if (mode == OnvifSettings::RtspAuth::kSha256 || mode == OnvifSettings::RtspAuth::kBoth) {
+    digest("SHA-256");
+  }
+  if (mode == OnvifSettings::RtspAuth::kMd5 || mode == OnvifSettings::RtspAuth::kBoth) {
+    digest("MD5");
+  }
+  Respond(std::move(answer));
   return false;
 }
 
-RtspSession::Login RtspSession::CheckDigest(const RtspRequest& request, const Device& device,
-                                            std::string* user, std::string* reason) const {
+RtspSession::Login RtspSession::CheckCredentials(const RtspRequest& request, const Device& device,
+                                                 std::string* user, std::string* reason) const {
   const std::string* authorization = request.Header("authorization");
   if (authorization == nullptr) return Login::kMissing;
-  const auto params = DigestParams(*authorization);
-  *reason = Lower(authorization->substr(0, 7)) == "digest " ? "malformed digest credentials"
-                                                            : "only digest credentials are taken";
+  const DeviceConfig& config = device.Config();
+  if (config.onvif.rtspAuth != OnvifSettings::RtspAuth::kBasic) {
+    return CheckDigest(request, *authorization, device, user, reason);
+  }
+  const std::optional<std::string> basic = BasicCredential(*authorization);
+  if (!basic) {
+    *reason = Lower(authorization->substr(0, 6)) == "basic " ? "malformed basic credentials"
+                                                             : "only basic credentials are taken";
+    return Login::kRefused;
+  }
+  const std::size_t colon = basic->find(':');
+  *user = basic->substr(0, colon);
+  if (*user != config.user || !SameSecret(basic->substr(colon + 1), config.password)) {
+    *reason = kWrongCredentials;
+    return Login::kRefused;
+  }
+  return Login::kOk;
+}
+
+RtspSession::Login RtspSession::CheckDigest(const RtspRequest& request,
+                                            const std::string& authorization, const Device& device,
+                                            std::string* user, std::string* reason) const {
+  const auto params = DigestParams(authorization);
+  *reason = Lower(authorization.substr(0, 7)) == "digest " ? "malformed digest credentials"
+                                                           : "only digest credentials are taken";
   if (!params) return Login::kRefused;
   const auto param = [&params](const char* name) {
     const auto found = params->find(name);
@@ -167,14 +215,20 @@ RtspSession::Login RtspSession::CheckDigest(const RtspRequest& request, const De
                       std::all_of(nc.begin(), nc.end(), [](char c) {
                         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
                       }));
-  if ((params->count("algorithm") > 0 && Lower(param("algorithm")) != "md5") ||
-      param("realm") != kDigestRealm || param("uri") != request.uri || !qopValid ||
+  const DeviceConfig& config = device.Config();
+  using RtspAuth = OnvifSettings::RtspAuth;
+  const RtspAuth mode = config.onvif.rtspAuth;
+  const std::string algorithm = params->count("algorithm") > 0 ? Lower(param("algorithm")) : "md5";
+  const EVP_MD* md = nullptr;
+  if (algorithm == "md5" && (mode == RtspAuth::kMd5 || mode == RtspAuth::kBoth)) md = EVP_md5();
+  if (algorithm == "sha-256" && (mode == RtspAuth::kSha256 || mode == RtspAuth::kBoth)) {
+    md = EVP_sha256();
+  }
+  if (md == nullptr || param("realm") != kDigestRealm || param("uri") != request.uri || !qopValid ||
       param("nonce").empty()) {
     *reason = "digest credentials not for this challenge or request";
     return Login::kRefused;
   }
-  const DeviceConfig& config = device.Config();
-  const EVP_MD* md = EVP_md5();
   const std::string ha1 =
       HexDigest(md, *user + ":" + std::string(kDigestRealm) + ":" + config.password);
   const std::string ha2 = HexDigest(md, request.method + ":" + request.uri);
@@ -196,12 +250,13 @@ bool RtspSession::SessionNamed(const RtspRequest& request) const {
 }
 
 std::string RtspSession::StreamAddress(const Device& device) const {
-  return m_base + "/onvif/" + device.Config().ip + "/main/";
+  return m_base + "/onvif/" + device.Config().ip + "/" + m_asked + "/";
 }
 
 void RtspSession::WithClip(Device& device,
                            std::function<void(std::shared_ptr<const PreviewClip>)> then) {
   const DeviceConfig& config = device.Config();
+  const ClipFormat clipFormat = ProfileClip(config, m_asked).value_or(ClipFormat{});
   m_env.clips.Get(
       config.serial, config.ip, config.hasAudio,
       [weak = weak_from_this(), device = &device, generation = device.Generation(), ip = config.ip,
@@ -215,7 +270,8 @@ void RtspSession::WithClip(Device& device,
           return connection->Close();
         }
         then(std::move(clip));
-      });
+      },
+      clipFormat);
 }
 
 void RtspSession::Describe(Device& device) {
@@ -238,7 +294,9 @@ void RtspSession::Describe(Device& device) {
 void RtspSession::Setup(const RtspRequest& request, Device& device, int track) {
   if (track == kAggregate) return Respond(459);
   if (track > 1 || (track == 1 && !device.Config().hasAudio)) return Respond(404);
-  if (!m_id.empty() && (!SessionNamed(request) || &device != m_device)) return Respond(454);
+  if (!m_id.empty() && (!SessionNamed(request) || &device != m_device || m_asked != m_profile)) {
+    return Respond(454);
+  }
   if (m_playing) return Respond(455);
   const std::string* transport = request.Header("transport");
   const std::optional<int> channel =
@@ -259,6 +317,7 @@ void RtspSession::Setup(const RtspRequest& request, Device& device, int track) {
   if (m_id.empty()) {
     m_id = RandomHex(8);
     m_device = &device;
+    m_profile = m_asked;
     m_generation = device.Generation();
     m_ip = device.Config().ip;
   }
@@ -327,6 +386,7 @@ void RtspSession::Teardown(const RtspRequest& request) {
   End();
   m_id.clear();
   m_device = nullptr;
+  m_profile.clear();
   m_tracks = RtpTracks{};
   Respond(200);
 }

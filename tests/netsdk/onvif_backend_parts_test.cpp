@@ -50,13 +50,17 @@ bool Mentions(const std::vector<std::string>& reports, const std::string& text) 
 
 TEST(OnvifSettings, FileThenEnvironmentThenCallsAndEveryRefusalIsReported) {
   TempFolder folder;
-  const std::string credentials = folder.Write(
-      "credentials", "# tried in order\nadmin:Adm&n<\":@/%\n\nviewer:\nbad line\n");
-  const std::string config = folder.Write(
-      "netsdk.conf", "backend = onvif\nprobe = 127.0.0.1:3702, 127.0.0.2:3702\nscope = wan\n"
-                     "restore = soft\ncredentials = " + credentials + "\nthis is no setting\n"
-                     "colour = blue\ntime_scale = fast\n");
+  const std::string credentials =
+      folder.Write("credentials", "# tried in order\nadmin:Adm&n<\":@/%\n\nviewer:\nbad line\n");
+  const std::string config =
+      folder.Write("netsdk.conf",
+                   "backend = onvif\nprobe = 127.0.0.1:3702, 127.0.0.2:3702\nscope = wan\n"
+                   "restore = soft\ncredentials = " +
+                       credentials +
+                       "\nthis is no setting\n"
+                       "colour = blue\ntime_scale = fast\nrtsp_basic = allow\n");
   Settings settings;
+  EXPECT_EQ(settings.GetRtspBasic(), RtspBasic::kRefuse) << "no clear-text password by default";
   ::setenv("NETSDK_RESTORE", "hard", 1);
   ::setenv("NETSDK_ENDPOINT", "192.168.1.5:29120", 1);
   ::setenv("NETSDK_PROBE", "multicast", 1);
@@ -79,11 +83,15 @@ TEST(OnvifSettings, FileThenEnvironmentThenCallsAndEveryRefusalIsReported) {
   // The credentials file has a malformed line: the whole file is refused, so that a typo never
   // silently drops the one credential that works.
   EXPECT_TRUE(settings.Credentials().empty());
-  for (const char* expected : {"scope", "line 6", "colour", "time_scale", "NETSDK_ENDPOINT",
-                               "credentials"}) {
+  for (const char* expected :
+       {"scope", "line 6", "colour", "time_scale", "NETSDK_ENDPOINT", "credentials"}) {
     EXPECT_TRUE(Mentions(reports, expected)) << expected;
   }
   EXPECT_FALSE(Mentions(reports, "NETSDK_RESTORE"));
+  EXPECT_EQ(settings.GetRtspBasic(), RtspBasic::kAllow);
+  EXPECT_FALSE(settings.SetOption("rtsp_basic", "yes", &why));
+  EXPECT_EQ(why, "'yes' is not refuse or allow");
+  EXPECT_EQ(settings.GetRtspBasic(), RtspBasic::kAllow) << "a refused value changes nothing";
 
   std::vector<std::string> errors;
   const auto parsed = ParseCredentials("admin:Adm&n<\":@/%\nviewer:\n" + std::string(40, 'u') +
@@ -93,8 +101,8 @@ TEST(OnvifSettings, FileThenEnvironmentThenCallsAndEveryRefusalIsReported) {
   EXPECT_EQ(parsed[0].password, "Adm&n<\":@/%") << "everything after the first colon";
   EXPECT_EQ(parsed[1].password, "");
   EXPECT_EQ(errors.size(), 3u);
-  for (const char* text : {"", "127.0.0.1", "127.0.0.1:0", "127.0.0.1:65536", "host:80",
-                           "127.0.0.1:80,,x"}) {
+  for (const char* text :
+       {"", "127.0.0.1", "127.0.0.1:0", "127.0.0.1:65536", "host:80", "127.0.0.1:80,,x"}) {
     ProbeSetting unused;
     EXPECT_FALSE(ParseProbe(text, &unused, &why)) << text;
   }
@@ -124,9 +132,9 @@ TEST(OnvifMessages, AddressesMasksAndDurationsParseStrictly) {
   EXPECT_EQ(url.path, "/onvif/192.168.1.5/device_service?x=1");
   ASSERT_TRUE(ParseUrl("rtsp://192.168.1.5/main", &url));
   EXPECT_EQ(url.port, 554);
-  for (const char* bad : {"ftp://a/b", "http://", "http://user:pw@host/", "http://h:0/",
-                          "http://h:99999/", "http://[::1]/", "http://h/a b", "http://h/\"",
-                          "127.0.0.1/x"}) {
+  for (const char* bad :
+       {"ftp://a/b", "http://", "http://user:pw@host/", "http://h:0/", "http://h:99999/",
+        "http://[::1]/", "http://h/a b", "http://h/\"", "127.0.0.1/x"}) {
     EXPECT_FALSE(ParseUrl(bad, &url)) << bad;
   }
   Url answered;
@@ -172,19 +180,28 @@ TEST(OnvifMessages, ProbeMatchesAreReadTolerantlyAndGarbageGivesNothing) {
 TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
   const Credential admin{"admin", "old"};
   // The password is GBK ("密码1"), as the program writes it; the device gets UTF-8.
-  const ConfigPlan account = PlanConfig(
-      223, "<UserConfig><Account Username=\"admin\" Password=\"\xC3\xDC\xC2\xEB" "1&amp;\" "
-           "Group=\"Administrator\"/></UserConfig>", admin);
+  const ConfigPlan account =
+      PlanConfig(223,
+                 "<UserConfig><Account Username=\"admin\" Password=\"\xC3\xDC\xC2\xEB"
+                 "1&amp;\" "
+                 "Group=\"Administrator\"/></UserConfig>",
+                 admin);
   ASSERT_TRUE(account.error.empty()) << account.error;
   ASSERT_EQ(account.steps.size(), 1u);
   EXPECT_EQ(account.steps[0].operation, "SetUser");
-  EXPECT_NE(account.steps[0].body.find("\xE5\xAF\x86\xE7\xA0\x81" "1&amp;"), std::string::npos);
+  EXPECT_NE(account.steps[0].body.find("\xE5\xAF\x86\xE7\xA0\x81"
+                                       "1&amp;"),
+            std::string::npos);
   ASSERT_TRUE(account.credential.has_value());
-  EXPECT_EQ(account.credential->password, "\xE5\xAF\x86\xE7\xA0\x81" "1&");
+  EXPECT_EQ(account.credential->password,
+            "\xE5\xAF\x86\xE7\xA0\x81"
+            "1&");
 
-  const ConfigPlan ntp = PlanConfig(
-      222, "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig ServerIP=\"10.0.0.5\" "
-           "ServerPort=\"123\"/></TimeConfig>", admin);
+  const ConfigPlan ntp =
+      PlanConfig(222,
+                 "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig ServerIP=\"10.0.0.5\" "
+                 "ServerPort=\"123\"/></TimeConfig>",
+                 admin);
   ASSERT_EQ(ntp.steps.size(), 2u);
   EXPECT_EQ(ntp.steps[0].operation, "SetNTP");
   EXPECT_NE(ntp.steps[1].body.find("<tt:TZ>UTC-8</tt:TZ>"), std::string::npos);
@@ -194,28 +211,39 @@ TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
   EXPECT_NE(manual.steps[0].body.find("UTC+5:30"), std::string::npos);
 
   const ConfigPlan lan = PlanConfig(
-      325, "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.255.0.0\" Gateway=\"192.168.2.1\" "
-           "DNS1=\"8.8.8.8\" DNS2=\"\"/>", admin);
+      325,
+      "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.255.0.0\" Gateway=\"192.168.2.1\" "
+      "DNS1=\"8.8.8.8\" DNS2=\"\"/>",
+      admin);
   ASSERT_TRUE(lan.interfaceAddress.has_value());
   EXPECT_EQ(lan.interfaceAddress->second, 16);
   ASSERT_EQ(lan.steps.size(), 2u);
   EXPECT_EQ(lan.steps[1].operation, "SetNetworkDefaultGateway");
   const ConfigPlan streaming = PlanConfig(
-      620, "<MediaStreamConfig><StreamAccess VideoPort=\"554\" WEBPort=\"80\"/></MediaStreamConfig>",
+      620,
+      "<MediaStreamConfig><StreamAccess VideoPort=\"554\" WEBPort=\"80\"/></MediaStreamConfig>",
       admin);
   ASSERT_EQ(streaming.steps.size(), 1u);
   EXPECT_NE(streaming.steps[0].body.find("<tt:Port>554</tt:Port>"), std::string::npos);
 
   // Refused without a step: bad values, the wrong root, malformed or entity-laden documents.
   for (const auto& [code, document] : std::vector<std::pair<std::uint32_t, std::string>>{
-           {325, "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.0.255.0\" Gateway=\"192.168.2.1\"/>"},
-           {325, "<LANConfig IPAddress=\"host\" Netmask=\"255.255.255.0\" Gateway=\"192.168.2.1\"/>"},
-           {222, "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig ServerIP=\"x\"/></TimeConfig>"},
-           {620, "<MediaStreamConfig><StreamAccess VideoPort=\"0\" WEBPort=\"80\"/></MediaStreamConfig>"},
+           {325,
+            "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.0.255.0\" "
+            "Gateway=\"192.168.2.1\"/>"},
+           {325,
+            "<LANConfig IPAddress=\"host\" Netmask=\"255.255.255.0\" Gateway=\"192.168.2.1\"/>"},
+           {222,
+            "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig "
+            "ServerIP=\"x\"/></TimeConfig>"},
+           {620,
+            "<MediaStreamConfig><StreamAccess VideoPort=\"0\" "
+            "WEBPort=\"80\"/></MediaStreamConfig>"},
            {223, "<LANConfig/>"},
            {223, "<UserConfig><Account Username=\"admin\""},
-           {223, "<!DOCTYPE u [<!ENTITY p \"x\">]><UserConfig><Account Username=\"admin\" "
-                 "Password=\"&p;\"/></UserConfig>"}}) {
+           {223,
+            "<!DOCTYPE u [<!ENTITY p \"x\">]><UserConfig><Account Username=\"admin\" "
+            "Password=\"&p;\"/></UserConfig>"}}) {
     const ConfigPlan plan = PlanConfig(code, document, admin);
     EXPECT_TRUE(plan.available) << document;
     EXPECT_FALSE(plan.error.empty()) << document;
@@ -260,8 +288,7 @@ TEST(OnvifGuard, LoopbackScopeRefusesEveryOtherDestinationBeforeASocketOpens) {
   HttpClient client(io.Io(), settings);
   for (const char* address : {"http://192.168.1.64/onvif/device_service", "http://10.0.0.1:80/",
                               "http://239.255.255.250:3702/", "http://0.0.0.0:80/",
-                              "http://camera.local/",
-                              "http://localhost:80/"}) {
+                              "http://camera.local/", "http://localhost:80/"}) {
     const HttpResponse response = SendAndWait(client, address);
     EXPECT_EQ(response.outcome, HttpResponse::Outcome::kRefused) << address;
   }
@@ -290,7 +317,8 @@ TEST(OnvifGuard, LoopbackScopeRefusesEveryOtherDestinationBeforeASocketOpens) {
   asio::ip::tcp::acceptor closed(io.Io(), {asio::ip::address_v4::loopback(), 0});
   const unsigned short port = closed.local_endpoint().port();
   closed.close();
-  const HttpResponse response = SendAndWait(client, "http://127.0.0.1:" + std::to_string(port) + "/");
+  const HttpResponse response =
+      SendAndWait(client, "http://127.0.0.1:" + std::to_string(port) + "/");
   EXPECT_EQ(response.outcome, HttpResponse::Outcome::kUnreachable);
   EXPECT_EQ(client.SocketsOpened(), 1u);
   EXPECT_EQ(client.SocketsRefused(), 0u);

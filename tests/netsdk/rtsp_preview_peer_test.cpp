@@ -25,6 +25,7 @@ enum class Misbehaviour {
   kCutBody,         // an answer that announces a megabyte and closes after a few bytes
   kGarbagePackets,  // a proper session, then interleaved packets of noise
   kSilence,         // takes the connection and never answers
+  kUnknownScheme,   // asks every request for a login in a digest algorithm nobody answers
 };
 
 std::string RandomBytes(std::mt19937& random, std::size_t size) {
@@ -53,6 +54,7 @@ class MisbehavingRtspPeer {
   }
   std::uint16_t Port() const { return m_acceptor.local_endpoint().port(); }
   int Connections() const { return m_connections; }
+  int Authorizations() const { return m_authorizations; }
 
  private:
   struct Connection {
@@ -90,7 +92,13 @@ class MisbehavingRtspPeer {
     const std::string ok = "RTSP/1.0 200 OK\r\nCSeq: " + Field(head, "CSeq") + "\r\n";
     auto reply = std::make_shared<std::string>();
     bool last = true;
-    if (m_mode == Misbehaviour::kGarbage) {
+    if (!Field(head, "Authorization").empty()) ++m_authorizations;
+    if (m_mode == Misbehaviour::kUnknownScheme) {
+      *reply = "RTSP/1.0 401 Unauthorized\r\nCSeq: " + Field(head, "CSeq") +
+               "\r\nWWW-Authenticate: Digest realm=\"peer\", nonce=\"abc\", "
+               "algorithm=SHA-512-256, qop=\"auth\"\r\n\r\n";
+      last = false;
+    } else if (m_mode == Misbehaviour::kGarbage) {
       *reply = RandomBytes(m_random, 4096);
     } else if (m_mode == Misbehaviour::kCutBody) {
       *reply = ok + "Content-Type: application/sdp\r\nContent-Length: 1000000\r\n\r\nv=0\r\n";
@@ -139,6 +147,7 @@ class MisbehavingRtspPeer {
   const Misbehaviour m_mode;
   std::mt19937 m_random{7};
   std::atomic<int> m_connections{0};
+  std::atomic<int> m_authorizations{0};
   std::vector<std::shared_ptr<Connection>> m_open;
   std::thread m_thread;
 };
@@ -148,31 +157,51 @@ int CountCall(int, int, const unsigned char*, int, const NETSDK_FRAME_INFO* fram
   return 0;
 }
 
+// A preview of the peer's stream at the given time scale, with the delivery it feeds; Stop
+// closes it and returns how many callbacks came.
+class PeerPreview {
+ public:
+  PeerPreview(const MisbehavingRtspPeer& peer, double scale)
+      : m_stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"} {
+    m_settings.SetTimeScale(scale);
+    m_feed = m_delivery.Open(1, &CountCall, &m_calls);
+    m_delivery.Release(*m_feed);
+    m_preview = std::make_unique<RtspPreview>(
+        m_settings, m_delivery, m_feed,
+        [stream = m_stream](const std::atomic<bool>&) { return std::optional(stream); }, m_gateway,
+        "peer", Credential{"admin", "Admin123"});
+    m_preview->Start();
+  }
+  const Settings& GetSettings() const { return m_settings; }
+  int Stop() {
+    m_preview->Close();
+    m_delivery.Close(*m_feed);
+    return m_calls.load();
+  }
+
+ private:
+  Settings m_settings;
+  StreamDelivery m_delivery;
+  std::atomic<int> m_calls{0};
+  std::shared_ptr<StreamDelivery::Feed> m_feed;
+  const Url m_stream;
+  RefusedCredentials m_refused;
+  RtspGateway m_gateway{m_refused};
+  std::unique_ptr<RtspPreview> m_preview;
+};
+
 class RtspPreviewAgainstPeer : public ::testing::TestWithParam<Misbehaviour> {};
 
 TEST_P(RtspPreviewAgainstPeer, DeliversNothingTriesAgainAndCloses) {
   MisbehavingRtspPeer peer(GetParam());
-  Settings settings;
-  ASSERT_TRUE(settings.SetTimeScale(20));
-  StreamDelivery delivery;
-  std::atomic<int> calls{0};
-  const auto feed = delivery.Open(1, &CountCall, &calls);
-  delivery.Release(*feed);
-  const Url stream{"rtsp", "127.0.0.1", peer.Port(), "/onvif/192.168.1.11/main"};
-  RtspPreview preview(
-      settings, delivery, feed,
-      [stream](const std::atomic<bool>&) { return std::optional(stream); },
-      Credential{"admin", "Admin123"});
-  preview.Start();
+  PeerPreview preview(peer, 20);
   // Three connections: the stream failed twice and was opened again each time.
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (peer.Connections() < 3 && std::chrono::steady_clock::now() < limit) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  preview.Close();
-  delivery.Close(*feed);
+  EXPECT_EQ(preview.Stop(), 0);
   EXPECT_GE(peer.Connections(), 3) << "the preview stopped trying";
-  EXPECT_EQ(calls.load(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Peers, RtspPreviewAgainstPeer,
@@ -186,10 +215,50 @@ INSTANTIATE_TEST_SUITE_P(Peers, RtspPreviewAgainstPeer,
                                return "CutBody";
                              case Misbehaviour::kGarbagePackets:
                                return "GarbagePackets";
+                             case Misbehaviour::kUnknownScheme:
+                               return "UnknownScheme";
                              case Misbehaviour::kSilence:
                                break;
                            }
                            return "Silence";
                          });
+
+// A login nobody can answer (a digest algorithm the library does not know): the pane stays black,
+// the log says why once, the credential never goes out, and the preview asks ever more rarely
+// (the pause doubles from 3 s to a minute) instead of every few seconds.
+TEST(RtspPreviewLogin, UnanswerableLoginIsLoggedOnceAndAskedForEverMoreRarely) {
+  MisbehavingRtspPeer peer(Misbehaviour::kUnknownScheme);
+  testing::internal::CaptureStderr();
+  PeerPreview preview(peer, 200);
+  // Ten minutes of program time.
+  const auto until =
+      std::chrono::steady_clock::now() + preview.GetSettings().Scale().Real(10 * 60000);
+  while (std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const int calls = preview.Stop();
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_GE(peer.Connections(), 3) << "the preview stopped trying";
+  EXPECT_LE(peer.Connections(), 16) << "a retry storm";
+  EXPECT_EQ(peer.Authorizations(), 0);
+  EXPECT_EQ(calls, 0);
+  const std::string why = "offers no login the library can answer (Digest SHA-512-256)";
+  const std::size_t first = log.find(why);
+  EXPECT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find(why, first + 1), std::string::npos) << "logged more than once";
+}
+
+// A stream that keeps failing is opened again ever more rarely, up to once a minute; one that
+// played is opened again soon after it is lost, and the pause grows again from there.
+TEST(RtspPreviewPause, GrowsToAMinuteAndStartsAgainOnceAStreamPlayed) {
+  ReopenPause pauses;
+  std::vector<double> seen;
+  for (int i = 0; i < 7; ++i) seen.push_back(pauses.After(false));
+  EXPECT_EQ(seen, (std::vector<double>{3000, 6000, 12000, 24000, 48000, 60000, 60000}));
+  seen.clear();
+  seen.push_back(pauses.After(true));
+  for (int i = 0; i < 3; ++i) seen.push_back(pauses.After(false));
+  EXPECT_EQ(seen, (std::vector<double>{3000, 3000, 6000, 12000}));
+}
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Real H.264 through the C functions to a window's sink: the pictures, their size, their order and
-// their content, with stream headers repeated as the device library sends them.
+// Real H.264 and H.265 through the C functions to a window's sink: the pictures, their size, their
+// order and their content, with stream headers repeated as the device library sends them.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -118,6 +118,46 @@ TEST(PlayerDecode, TheSameHeaderKeepsTheDecoderAndANewFormatReopensIt) {
     EXPECT_EQ(picture.width, 160);
     EXPECT_EQ(picture.height, 96);
     EXPECT_EQ(PictureMismatch(picture, i, other.width, other.height), "") << "picture " << i;
+  }
+}
+
+// H.265 decodes as H.264 does, each format is refused under the other codec's name (their
+// parameter sets differ), and a port that changes codec gets a new decoder.
+TEST(PlayerDecode, H265DecodesLikeH264AndAPortMayChangeCodec) {
+  std::string error;
+  const TestStream hevc = EncodeTestStream(320, 180, 20, 10, 1000, &error, KMR_CODEC_H265);
+  ASSERT_FALSE(hevc.frames.empty()) << error;
+  const TestStream& avc = StandardStream();
+  ASSERT_FALSE(avc.frames.empty());
+  constexpr int kPort = 112;
+  for (const auto& [stream, wrongName] :
+       {std::pair{&hevc, KMR_CODEC_H264}, std::pair{&avc, KMR_CODEC_H265}}) {
+    auto misnamed = stream->format;
+    misnamed[KMR_VIDEO_CODEC_AT] = static_cast<unsigned char>(wrongName);
+    EXPECT_EQ(
+        IP_KMR_OpenStream(kPort, misnamed.data(), KMR_VIDEO_FORMAT_SIZE, KMR_STREAM_VIDEO, kBuffer),
+        -1)
+        << wrongName;
+  }
+  CountingSink sink;
+  for (const EncodedFrame& frame : hevc.frames) {
+    if (frame.key) {
+      ASSERT_EQ(Open(kPort, hevc), 0);
+      ASSERT_EQ(IP_KMR_Play(kPort, sink.Sink()), 0);
+    }
+    ASSERT_EQ(Input(kPort, frame), 0);
+  }
+  ASSERT_TRUE(sink.WaitForCount(20));
+  ExpectFrames(sink, hevc, 0, 20, 320, 180);
+  ASSERT_EQ(Open(kPort, avc), 0);
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(Input(kPort, avc.frames[i]), 0);
+  ASSERT_TRUE(sink.WaitForCount(30));
+  EXPECT_EQ(IP_KMR_Stop(kPort), 0);
+  const std::vector<ReceivedPicture> pictures = sink.Pictures();
+  ASSERT_EQ(pictures.size(), 30u);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(pictures[20 + i].timeStamp, avc.frames[i].timeStamp);
+    EXPECT_EQ(PictureMismatch(pictures[20 + i], i, avc.width, avc.height), "") << "picture " << i;
   }
 }
 

@@ -80,13 +80,15 @@ int SquareLeft(int index, int width) {
 }
 
 TestStream EncodeTestStream(int width, int height, int frames, int keyInterval, int firstTimeStamp,
-                            std::string* error) {
+                            std::string* error, int kind) {
   TestStream stream;
   stream.width = width;
   stream.height = height;
-  const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+  const bool hevc = kind == KMR_CODEC_H265;
+  const char* name = hevc ? "libx265" : "libx264";
+  const AVCodec* codec = avcodec_find_encoder_by_name(name);
   if (codec == nullptr) {
-    *error = "libx264 encoder not available";
+    *error = std::string(name) + " encoder not available";
     return stream;
   }
   player::CodecContextPtr context(avcodec_alloc_context3(codec));
@@ -104,9 +106,18 @@ TestStream EncodeTestStream(int width, int height, int frames, int keyInterval, 
   context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   av_opt_set(context->priv_data, "preset", "ultrafast", 0);
   av_opt_set(context->priv_data, "tune", "zerolatency", 0);
-  av_opt_set(context->priv_data, "x264-params", "scenecut=0", 0);
+  if (hevc) {
+    const std::string key = std::to_string(keyInterval);
+    av_opt_set(
+        context->priv_data, "x265-params",
+        ("keyint=" + key + ":min-keyint=" + key + ":scenecut=0:bframes=0:info=0:log-level=error")
+            .c_str(),
+        0);
+  } else {
+    av_opt_set(context->priv_data, "x264-params", "scenecut=0", 0);
+  }
   if (avcodec_open2(context.get(), codec, nullptr) < 0) {
-    *error = "libx264 refused the settings";
+    *error = std::string(name) + " refused the settings";
     return stream;
   }
   const int configSize = context->extradata_size;
@@ -116,7 +127,7 @@ TestStream EncodeTestStream(int width, int height, int frames, int keyInterval, 
   }
   unsigned char* block = stream.format.data();
   PutU32(block, KMR_VIDEO_MAGIC_AT, KMR_VIDEO_MAGIC);
-  PutU32(block, KMR_VIDEO_CODEC_AT, KMR_CODEC_H264);
+  PutU32(block, KMR_VIDEO_CODEC_AT, static_cast<std::uint32_t>(kind));
   PutU16(block, KMR_VIDEO_WIDTH_AT, width);
   PutU16(block, KMR_VIDEO_HEIGHT_AT, height);
   PutU16(block, KMR_VIDEO_FPS_AT, 1000 / kFrameMs);

@@ -1,5 +1,5 @@
-// Real H.264 for the player tests, encoded with libx264: a dark picture with a red bar along the
-// top and a white square that moves right by kSquareStep pixels a frame.
+// Real H.264 (libx264) or H.265 (libx265) for the player tests: a dark picture with a red bar along
+// the top and a white square that moves right by kSquareStep pixels a frame.
 #pragma once
 
 #include <array>
@@ -26,14 +26,15 @@ struct EncodedFrame {
 struct TestStream {
   int width = 0;
   int height = 0;
-  std::array<unsigned char, KMR_VIDEO_FORMAT_SIZE> format{};  // SPS and PPS as configuration
+  std::array<unsigned char, KMR_VIDEO_FORMAT_SIZE> format{};  // parameter sets as configuration
   std::vector<EncodedFrame> frames;                           // the first is a key frame
 };
 
-// frames frames, a key frame every keyInterval, time stamps firstTimeStamp + kFrameMs apart.
-// Empty frames, with the reason in error, when the encoder is not available.
+// frames frames, a key frame every keyInterval, time stamps firstTimeStamp + kFrameMs apart, in
+// codec (KMR_CODEC_H264 or KMR_CODEC_H265). Empty frames, with the reason in error, when the
+// encoder is not available.
 TestStream EncodeTestStream(int width, int height, int frames, int keyInterval, int firstTimeStamp,
-                            std::string* error);
+                            std::string* error, int codec = KMR_CODEC_H264);
 
 // A G.711 format block of the given law, 8 kHz, one channel.
 std::array<unsigned char, KMR_AUDIO_FORMAT_SIZE> AudioFormatBlock(int codec);

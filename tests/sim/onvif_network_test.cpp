@@ -242,8 +242,8 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
       "rtsp_redirect=127.0.0.1:8554 nonce_ttl_s=30 stale_flag=0 user_level=operator "
       "upload_auth=digest utc_field=0 daylight_savings=0 relates_to=other interfaces=dhcp "
       "services_error=404 upload_delay=P0Y0M0DT0H0M2S "
-      "xaddrs=http://169.254.1.1/onvif/device_service,self\n"
-      "fleet count=2 nvr=0 onvif_auth=digest probe_types=device\n");
+      "xaddrs=http://169.254.1.1/onvif/device_service,self rtsp_auth=basic main_codec=h265\n"
+      "fleet count=2 nvr=0 onvif_auth=digest probe_types=device rtsp_auth=sha256\n");
   ASSERT_EQ(scenario.devices.size(), 4u);
   using Auth = camsim::OnvifSettings::Auth;
   using Types = camsim::OnvifSettings::Types;
@@ -264,6 +264,11 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
   EXPECT_EQ(b.serviceHost, "10.0.0.9:8080");
   EXPECT_EQ(b.rtspRedirect, "127.0.0.1:8554");
   EXPECT_EQ(a.rtspRedirect, "");
+  using RtspAuth = camsim::OnvifSettings::RtspAuth;
+  EXPECT_EQ(a.rtspAuth, RtspAuth::kMd5);
+  EXPECT_EQ(b.rtspAuth, RtspAuth::kBasic);
+  EXPECT_EQ(a.mainCodec, camsim::OnvifSettings::Codec::kH264);
+  EXPECT_EQ(b.mainCodec, camsim::OnvifSettings::Codec::kH265);
   EXPECT_TRUE(b.media2 && b.httpUpgrade) << "defaults of a well-behaved camera";
   EXPECT_EQ(b.nonceTtlS, 30);
   EXPECT_EQ(b.userLevel, camsim::OnvifSettings::UserLevel::kOperator);
@@ -280,6 +285,7 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
     EXPECT_EQ(scenario.devices[i].onvif.auth, Auth::kDigest);
     EXPECT_EQ(scenario.devices[i].onvif.types, Types::kDevice);
     EXPECT_EQ(scenario.devices[i].onvif.lockout, 3) << "fleet devices take the defaults too";
+    EXPECT_EQ(scenario.devices[i].onvif.rtspAuth, RtspAuth::kSha256);
   }
 
   const std::pair<const char*, const char*> errors[] = {
@@ -302,6 +308,10 @@ TEST(OnvifScenario, KeysAreReadOnDeviceDefaultsAndFleetLinesAndChecked) {
        "t:1: service_host: 'host:0' is not lan or HOST[:PORT]"},
       {"device serial=A ip=1.2.3.4 rtsp_redirect=host",
        "t:1: rtsp_redirect: 'host' is not HOST:PORT"},
+      {"device serial=A ip=1.2.3.4 rtsp_auth=sha1",
+       "t:1: rtsp_auth: 'sha1' is not one of md5, sha256, both, basic"},
+      {"device serial=A ip=1.2.3.4 main_codec=vp8",
+       "t:1: main_codec: 'vp8' is not one of h264, h265, mpeg4"},
       {"fleet count=1 password=x",
        "t:1: unknown key 'password' for fleet (expected count, nvr or an ONVIF key)"},
   };

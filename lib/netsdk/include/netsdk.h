@@ -18,19 +18,19 @@ extern "C" {
 // Device information block: one search result, 4028 bytes. Only the fields below have a meaning;
 // every other byte belongs to the library and is carried unchanged.
 #define IPC_INFO_SIZE 4028
-#define IPC_INFO_SERIAL 0 /* char[32] */
+#define IPC_INFO_SERIAL 0       /* char[32] */
 #define IPC_INFO_DEVICE_TYPE 32 /* char[36] */
-#define IPC_INFO_USER 68 /* char[40] */
-#define IPC_INFO_PASSWORD 108 /* char, NUL-terminated; the library keeps it below 2472 */
+#define IPC_INFO_USER 68        /* char[40] */
+#define IPC_INFO_PASSWORD 108   /* char, NUL-terminated; the library keeps it below 2472 */
 #define IPC_INFO_PASSWORD_SIZE 64
-#define IPC_INFO_CHANNEL 2472 /* int32 */
-#define IPC_INFO_PORT 2480 /* uint16 */
-#define IPC_INFO_MAC 2488 /* char[260] */
-#define IPC_INFO_IP 2748 /* char[256] */
-#define IPC_INFO_MASK 3004 /* char[256] */
-#define IPC_INFO_GATEWAY 3260 /* char[256] */
+#define IPC_INFO_CHANNEL 2472        /* int32 */
+#define IPC_INFO_PORT 2480           /* uint16 */
+#define IPC_INFO_MAC 2488            /* char[260] */
+#define IPC_INFO_IP 2748             /* char[256] */
+#define IPC_INFO_MASK 3004           /* char[256] */
+#define IPC_INFO_GATEWAY 3260        /* char[256] */
 #define IPC_INFO_ALLNET_SUPPORT 4026 /* uint8, 0xFF = supported */
-#define IPC_INFO_ALLNET_STATE 4027 /* uint8, nonzero = on */
+#define IPC_INFO_ALLNET_STATE 4027   /* uint8, nonzero = on */
 
 // Status events.
 #define NETSDK_EVENT_LOGIN_OK 4
@@ -63,8 +63,8 @@ extern "C" {
 
 // Stream header: video-present flag, audio-present flag and the two format blocks.
 #define STREAM_HEADER_SIZE 848
-#define STREAM_HEADER_HAS_VIDEO 32 /* uint16 */
-#define STREAM_HEADER_HAS_AUDIO 34 /* uint16 */
+#define STREAM_HEADER_HAS_VIDEO 32    /* uint16 */
+#define STREAM_HEADER_HAS_AUDIO 34    /* uint16 */
 #define STREAM_HEADER_VIDEO_FORMAT 36 /* 536 bytes */
 #define STREAM_HEADER_VIDEO_FORMAT_SIZE 536
 #define STREAM_HEADER_AUDIO_FORMAT 572 /* 276 bytes */
@@ -76,7 +76,7 @@ typedef struct NETSDK_FRAME_INFO {
   int32_t frameKind; /* offset 0 */
   int32_t reserved;
   double timeStamp; /* offset 8 */
-  void* user; /* offset 16: the user pointer of the preview request */
+  void* user;       /* offset 16: the user pointer of the preview request */
 } NETSDK_FRAME_INFO;
 
 // Preview request of IP_NET_DVR_RealPlayEx: channel, 1, 1, user pointer. The user pointer is
@@ -134,7 +134,9 @@ NETSDK_API int IP_NET_DVR_SetEndpoint(const char* hostPort);
 NETSDK_API int IP_NET_DVR_SetTimeScale(double factor);
 // Any setting by its netsdk.conf key: endpoint, time_scale, backend (sim | onvif), probe
 // (multicast | ADDRESS:PORT,...), scope (loopback | lan), credentials (a file of user:password
-// lines), restore (hard | soft). Read at Init; -1 for an unknown key or a value that does not parse.
+// lines), restore (hard | soft), rtsp_basic (refuse | allow: whether a preview answers an RTSP
+// server that asks for the password in clear text). Read at Init; -1 for an unknown key or a value
+// that does not parse.
 NETSDK_API int IP_NET_DVR_SetOption(const char* key, const char* value);
 
 #ifdef __cplusplus

@@ -67,6 +67,11 @@ bool ParseRestore(const std::string& text, RestoreMode* mode, std::string* why) 
   return ParseChoice(text, {"hard", RestoreMode::kHard}, {"soft", RestoreMode::kSoft}, mode, why);
 }
 
+bool ParseRtspBasic(const std::string& text, RtspBasic* basic, std::string* why) {
+  return ParseChoice(text, {"refuse", RtspBasic::kRefuse}, {"allow", RtspBasic::kAllow}, basic,
+                     why);
+}
+
 bool ParseProbe(const std::string& text, ProbeSetting* probe, std::string* why) {
   if (text == "multicast") {
     *probe = ProbeSetting{};
@@ -108,7 +113,8 @@ std::vector<Credential> ParseCredentials(const std::string& text,
       continue;
     }
     Credential credential{line.substr(0, colon), line.substr(colon + 1)};
-    if (credential.user.size() > wire::kMaxUser || credential.password.size() > wire::kMaxPassword) {
+    if (credential.user.size() > wire::kMaxUser ||
+        credential.password.size() > wire::kMaxPassword) {
       errors->push_back(where + "user or password too long");
       continue;
     }

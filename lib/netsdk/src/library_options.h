@@ -1,5 +1,6 @@
 // The library's settings beyond the endpoint and the time scale: which protocol it speaks, where
-// it probes, how far it may reach, which credentials it tries and how a restore is done. Each is
+// it probes, how far it may reach, which credentials it tries, how a restore is done and whether
+// a preview may send a password in clear text. Each is
 // given as text (a netsdk.conf line, an environment variable or IP_NET_DVR_SetOption) and parsed
 // here; a value that does not parse is refused with a reason.
 #pragma once
@@ -16,6 +17,8 @@ enum class Backend { kSim, kOnvif };
 // installer's real network. Only an installer's own configuration chooses lan.
 enum class Scope { kLoopback, kLan };
 enum class RestoreMode { kHard, kSoft };
+// Whether a live preview answers an RTSP server that asks for the password in clear text (Basic).
+enum class RtspBasic { kRefuse, kAllow };
 
 struct ProbeTarget {
   std::string host;  // dotted quad
@@ -36,6 +39,7 @@ struct Credential {
 bool ParseBackend(const std::string& text, Backend* backend, std::string* why);
 bool ParseScope(const std::string& text, Scope* scope, std::string* why);
 bool ParseRestore(const std::string& text, RestoreMode* mode, std::string* why);
+bool ParseRtspBasic(const std::string& text, RtspBasic* basic, std::string* why);
 // "multicast", or host:port targets separated by commas or blanks.
 bool ParseProbe(const std::string& text, ProbeSetting* probe, std::string* why);
 // One credential per line as user:password (the password is everything after the first colon);

@@ -49,6 +49,7 @@ void Runtime::Stop() {
   // No transfer completes after this; the network thread may still hold completions, which are
   // dropped with it.
   if (m_onvif) m_onvif->http.Stop();
+  if (m_onvif) m_onvif->rtsp.Stop();
   m_work.reset();
   m_io.stop();
   if (m_thread.joinable()) m_thread.join();
@@ -70,7 +71,7 @@ bool Runtime::Open(int handle, LoginTarget target) {
     target.user = std::move(*user);
     target.password = std::move(*password);
     session = std::make_shared<onvif_backend::OnvifSession>(m_context, *m_onvif, handle,
-                                                           std::move(target));
+                                                            std::move(target));
   } else {
     session = std::make_shared<Session>(m_context, handle, std::move(target));
   }

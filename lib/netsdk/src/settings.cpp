@@ -15,8 +15,8 @@ namespace {
 static_assert(std::string_view(NETSDK_DEFAULT_ENDPOINT) ==
               std::string_view(wire::kDefaultEndpoint));
 
-constexpr std::array<const char*, 7> kKeys = {"endpoint", "time_scale",  "backend", "probe",
-                                              "scope",    "credentials", "restore"};
+constexpr std::array<const char*, 8> kKeys = {"endpoint", "time_scale",  "backend", "probe",
+                                              "scope",    "credentials", "restore", "rtsp_basic"};
 // Configuration and credential files are a few lines; anything larger is not one of them.
 constexpr std::size_t kMaxSettingsFile = 64 * 1024;
 
@@ -74,6 +74,11 @@ RestoreMode Settings::Restore() const {
   return m_restore;
 }
 
+RtspBasic Settings::GetRtspBasic() const {
+  std::lock_guard lock(m_mutex);
+  return m_rtspBasic;
+}
+
 bool Settings::SetOption(const std::string& key, const std::string& value, std::string* why) {
   return Apply(key, value, Source::kCall, why);
 }
@@ -93,6 +98,7 @@ bool Settings::Apply(const std::string& key, const std::string& value, Source so
   ProbeSetting probe;
   Scope scope{};
   RestoreMode restore{};
+  RtspBasic rtspBasic{};
   std::vector<Credential> credentials;
   if (key == "endpoint") {
     if (!wire::ParseLoopbackEndpoint(value, false, &endpoint, why)) return false;
@@ -111,6 +117,8 @@ bool Settings::Apply(const std::string& key, const std::string& value, Source so
     if (!ParseScope(value, &scope, why)) return false;
   } else if (key == "restore") {
     if (!ParseRestore(value, &restore, why)) return false;
+  } else if (key == "rtsp_basic") {
+    if (!ParseRtspBasic(value, &rtspBasic, why)) return false;
   } else if (key == "credentials") {
     std::string text;
     if (!ReadSmallFile(value, kMaxSettingsFile, &text, why)) {
@@ -134,6 +142,7 @@ bool Settings::Apply(const std::string& key, const std::string& value, Source so
   if (key == "probe") m_probe = std::move(probe);
   if (key == "scope") m_scope = scope;
   if (key == "restore") m_restore = restore;
+  if (key == "rtsp_basic") m_rtspBasic = rtspBasic;
   if (key == "credentials") m_credentials = std::move(credentials);
   m_sources[key] = source;
   return true;
@@ -175,6 +184,7 @@ void Settings::Reset() {
   m_scope = Scope::kLoopback;
   m_credentials.clear();
   m_restore = RestoreMode::kHard;
+  m_rtspBasic = RtspBasic::kRefuse;
 }
 
 std::string ConfigPathBesideExecutable() {

@@ -1,8 +1,8 @@
 // The library's settings: where the virtual LAN is reached, how fast the library's clock runs, and
 // the options of library_options.h. Each comes, in falling precedence, from the IP_NET_DVR_Set*
 // calls, the environment (NETSDK_ENDPOINT, NETSDK_TIME_SCALE, NETSDK_BACKEND, NETSDK_PROBE,
-// NETSDK_SCOPE, NETSDK_CREDENTIALS, NETSDK_RESTORE) and netsdk.conf beside the executable, all read
-// at Init; else the defaults. Safe to use from any thread.
+// NETSDK_SCOPE, NETSDK_CREDENTIALS, NETSDK_RESTORE, NETSDK_RTSP_BASIC) and netsdk.conf beside the
+// executable, all read at Init; else the defaults. Safe to use from any thread.
 #pragma once
 
 #include <map>
@@ -31,9 +31,11 @@ class Settings {
   Scope GetScope() const;
   std::vector<Credential> Credentials() const;
   RestoreMode Restore() const;
+  RtspBasic GetRtspBasic() const;
 
   // One option by its netsdk.conf key (endpoint, time_scale, backend, probe, scope, credentials =
-  // a file path, restore), as an explicit call sets it. false with the reason when refused.
+  // a file path, restore, rtsp_basic), as an explicit call sets it. false with the reason when
+  // refused.
   bool SetOption(const std::string& key, const std::string& value, std::string* why);
 
   // Takes the values of the configuration file (when it exists) and of the environment for what
@@ -56,6 +58,7 @@ class Settings {
   Scope m_scope = Scope::kLoopback;
   std::vector<Credential> m_credentials;
   RestoreMode m_restore = RestoreMode::kHard;
+  RtspBasic m_rtspBasic = RtspBasic::kRefuse;
 };
 
 // netsdk.conf in the folder of the running executable.

@@ -12,7 +12,9 @@
 #define KMR_VIDEO_HEIGHT_AT 10      /* uint16, pixels */
 #define KMR_VIDEO_FPS_AT 12         /* uint16, frames per second */
 #define KMR_VIDEO_CONFIG_SIZE_AT 14 /* uint16, bytes of decoder configuration at CONFIG_AT */
-#define KMR_VIDEO_CONFIG_AT 16      /* H.264: sequence and picture parameter sets, Annex B */
+#define KMR_VIDEO_CONFIG_AT                                             \
+  16 /* parameter sets, Annex B: H.264 SPS and PPS; H.265 VPS, SPS, PPS \
+      */
 #define KMR_VIDEO_CONFIG_MAX (KMR_VIDEO_FORMAT_SIZE - KMR_VIDEO_CONFIG_AT)
 
 // Audio format block: 276 bytes.
@@ -26,6 +28,7 @@
 #define KMR_CODEC_H264 1
 #define KMR_CODEC_G711_ULAW 2
 #define KMR_CODEC_G711_ALAW 3
+#define KMR_CODEC_H265 4 /* video, as H.264 but for the parameter sets it needs */
 
 // Frame types of IP_KMR_InputVideoData; the device library's frame records use the same values.
 #define KMR_FRAME_KEY 1   /* decodable on its own */

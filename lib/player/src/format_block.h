@@ -12,11 +12,11 @@ constexpr int kMinSide = 16;
 constexpr int kMaxSide = 4096;
 
 struct VideoFormat {
-  int codec = 0;
+  int codec = 0;  // KMR_CODEC_H264 or KMR_CODEC_H265
   int width = 0;
   int height = 0;
   int fps = 0;
-  std::vector<std::uint8_t> config;  // sequence and picture parameter sets, Annex B
+  std::vector<std::uint8_t> config;  // the codec's parameter sets, Annex B
 
   bool operator==(const VideoFormat&) const = default;
 };

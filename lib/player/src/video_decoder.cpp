@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "player_format.h"
+
 extern "C" {
 #include <libavutil/error.h>
 }
@@ -12,7 +14,8 @@ VideoDecoder::VideoDecoder(CodecContextPtr context, FramePtr frame)
     : m_context(std::move(context)), m_frame(std::move(frame)) {}
 
 std::unique_ptr<VideoDecoder> VideoDecoder::Open(const VideoFormat& format) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+  const AVCodec* codec =
+      avcodec_find_decoder(format.codec == KMR_CODEC_H265 ? AV_CODEC_ID_HEVC : AV_CODEC_ID_H264);
   if (codec == nullptr || format.config.empty()) return nullptr;
   CodecContextPtr context(avcodec_alloc_context3(codec));
   FramePtr frame(av_frame_alloc());

@@ -1,4 +1,5 @@
-// One port's H.264 decoder: access units in, decoded pictures out, in the order they are shown.
+// One port's H.264 or H.265 decoder: access units in, decoded pictures out, in the order they are
+// shown.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,7 @@
 #include "onvif_backend/media_messages.h"
 
+#include <cctype>
+
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
 
@@ -33,14 +35,31 @@ std::string GetStreamUriBody(MediaVersion version, const std::string& profileTok
          token + "</trt:ProfileToken></trt:GetStreamUri>";
 }
 
-std::string ReadFirstProfile(MediaVersion version, const xmlNode* body) {
-  return onvif::Attribute(onvif::Find(body, Namespace(version), "Profiles"), "token");
+std::string ReadPlayableProfile(MediaVersion version, const xmlNode* body) {
+  std::string unknown;
+  for (const xmlNode* profile : onvif::FindAll(body, Namespace(version), "Profiles")) {
+    const std::string token = onvif::Attribute(profile, "token");
+    if (token.empty()) continue;
+    const xmlNode* encoder =
+        version == MediaVersion::kMedia2
+            ? onvif::Child(onvif::Child(profile, onvif::kNsMedia2, "Configurations"),
+                           onvif::kNsMedia2, "VideoEncoder")
+            : onvif::Child(profile, onvif::kNsSchema, "VideoEncoderConfiguration");
+    std::string encoding = onvif::Text(onvif::Child(encoder, onvif::kNsSchema, "Encoding"));
+    for (char& c : encoding) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // The first media service names no H.265, yet cameras that stream it write H265 there too.
+    if (encoding == "H264" || encoding == "H265" || encoding == "HEVC") return token;
+    // A profile that does not say what it encodes may still carry H.264: the stream tells.
+    if (encoding.empty() && unknown.empty()) unknown = token;
+  }
+  return unknown;
 }
 
 std::string ReadStreamUri(MediaVersion version, const xmlNode* body) {
-  if (version == MediaVersion::kMedia2) return onvif::Text(onvif::Find(body, onvif::kNsMedia2, "Uri"));
-  return onvif::Text(onvif::Find(onvif::Find(body, onvif::kNsMedia, "MediaUri"), onvif::kNsSchema,
-                                 "Uri"));
+  if (version == MediaVersion::kMedia2)
+    return onvif::Text(onvif::Find(body, onvif::kNsMedia2, "Uri"));
+  return onvif::Text(
+      onvif::Find(onvif::Find(body, onvif::kNsMedia, "MediaUri"), onvif::kNsSchema, "Uri"));
 }
 
 }  // namespace netsdk::onvif_backend

@@ -1,5 +1,6 @@
-// The media operations a preview needs: the first profile and its RTSP address, from the Media2
-// service (ver20) or, on devices without it, the Media service (ver10).
+// The media operations a preview needs: the first profile whose video the player decodes and its
+// RTSP address, from the Media2 service (ver20) or, on devices without it, the Media service
+// (ver10).
 #pragma once
 
 #include <libxml/tree.h>
@@ -13,8 +14,9 @@ enum class MediaVersion { kMedia2, kMedia };
 std::string MediaAction(MediaVersion version, const std::string& operation);
 std::string GetProfilesBody(MediaVersion version);
 std::string GetStreamUriBody(MediaVersion version, const std::string& profileToken);
-// The token of the first profile; empty when there is none.
-std::string ReadFirstProfile(MediaVersion version, const xmlNode* body);
+// The token of the first profile whose video encoder's Encoding the player decodes (H.264, H.265),
+// else of the first whose Encoding is not given; empty when there is neither.
+std::string ReadPlayableProfile(MediaVersion version, const xmlNode* body);
 std::string ReadStreamUri(MediaVersion version, const xmlNode* body);
 
 }  // namespace netsdk::onvif_backend

@@ -1,6 +1,6 @@
-// What the ONVIF backend's search and logins share: the HTTP client, the refused credentials and
-// the directory of devices found, through which a login by address reaches the service that
-// discovery announced.
+// What the ONVIF backend's search, logins and previews share: the HTTP client, the refused
+// credentials, the directory of devices found, through which a login by address reaches the
+// service that discovery announced, and the previews' RTSP gateway.
 #pragma once
 
 #include <asio.hpp>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "onvif_backend/http_client.h"
+#include "onvif_backend/rtsp_gateway.h"
 #include "onvif_backend/soap_channel.h"
 #include "onvif_backend/url.h"
 #include "settings.h"
@@ -42,6 +43,7 @@ struct OnvifServices {
   HttpClient http;
   RefusedCredentials refused;
   DeviceDirectory directory;
+  RtspGateway rtsp{refused};
 };
 
 }  // namespace netsdk::onvif_backend

@@ -375,7 +375,7 @@ void OnvifSession::ResolveStream(MediaVersion version, std::function<void(std::s
                   [weak, url, version, done](CallResult result) {
                     auto self = weak.lock();
                     const std::string token =
-                        result.Ok() ? ReadFirstProfile(version, result.Body()) : "";
+                        result.Ok() ? ReadPlayableProfile(version, result.Body()) : "";
                     if (!self || !self->m_channel || token.empty()) return done("");
                     self->m_channel->Call(
                         url, MediaAction(version, "GetStreamUri"), GetStreamUriBody(version, token),
@@ -399,7 +399,8 @@ std::shared_ptr<LivePreview> OnvifSession::MakePreview(const PreviewTarget& targ
     return LocateStream(io, settings, weak, service, closed);
   };
   return std::make_shared<RtspPreview>(m_context.settings, delivery, std::move(feed),
-                                       std::move(locate), Credential{*user, *password});
+                                       std::move(locate), m_services.rtsp, m_device,
+                                       Credential{*user, *password});
 }
 
 std::optional<Url> OnvifSession::LocateStream(asio::io_context& io, const Settings& settings,

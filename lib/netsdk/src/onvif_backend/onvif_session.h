@@ -41,8 +41,8 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   int UpgradeProgress() const override { return m_progress->load(); }
   bool LoggedIn() const override { return m_loggedIn.load(); }
   std::uint16_t Port() const override { return m_service.port; }
-  // An RTSP preview of the device's first profile (Media2, else Media), whose address the preview
-  // asks for when it starts.
+  // An RTSP preview of the device's first profile whose video the player decodes (Media2, else
+  // Media), whose address the preview asks for when it starts.
   std::shared_ptr<LivePreview> MakePreview(const PreviewTarget& target, StreamDelivery& delivery,
                                            std::shared_ptr<StreamDelivery::Feed> feed) override;
 
@@ -60,8 +60,8 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   void StatusEvent(int event, int value);
   void Call(const std::string& operation, const std::string& body,
             std::function<void(CallResult)> done);
-  // The stream address of the first profile through the media service of version; empty when
-  // there is none.
+  // The stream address of the first playable profile through the media service of version;
+  // empty when there is none.
   void ResolveStream(MediaVersion version, std::function<void(std::string)> done);
   // Any thread but the network thread: the guarded stream address of the session behind weak,
   // rewritten to the host of service; nullopt when there is none, the session is gone or closed

@@ -14,16 +14,20 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "netsdk.h"
-#include "player_format.h"
+#include "onvif_backend/rtsp_relay.h"
+#include "onvif_backend/stream_header.h"
 #include "timing.h"
 
 namespace netsdk::onvif_backend {
 namespace {
 
-constexpr double kDefaultFps = 25;
+constexpr const char* kRefusedText =
+    "the device refused the credential of the live preview to a fresh challenge; it is not sent "
+    "to this device again, by RTSP or SOAP";
 
 int Interrupted(void* closed) {
   return static_cast<std::atomic<bool>*>(closed)->load() ? 1 : 0;
@@ -47,68 +51,6 @@ void RefuseRedirects(void* object, int level, const char* format, va_list argume
   av_log_default_callback(object, level, format, arguments);
 }
 
-void Put16(std::uint8_t* at, unsigned value) {
-  at[0] = static_cast<std::uint8_t>(value & 0xFF);
-  at[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-
-void Put32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
-}
-
-// The header the player opens its stream with. false when the video is not H.264 with its
-// parameter sets in Annex B form, which is all the player decodes.
-bool BuildHeader(const AVStream* video, const AVStream* audio, std::vector<std::uint8_t>* header) {
-  const AVCodecParameters* codec = video->codecpar;
-  if (codec->codec_id != AV_CODEC_ID_H264 || codec->extradata_size < 4 ||
-      codec->extradata_size > KMR_VIDEO_CONFIG_MAX || codec->extradata[0] != 0 ||
-      codec->width <= 0 || codec->height <= 0 || codec->width > 65535 || codec->height > 65535) {
-    return false;
-  }
-  header->assign(STREAM_HEADER_SIZE, 0);
-  std::uint8_t* bytes = header->data();
-  std::memcpy(bytes, "RDSH", 4);
-  Put16(bytes + STREAM_HEADER_HAS_VIDEO, 1);
-  Put16(bytes + STREAM_HEADER_HAS_AUDIO, audio != nullptr ? 1 : 0);
-  std::uint8_t* format = bytes + STREAM_HEADER_VIDEO_FORMAT;
-  const AVRational rate =
-      video->avg_frame_rate.num > 0 ? video->avg_frame_rate : video->r_frame_rate;
-  const double fps = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : kDefaultFps;
-  Put32(format + KMR_VIDEO_MAGIC_AT, KMR_VIDEO_MAGIC);
-  Put32(format + KMR_VIDEO_CODEC_AT, KMR_CODEC_H264);
-  Put16(format + KMR_VIDEO_WIDTH_AT, static_cast<unsigned>(codec->width));
-  Put16(format + KMR_VIDEO_HEIGHT_AT, static_cast<unsigned>(codec->height));
-  Put16(format + KMR_VIDEO_FPS_AT,
-        static_cast<unsigned>(fps > 0 && fps < 1000 ? fps + 0.5 : kDefaultFps));
-  Put16(format + KMR_VIDEO_CONFIG_SIZE_AT, static_cast<unsigned>(codec->extradata_size));
-  std::memcpy(format + KMR_VIDEO_CONFIG_AT, codec->extradata,
-              static_cast<std::size_t>(codec->extradata_size));
-  if (audio != nullptr) {
-    std::uint8_t* sound = bytes + STREAM_HEADER_AUDIO_FORMAT;
-    Put32(sound + KMR_AUDIO_MAGIC_AT, KMR_AUDIO_MAGIC);
-    Put32(sound + KMR_AUDIO_CODEC_AT, audio->codecpar->codec_id == AV_CODEC_ID_PCM_ALAW
-                                          ? KMR_CODEC_G711_ALAW
-                                          : KMR_CODEC_G711_ULAW);
-    Put32(sound + KMR_AUDIO_RATE_AT, static_cast<std::uint32_t>(audio->codecpar->sample_rate));
-    Put16(sound + KMR_AUDIO_CHANNELS_AT, 1);
-  }
-  return true;
-}
-
-std::string PercentEncoded(const std::string& text) {
-  std::string encoded;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-      encoded += static_cast<char>(c);
-    } else {
-      char escape[4];
-      std::snprintf(escape, sizeof escape, "%%%02X", c);
-      encoded += escape;
-    }
-  }
-  return encoded;
-}
-
 struct InputCloser {
   void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
@@ -118,18 +60,15 @@ struct PacketFree {
 
 }  // namespace
 
-std::string RtspAddressWithCredential(const Url& stream, const Credential& credential) {
-  return "rtsp://" + PercentEncoded(credential.user) + ":" + PercentEncoded(credential.password) +
-         "@" + stream.Authority() + stream.path;
-}
-
 RtspPreview::RtspPreview(const Settings& settings, StreamDelivery& delivery,
                          std::shared_ptr<StreamDelivery::Feed> feed, StreamLocator locate,
-                         Credential credential)
+                         RtspGateway& gateway, std::string device, Credential credential)
     : m_settings(settings),
       m_delivery(delivery),
       m_feed(std::move(feed)),
       m_locate(std::move(locate)),
+      m_gateway(gateway),
+      m_device(std::move(device)),
       m_credential(std::move(credential)) {}
 
 RtspPreview::~RtspPreview() {
@@ -145,13 +84,31 @@ void RtspPreview::Close() {
   if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
 }
 
+double ReopenPause::After(bool played) {
+  if (played) m_next = kReconnectIntervalMs;
+  const double pause = m_next;
+  if (!played) m_next = std::min(2 * m_next, kMaxReopenIntervalMs);
+  return pause;
+}
+
 void RtspPreview::Run() {
+  ReopenPause pauses;
   while (!m_closed.load()) {
     // Asked again after each failure: a device that restarted may have its profiles back.
     if (!m_stream) m_stream = m_locate(m_closed);
-    if (m_stream) Play();
-    Pause(kReconnectIntervalMs);
+    const Attempt attempt = m_stream ? Play() : Attempt::kFailed;
+    if (attempt == Attempt::kWaiting) {
+      Pause(kTrialPollMs);
+      continue;
+    }
+    Pause(pauses.After(attempt == Attempt::kPlayed));
   }
+}
+
+void RtspPreview::Report(const std::string& reason, const std::string& text) {
+  if (!m_gateway.FirstReport(m_device, reason)) return;
+  const std::string where = m_stream ? m_stream->ToString() : m_device;
+  std::fprintf(stderr, "netsdk: live video of %s: %s\n", where.c_str(), text.c_str());
 }
 
 void RtspPreview::Pause(double ms) {
@@ -161,28 +118,76 @@ void RtspPreview::Pause(double ms) {
   }
 }
 
-void RtspPreview::Play() {
+RtspPreview::Attempt RtspPreview::Play() {
   // libavformat's log is the process's own: this hook only adds the refusal to it.
   static std::once_flag hooked;
   std::call_once(hooked, [] { av_log_set_callback(&RefuseRedirects); });
+  using Turn = RtspGateway::Turn;
+  const Turn turn = m_gateway.TakeTurn(m_device, m_credential);
+  if (turn == Turn::kWait) return Attempt::kWaiting;
+  if (turn == Turn::kRefused) {
+    Report("refused", kRefusedText);
+    return Attempt::kFailed;
+  }
+  std::string why;
+  const auto relay = RtspRelay::Open(
+      m_gateway, m_settings, *m_stream,
+      {m_device, m_credential, m_settings.GetRtspBasic() == RtspBasic::kAllow}, &why);
+  // The turn ends with the device's verdict once the stream is open (the other panes wait for
+  // it), or however this attempt ends before.
+  RelayOutcome outcome = RelayOutcome::kNone;
+  bool turnOpen = true;
+  const auto endTurn = [&] {
+    if (!std::exchange(turnOpen, false)) return;
+    m_gateway.Finish(m_device, m_credential, turn == Turn::kTrial,
+                     outcome == RelayOutcome::kAccepted  ? RtspGateway::Verdict::kAccepted
+                     : outcome == RelayOutcome::kRefused ? RtspGateway::Verdict::kRefused
+                                                         : RtspGateway::Verdict::kNone);
+  };
+  const std::shared_ptr<void> finish(nullptr, [&](void*) {
+    endTurn();
+    if (relay) relay->Close();
+  });
+  if (!relay) {
+    Report("relay", why);
+    return Attempt::kFailed;
+  }
   AVFormatContext* raw = avformat_alloc_context();
-  if (raw == nullptr) return;
+  if (raw == nullptr) return Attempt::kFailed;
   raw->interrupt_callback = {&Interrupted, &m_closed};
   AVDictionary* options = nullptr;
   av_dict_set(&options, "rtsp_transport", "tcp", 0);
   // Only the RTSP connection itself: no other protocol, no file, no UDP.
   av_dict_set(&options, "protocol_whitelist", "rtsp,tcp", 0);
   av_dict_set_int(&options, "timeout", m_settings.Scale().Real(kConnectTimeoutMs).count(), 0);
-  const std::string address = RtspAddressWithCredential(*m_stream, m_credential);
-  const int opened = avformat_open_input(&raw, address.c_str(), nullptr, &options);
+  const int opened = avformat_open_input(&raw, relay->Address().c_str(), nullptr, &options);
   av_dict_free(&options);
-  if (opened < 0) return;  // the input is freed by a failed open
+  outcome = relay->Outcome();
+  endTurn();
+  if (outcome == RelayOutcome::kRefused || outcome == RelayOutcome::kRefusedEarlier) {
+    Report("refused", kRefusedText);
+  } else if (outcome == RelayOutcome::kClearText) {
+    Report("basic",
+           "the device asks for its password in clear text (RTSP Basic) only, which is not sent "
+           "unless the setting rtsp_basic = allow; the pane stays black");
+  } else if (outcome == RelayOutcome::kNoScheme) {
+    Report("scheme", "the device offers no login the library can answer (" + relay->Offered() +
+                         "); the pane stays black");
+  }
+  if (opened < 0) return Attempt::kFailed;  // the input is freed by a failed open
   std::unique_ptr<AVFormatContext, InputCloser> input(raw);
+  const bool played = Stream(input.get());
+  // The device may have changed while the stream played; its next open is a trial again.
+  if (played) m_gateway.Lost(m_device, m_credential);
+  return played ? Attempt::kPlayed : Attempt::kFailed;
+}
+
+bool RtspPreview::Stream(AVFormatContext* input) {
   input->probesize = 256 * 1024;
   input->max_analyze_duration = 2 * AV_TIME_BASE;
-  if (avformat_find_stream_info(input.get(), nullptr) < 0) return;
-  const int videoIndex = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (videoIndex < 0) return;
+  if (avformat_find_stream_info(input, nullptr) < 0) return false;
+  const int videoIndex = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (videoIndex < 0) return false;
   int audioIndex = -1;
   for (unsigned i = 0; i < input->nb_streams; ++i) {
     const AVCodecID id = input->streams[i]->codecpar->codec_id;
@@ -191,14 +196,18 @@ void RtspPreview::Play() {
   const AVStream* video = input->streams[videoIndex];
   const AVStream* audio = audioIndex >= 0 ? input->streams[audioIndex] : nullptr;
   std::vector<std::uint8_t> header;
-  if (!BuildHeader(video, audio, &header)) return;
+  std::string why;
+  if (!BuildStreamHeader(video, audio, &header, &why)) {
+    Report("video", why);
+    return false;
+  }
 
   std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
   std::int64_t firstPts = AV_NOPTS_VALUE;
   bool started = false;  // nothing before the first header, which comes with a key frame
   double lastVideoMs = -1;
   const auto startedAt = std::chrono::steady_clock::now();
-  while (!m_closed.load() && av_read_frame(input.get(), packet.get()) >= 0) {
+  while (!m_closed.load() && av_read_frame(input, packet.get()) >= 0) {
     const AVStream* stream = input->streams[packet->stream_index];
     const bool isVideo = packet->stream_index == videoIndex;
     if (isVideo && (packet->flags & AV_PKT_FLAG_KEY) != 0) started = true;
@@ -242,6 +251,7 @@ void RtspPreview::Play() {
     }
     av_packet_unref(packet.get());
   }
+  return started;
 }
 
 }  // namespace netsdk::onvif_backend
