@@ -1,5 +1,7 @@
 #include "onvif/http_digest.h"
 
+#include "onvif/ws_security.h"
+
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -249,6 +251,16 @@ std::optional<DigestChallenge> ParseDigestChallenge(std::string_view wwwAuthenti
     }
   }
   return chosen;
+}
+
+std::string HexNonce() {
+  std::string hex;
+  for (unsigned char c : RandomNonce()) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", c);
+    hex += pair;
+  }
+  return hex;
 }
 
 std::optional<std::string> DigestAuthorization(const DigestChallenge& challenge,

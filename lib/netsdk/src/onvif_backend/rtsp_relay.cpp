@@ -6,9 +6,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 
-#include "onvif/ws_security.h"
 #include "onvif_backend/destination_guard.h"
 #include "timing.h"
 
@@ -32,16 +30,6 @@ std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Hex(const std::string& bytes) {
-  std::string hex;
-  for (unsigned char c : bytes) {
-    char pair[3];
-    std::snprintf(pair, sizeof pair, "%02x", c);
-    hex += pair;
-  }
-  return hex;
 }
 
 std::string Base64(const std::string& text) {
@@ -146,7 +134,7 @@ std::shared_ptr<RtspRelay> RtspRelay::Open(RtspGateway& gateway, const Settings&
   }
   // Only the client that names this path is served: another local program that connects first
   // gets nothing of the camera.
-  relay->m_prefix = "rtsp://127.0.0.1:" + std::to_string(port) + "/" + Hex(onvif::RandomNonce());
+  relay->m_prefix = "rtsp://127.0.0.1:" + std::to_string(port) + "/" + onvif::HexNonce();
   relay->m_address = relay->m_prefix + camera.path;
   asio::post(gateway.Io(), [relay] { relay->Start(); });
   return relay;
@@ -199,7 +187,7 @@ void RtspRelay::Start() {
   std::error_code error;
   const asio::ip::address address = asio::ip::make_address(m_target.host, error);
   std::string why;
-  if (error || !UnicastAllowed(address, m_settings.GetScope(), &why)) return Shut();
+  if (error || !UnicastAllowed(address, m_settings, &why)) return Shut();
   m_connectTimer.expires_after(m_settings.Scale().Real(kConnectTimeoutMs));
   m_connectTimer.async_wait([self](const std::error_code& cancelled) {
     if (!cancelled && !self->m_cameraUp) self->Shut();
@@ -330,7 +318,7 @@ void RtspRelay::Send(Pending& pending) {
   if ((m_digest || m_basic) && m_refused.IsRefused(m_login.device, credential)) {
     m_outcome = RelayOutcome::kRefusedEarlier;
   } else if (m_digest) {
-    const std::string cnonce = Hex(onvif::RandomNonce());
+    const std::string cnonce = onvif::HexNonce();
     const onvif::DigestRequest digest{pending.method,      pending.uri,    credential.user,
                                       credential.password, ++m_nonceCount, cnonce};
     if (auto value = onvif::DigestAuthorization(*m_digest, digest)) {

@@ -1,7 +1,6 @@
 #include "onvif_backend/soap_channel.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 
 #include "onvif/ws_security.h"
@@ -13,17 +12,6 @@ namespace {
 // An answer may ask for credentials again after a stale nonce; more rounds than this mean the
 // device does not take what it asked for.
 constexpr int kMaxAttempts = 4;
-
-std::string HexNonce() {
-  const std::string bytes = onvif::RandomNonce();
-  std::string hex;
-  for (unsigned char c : bytes) {
-    char pair[3];
-    std::snprintf(pair, sizeof pair, "%02x", c);
-    hex += pair;
-  }
-  return hex;
-}
 
 bool IsAuthenticationFault(const onvif::SoapFault& fault) {
   return fault.subcode.name == "NotAuthorized" || fault.subcode.name == "FailedAuthentication" ||
@@ -78,7 +66,7 @@ std::optional<std::string> SoapChannel::AnswerChallenge(const HttpResponse& resp
                                                         const std::string& path) const {
   const auto challenge = DigestOf(response);
   if (response.status != 401 || !challenge || CredentialRefused()) return std::nullopt;
-  const std::string cnonce = HexNonce();
+  const std::string cnonce = onvif::HexNonce();
   const onvif::DigestRequest digest{.method = method,
                                     .uri = path,
                                     .user = m_credential.user,
@@ -120,7 +108,7 @@ void SoapChannel::Send(std::shared_ptr<Attempt> attempt) {
   std::string header;
   attempt->sentWith = Mode::kUnknown;
   if (withCredential && m_mode == Mode::kDigest && m_challenge) {
-    const std::string cnonce = HexNonce();
+    const std::string cnonce = onvif::HexNonce();
     onvif::DigestRequest digest{"POST", attempt->url.path, m_credential.user,
                                 m_credential.password, ++m_nonceCount, cnonce};
     if (auto value = onvif::DigestAuthorization(*m_challenge, digest)) {

@@ -35,6 +35,9 @@ struct DigestRequest {
   std::string_view cnonce;  // the client's nonce; required when the challenge offers qop=auth
 };
 
+// A fresh client nonce: random bytes in hex, safe in any header.
+std::string HexNonce();
+
 // The Authorization header value answering the challenge. nullopt when a value that is sent
 // would break the header: a control character in the method, uri, user or cnonce, or a missing
 // cnonce where qop=auth is used.
