@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "library_fixture.h"
@@ -18,32 +16,13 @@ namespace {
 using netsdk::Settings;
 using Source = netsdk::Settings::Source;
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/netsdk-user-XXXXXX";
-    m_path = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::filesystem::remove_all(m_path); }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const std::string path = m_path + "/" + name;
-    std::ofstream(path) << text;
-    return path;
-  }
-
- private:
-  std::string m_path;
-};
-
-struct Option {
-  Source source;
-  std::string text;
-};
-
-Option Get(const Settings& settings, const std::string& key) {
-  Option option{Source::kDefault, "?"};
-  EXPECT_TRUE(settings.GetOption(key, &option.source, &option.text)) << key;
-  return option;
+void ExpectOption(const Settings& settings, const std::string& key, Source source,
+                  const std::string& text) {
+  Source found = Source::kDefault;
+  std::string value = "?";
+  ASSERT_TRUE(settings.GetOption(key, &found, &value)) << key;
+  EXPECT_EQ(found, source) << key;
+  EXPECT_EQ(value, text) << key;
 }
 
 TEST(UserOptions, RankBelowFileAndEnvironmentAreAlwaysCheckedAndNeverTellAPassword) {
@@ -70,21 +49,12 @@ TEST(UserOptions, RankBelowFileAndEnvironmentAreAlwaysCheckedAndNeverTellAPasswo
   EXPECT_EQ(credentials[0].password, "Pw:1=#") << "the lines themselves, not a file";
   EXPECT_EQ(credentials[1].user, "viewer");
 
-  const Option backend = Get(settings, "backend");
-  EXPECT_EQ(backend.source, Source::kFile);
-  EXPECT_EQ(backend.text, "sim");
-  const Option restore = Get(settings, "restore");
-  EXPECT_EQ(restore.source, Source::kEnvironment);
-  EXPECT_EQ(restore.text, "hard");
-  const Option probe = Get(settings, "probe");
-  EXPECT_EQ(probe.source, Source::kUser);
-  EXPECT_EQ(probe.text, "127.0.0.5:3702,127.0.0.6:3702");
-  const Option scope = Get(settings, "scope");
-  EXPECT_EQ(scope.source, Source::kDefault);
-  EXPECT_EQ(scope.text, "loopback");
-  const Option own = Get(settings, "credentials");
-  EXPECT_EQ(own.source, Source::kUser);
-  EXPECT_EQ(own.text, "") << "a password never leaves the settings";
+  ExpectOption(settings, "backend", Source::kFile, "sim");
+  ExpectOption(settings, "restore", Source::kEnvironment, "hard");
+  ExpectOption(settings, "probe", Source::kUser, "127.0.0.5:3702,127.0.0.6:3702");
+  ExpectOption(settings, "scope", Source::kDefault, "loopback");
+  // A password never leaves the settings.
+  ExpectOption(settings, "credentials", Source::kUser, "");
   Source unused{};
   std::string text;
   EXPECT_FALSE(settings.GetOption("colour", &unused, &text));
@@ -110,9 +80,7 @@ TEST(UserOptions, RankBelowFileAndEnvironmentAreAlwaysCheckedAndNeverTellAPasswo
   ::setenv("NETSDK_CREDENTIALS", file.c_str(), 1);
   scripted.LoadAtInit(folder.Write("empty.conf", ""));
   ::unsetenv("NETSDK_CREDENTIALS");
-  const Option fromFile = Get(scripted, "credentials");
-  EXPECT_EQ(fromFile.source, Source::kEnvironment);
-  EXPECT_EQ(fromFile.text, file);
+  ExpectOption(scripted, "credentials", Source::kEnvironment, file);
   ASSERT_EQ(scripted.Credentials().size(), 1u);
   EXPECT_EQ(scripted.Credentials()[0].user, "operator");
 }

@@ -37,6 +37,11 @@ bool BoundedText(const char* text, std::size_t max, std::string* out) {
   return true;
 }
 
+// A setting's key and value (a path or a list may be long).
+bool OptionArguments(const char* key, const char* value, std::string* name, std::string* text) {
+  return BoundedText(key, kMaxArgument, name) && BoundedText(value, kMaxPath, text);
+}
+
 bool ValidCode(int code) {
   return code > 0 && static_cast<unsigned>(code) <= NETSDK_RESPONSE_CODE_MASK;
 }
@@ -105,7 +110,7 @@ int IP_NET_DVR_SetOption(const char* key, const char* value) {
     std::string name;
     std::string text;
     std::string why;
-    if (!BoundedText(key, kMaxArgument, &name) || !BoundedText(value, kMaxPath, &text)) return -1;
+    if (!OptionArguments(key, value, &name, &text)) return -1;
     return Library::Instance().GetSettings().SetOption(name, text, &why) ? 0 : -1;
   });
 }
@@ -115,7 +120,7 @@ int IP_NET_DVR_SetUserOption(const char* key, const char* value) {
     std::string name;
     std::string text;
     std::string why;
-    if (!BoundedText(key, kMaxArgument, &name) || !BoundedText(value, kMaxPath, &text)) return -1;
+    if (!OptionArguments(key, value, &name, &text)) return -1;
     // The credentials are GBK, as every text of the interface, and reach devices as UTF-8.
     if (name == "credentials") {
       auto utf8 = netsdk::onvif_backend::GbkToUtf8(text);

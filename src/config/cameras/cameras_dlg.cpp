@@ -21,7 +21,7 @@ namespace {
 using namespace texts;
 
 constexpr int kDialogWidth = 280;
-constexpr int kDialogHeight = 352;
+constexpr int kDialogHeight = 358;
 constexpr int kGroupLeft = 7;
 constexpr int kGroupWidth = 266;
 constexpr int kInnerLeft = 15;
@@ -40,11 +40,11 @@ struct Group {
   int height;
 };
 constexpr Group kGroups[] = {
-    {IDC_CAMERAS_GROUP_KIND, kTextCamerasKind, 7, 42},
-    {IDC_CAMERAS_GROUP_NETWORK, kTextCamerasNetwork, 53, 42},
-    {IDC_CAMERAS_GROUP_SEARCH, kTextCamerasSearch, 99, 44},
-    {IDC_CAMERAS_GROUP_CREDENTIALS, kTextCamerasCredentials, 147, 110},
-    {IDC_CAMERAS_GROUP_RESTORE, kTextCamerasRestore, 261, 42},
+    {IDC_CAMERAS_GROUP_KIND, kTextCamerasKind, 7, 44},
+    {IDC_CAMERAS_GROUP_NETWORK, kTextCamerasNetwork, 55, 44},
+    {IDC_CAMERAS_GROUP_SEARCH, kTextCamerasSearch, 103, 46},
+    {IDC_CAMERAS_GROUP_CREDENTIALS, kTextCamerasCredentials, 153, 112},
+    {IDC_CAMERAS_GROUP_RESTORE, kTextCamerasRestore, 269, 44},
 };
 
 // Each option's controls, and the line under them that says what fixes it.
@@ -57,20 +57,20 @@ struct OptionControls {
 constexpr OptionControls kOptionControls[] = {
     {CameraOption::kBackend,
      IDC_CAMERAS_KIND_SOURCE,
-     34,
+     32,
      {IDC_CAMERAS_SIMULATOR, IDC_CAMERAS_ONVIF, 0}},
     {CameraOption::kScope,
      IDC_CAMERAS_NETWORK_SOURCE,
      80,
      {IDC_CAMERAS_LOOPBACK, IDC_CAMERAS_LAN, 0}},
-    {CameraOption::kProbe, IDC_CAMERAS_PROBE_SOURCE, 128, {IDC_CAMERAS_PROBE, 0, 0}},
+    {CameraOption::kProbe, IDC_CAMERAS_PROBE_SOURCE, 131, {IDC_CAMERAS_PROBE, 0, 0}},
     {CameraOption::kCredentials,
      IDC_CAMERAS_CREDENTIALS_SOURCE,
-     242,
+     245,
      {IDC_CAMERAS_CREDENTIALS, IDC_CAMERAS_ADD, IDC_CAMERAS_REMOVE}},
     {CameraOption::kRestore,
      IDC_CAMERAS_RESTORE_SOURCE,
-     288,
+     294,
      {IDC_CAMERAS_HARD_RESTORE, IDC_CAMERAS_SOFT_RESTORE, 0}},
 };
 
@@ -126,15 +126,15 @@ void CCamerasDlg::CreateControls() {
   }
   AddRadioPair(IDC_CAMERAS_SIMULATOR, kTextCamerasSimulator, IDC_CAMERAS_ONVIF, kTextCamerasOnvif,
                20);
-  AddRadioPair(IDC_CAMERAS_LOOPBACK, kTextCamerasLoopback, IDC_CAMERAS_LAN, kTextCamerasLan, 66);
+  AddRadioPair(IDC_CAMERAS_LOOPBACK, kTextCamerasLoopback, IDC_CAMERAS_LAN, kTextCamerasLan, 68);
   AddRadioPair(IDC_CAMERAS_HARD_RESTORE, kTextCamerasHardRestore, IDC_CAMERAS_SOFT_RESTORE,
-               kTextCamerasSoftRestore, 274);
+               kTextCamerasSoftRestore, 282);
 
-  AddStatic(IDC_CAMERAS_PROBE_LABEL, kTextCamerasProbe, {kInnerLeft, 114, 52, 10});
+  AddStatic(IDC_CAMERAS_PROBE_LABEL, kTextCamerasProbe, {kInnerLeft, 118, 52, 10});
   auto* probe = new QLineEdit(this);
   SetControlId(probe, IDC_CAMERAS_PROBE);
   probe->setPlaceholderText(Text(kTextCamerasProbeHint));
-  probe->setGeometry(DialogUnitsToPixels(70, 112, 195, 13));
+  probe->setGeometry(DialogUnitsToPixels(70, 116, 195, 13));
 
   auto* table = new QTableWidget(0, 2, this);
   SetControlId(table, IDC_CAMERAS_CREDENTIALS);
@@ -143,7 +143,7 @@ void CCamerasDlg::CreateControls() {
   table->verticalHeader()->setVisible(false);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->setGeometry(DialogUnitsToPixels(kInnerLeft, 160, 196, 78));
+  table->setGeometry(DialogUnitsToPixels(kInnerLeft, 166, 196, 76));
   // A click into a row's field makes it the row "删除" removes.
   m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     QTableWidget* credentials = Table();
@@ -151,8 +151,8 @@ void CCamerasDlg::CreateControls() {
       for (int column : {kCredentialUserColumn, kCredentialPasswordColumn})
         if (credentials->cellWidget(row, column) == now) credentials->setCurrentCell(row, column);
   });
-  for (const auto& [id, text, y] : {std::tuple{IDC_CAMERAS_ADD, kTextCamerasAdd, 160},
-                                    std::tuple{IDC_CAMERAS_REMOVE, kTextCamerasRemove, 178}}) {
+  for (const auto& [id, text, y] : {std::tuple{IDC_CAMERAS_ADD, kTextCamerasAdd, 166},
+                                    std::tuple{IDC_CAMERAS_REMOVE, kTextCamerasRemove, 184}}) {
     auto* button = new QPushButton(Text(text), this);
     SetControlId(button, id);
     button->setAutoDefault(false);
@@ -166,23 +166,25 @@ void CCamerasDlg::CreateControls() {
   for (const OptionControls& entry : kOptionControls) {
     auto* source = new QLabel(this);
     SetControlId(source, entry.sourceId);
-    source->setGeometry(DialogUnitsToPixels(kInnerLeft, entry.sourceY, kSourceWidth, 10));
+    // Two lines: a long path or variable name wraps; the tool tip holds the whole text.
+    source->setWordWrap(true);
+    source->setGeometry(DialogUnitsToPixels(kInnerLeft, entry.sourceY, kSourceWidth, 16));
     source->setVisible(false);
   }
   auto* status = new QLabel(this);
   SetControlId(status, IDC_CAMERAS_STATUS);
   status->setWordWrap(true);
-  status->setGeometry(DialogUnitsToPixels(kGroupLeft, 308, kGroupWidth, 18));
+  status->setGeometry(DialogUnitsToPixels(kGroupLeft, 317, kGroupWidth, 18));
 
   auto* ok = new QPushButton(Text(kTextCamerasOk), this);
   SetControlId(ok, platform::IDOK);
-  ok->setGeometry(DialogUnitsToPixels(162, 330, 50, kRowHeight));
+  ok->setGeometry(DialogUnitsToPixels(162, 338, 50, kRowHeight));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
   auto* cancel = new QPushButton(Text(kTextCamerasCancel), this);
   SetControlId(cancel, platform::IDCANCEL);
   cancel->setAutoDefault(false);
-  cancel->setGeometry(DialogUnitsToPixels(223, 330, 50, kRowHeight));
+  cancel->setGeometry(DialogUnitsToPixels(223, 338, 50, kRowHeight));
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
