@@ -143,7 +143,8 @@ inline constexpr std::array<TextPair, kTextPairCount> kTextPairs = {{
      u"字节。",
      u"Row %1 cannot be used: a user is needed (without a colon, not starting with #), of at most "
      u"39 bytes, and a password of at most 63 bytes."},                       // 116
-    {u"无法保存摄像机设置：%1", u"The camera settings cannot be saved: %1"},  // 117
+    {u"无法保存摄像机设置：%1 不能写入，设置仅本次运行有效。",
+     u"The camera settings cannot be saved in %1; they hold for this run only."},  // 117
     {u"确定", u"OK"},                                                         // 118
     {u"取消", u"Cancel"},                                                     // 119
 }};

@@ -58,10 +58,9 @@ void CameraSettings::Load(const QString& directory) {
 }
 
 bool CameraSettings::Save(const CameraChoice& choice) {
-  if (!StoreCameraChoice(choice, m_directory)) return false;
   m_saved = choice;
   m_pending = true;
-  return true;
+  return StoreCameraChoice(choice, m_directory);
 }
 
 void CameraSettings::HandPendingToLibrary() {

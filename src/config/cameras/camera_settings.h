@@ -59,7 +59,8 @@ class CameraSettings {
   void Load(const QString& directory);
   const CameraChoice& Saved() const { return m_saved; }
   QString FilePath() const { return CamerasFilePath(m_directory); }
-  // Stores choice; on success it is the saved choice, handed over at the next search.
+  // Stores choice, which from now on is the saved one, handed over at the next search. false when
+  // the file cannot be written: the choice then holds for this run only, as config.dat's do.
   bool Save(const CameraChoice& choice);
   bool HandOverPending() const { return m_pending; }
   // The start of the table's search: the saved choice goes to the library, once.

@@ -347,10 +347,8 @@ void CCamerasDlg::OnOK() {
   }
   const std::optional<CameraChoice> choice = ShownChoice();
   if (!choice) return;
-  if (!m_settings.Save(*choice)) {
+  if (!m_settings.Save(*choice))
     platform::AfxMessageBox(this, Text(kTextCamerasCannotSave).arg(m_settings.FilePath()));
-    return;
-  }
   KillTimer(kTimerCamerasRunState);
   accept();
 }
