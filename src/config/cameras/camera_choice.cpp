@@ -13,9 +13,6 @@
 namespace config {
 namespace {
 
-// The limits of the device information block, as the library checks them.
-constexpr qsizetype kMaxUserBytes = 39;
-constexpr qsizetype kMaxPasswordBytes = 63;
 // A choice with every credential at its longest is about 2 KiB.
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 
@@ -58,8 +55,8 @@ bool ValidCredential(const CameraCredential& credential) {
     if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) return false;
     if (!platform::FitsAnsi(text, std::string::npos)) return false;
   }
-  return user.toUtf8().size() <= kMaxUserBytes &&
-         credential.password.toUtf8().size() <= kMaxPasswordBytes;
+  return user.toUtf8().size() <= kMaxCameraUserBytes &&
+         credential.password.toUtf8().size() <= kMaxCameraPasswordBytes;
 }
 
 std::optional<CameraChoice> LoadCameraChoice(const QString& directory) {

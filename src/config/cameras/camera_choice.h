@@ -13,6 +13,9 @@ namespace config {
 inline constexpr char kCamerasFileName[] = "cameras.json";
 // Each credential is tried on every device found, so the list stays short.
 inline constexpr int kMaxCameraCredentials = 16;
+// The limits of the device information block, in bytes as the library checks them (UTF-8).
+inline constexpr int kMaxCameraUserBytes = 39;
+inline constexpr int kMaxCameraPasswordBytes = 63;
 
 struct CameraCredential {
   QString user;

@@ -29,9 +29,6 @@ constexpr int kSourceWidth = 250;
 // The second radio of a pair, and the field right of a label.
 constexpr int kSecondColumn = 140;
 constexpr int kRowHeight = 14;
-// The library's user and password limits, in characters (bytes are checked at "确定").
-constexpr int kMaxUserChars = 39;
-constexpr int kMaxPasswordChars = 63;
 
 struct Group {
   int id;
@@ -266,11 +263,12 @@ void CCamerasDlg::AddCredentialRow(const CameraCredential& credential, bool save
   const int row = table->rowCount();
   table->insertRow(row);
   auto* user = new QLineEdit(credential.user);
-  user->setMaxLength(kMaxUserChars);
+  // A character takes at least a byte: the fields stop at the byte limits, checked at "确定".
+  user->setMaxLength(kMaxCameraUserBytes);
   user->setFrame(false);
   auto* password = new QLineEdit;
   password->setEchoMode(QLineEdit::Password);
-  password->setMaxLength(kMaxPasswordChars);
+  password->setMaxLength(kMaxCameraPasswordBytes);
   password->setFrame(false);
   if (saved) password->setPlaceholderText(Text(kTextCamerasSavedPassword));
   table->setCellWidget(row, kCredentialUserColumn, user);
