@@ -24,6 +24,8 @@
 #include "batch/engine.h"
 #include "batch/messages.h"
 #include "batch/run_controller.h"
+#include "config/cameras/camera_settings.h"
+#include "config/cameras/cameras_dlg.h"
 #include "config/config_file.h"
 #include "config/config_location.h"
 #include "config/instruction_flags.h"
@@ -96,7 +98,8 @@ QWidget* CreateControl(const app::ControlSpec& entry, QWidget* parent) {
 CRavendockDlg::CRavendockDlg(const QString& programDirectory, QWidget* parent)
     : Dialog(IDD_RAVENDOCK_DIALOG, parent),
       m_icon(app::AppIcon()),
-      m_programDirectory(programDirectory) {
+      m_programDirectory(programDirectory),
+      m_cameras(std::make_unique<config::CameraSettings>()) {
   setWindowTitle(QString::fromUtf16(kTitle));
   setFont(QFont(QStringLiteral("Arial"), 9));
   // Caption, system menu and the minimise box; no maximise, no resizing (a modal frame).
@@ -146,12 +149,14 @@ void CRavendockDlg::CreateSystemMenu() {
   QAction* english = addCommand(QStringLiteral("English"), IDM_LANGUAGE_ENGLISH);
   chinese->setCheckable(true);
   english->setCheckable(true);
-  connect(m_systemMenu, &QMenu::aboutToShow, this, [this, chinese, english] {
-    chinese->setChecked(m_languageIndex == texts::kLanguageChinese);
-    english->setChecked(m_languageIndex == texts::kLanguageEnglish);
-  });
   m_systemMenu->addSeparator();
   addCommand(QString::fromUtf16(kExportMenuText), IDM_EXPORT_TABLE);
+  QAction* cameras = addCommand(texts::Text(texts::kTextCamerasMenu, m_languageIndex), IDM_CAMERAS);
+  connect(m_systemMenu, &QMenu::aboutToShow, this, [this, chinese, english, cameras] {
+    chinese->setChecked(m_languageIndex == texts::kLanguageChinese);
+    english->setChecked(m_languageIndex == texts::kLanguageEnglish);
+    cameras->setText(texts::Text(texts::kTextCamerasMenu, m_languageIndex));
+  });
   // OnInitDialog step 2: the About item below a separator, when the string resource has a text.
   const QString about = QString::fromUtf16(kAboutMenuText);
   if (!about.isEmpty()) {
@@ -168,6 +173,7 @@ BOOL CRavendockDlg::OnInitDialog() {
   if (m_programDirectory.isEmpty()) m_programDirectory = QCoreApplication::applicationDirPath();
   const config::ConfigLocation configLocation = config::ChooseConfigDirectory(m_programDirectory);
   config::SetConfigDirectory(configLocation.directory);
+  m_cameras->Load(configLocation.directory);
   if (!configLocation.writable) {
     platform::AfxMessageBox(this, config::UnwritableConfigMessage(m_programDirectory));
   }
@@ -447,6 +453,10 @@ bool CRavendockDlg::IsBatchRunning() const {
   return m_runController->IsRunning();
 }
 
+void CRavendockDlg::OnSearchStarting() {
+  m_cameras->HandPendingToLibrary();
+}
+
 void CRavendockDlg::DetachRecords() {
   m_engine->DetachAllRecords();
 }
@@ -534,6 +544,8 @@ void CRavendockDlg::OnSysCommand(UINT id) {
         ->click();
   } else if (id == IDM_EXPORT_TABLE) {
     ExportDeviceTable();
+  } else if (id == IDM_CAMERAS) {
+    OpenCamerasDialog();
   } else if (id == SC_MINIMIZE) {
     showMinimized();
   } else if (id == SC_CLOSE) {
@@ -559,6 +571,14 @@ void CRavendockDlg::ExportDeviceTable() {
   if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
     platform::AfxMessageBox(this, QString::fromUtf16(kExportFailed).arg(path));
   }
+}
+
+void CRavendockDlg::OpenCamerasDialog() {
+  config::CCamerasDlg dialog(
+      *m_cameras, m_languageIndex, [this] { return m_runController->IsRunning(); }, this);
+  dialog.setWindowIcon(m_icon);
+  dialog.OnInitDialog();
+  dialog.exec();
 }
 
 void CRavendockDlg::ShowAboutBox() {

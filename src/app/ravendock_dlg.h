@@ -30,6 +30,7 @@ class Operations;
 }
 
 namespace config {
+class CameraSettings;
 class COtherSetDlg;
 class PushRunner;
 }  // namespace config
@@ -52,6 +53,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   operations::Operations& Instructions() { return *m_operations; }
   // The other-settings window, created hidden by OnInitDialog.
   config::COtherSetDlg& OtherSettings() { return *m_otherSetDlg; }
+  // The cameras choice, loaded by OnInitDialog.
+  config::CameraSettings& Cameras() { return *m_cameras; }
 
   int FormatTimeoutMs() const { return m_formatTimeoutMs; }
 
@@ -59,6 +62,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   int LanguageIndex() const override { return m_languageIndex; }
   int ExpectedCount() const override { return m_expectedCount; }
   bool IsBatchRunning() const override;
+  void OnSearchStarting() override;
   void DetachRecords() override;
   bool RetiredRecordsUnreachable() const override;
   void OnSearchComplete() override;
@@ -119,6 +123,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   void ShowAboutBox();
   // The system menu's export: every row, its check mark and upgrade result, to a CSV file.
   void ExportDeviceTable();
+  // The system menu's cameras window, modal.
+  void OpenCamerasDialog();
 
   CReportCtrl* m_deviceList = nullptr;
   QMenu* m_systemMenu = nullptr;
@@ -126,6 +132,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   config::COtherSetDlg* m_otherSetDlg = nullptr;
   QIcon m_icon;
   QString m_programDirectory;
+  std::unique_ptr<config::CameraSettings> m_cameras;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
   std::unique_ptr<batch::RunController> m_runController;
   std::unique_ptr<operations::Operations> m_operations;

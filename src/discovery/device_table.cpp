@@ -60,6 +60,7 @@ void DeviceTable::StartSearch() {
   m_window.SetDlgItemText(ids::IDC_ACTION,
                           texts::Text(texts::kTextSearching, m_host.LanguageIndex()));
   Clear();
+  m_host.OnSearchStarting();
   IP_NET_DVR_StartSearchIPC();
   m_window.EnableDlgItem(ids::IDC_SEARCH, false);
   BeginSearchWindow();

@@ -17,6 +17,10 @@ class SearchHost {
   virtual int ExpectedCount() const = 0;
   virtual bool IsBatchRunning() const = 0;
 
+  // A search of the table is about to start, the table already cleared: the moment at which
+  // settings chosen since may reach the device library.
+  virtual void OnSearchStarting() = 0;
+
   // Clearing the table, after it has marked every record retired: takes the records out of
   // every list and queue of the workers (the login list among them), before any is freed.
   virtual void DetachRecords() = 0;

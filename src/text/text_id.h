@@ -1,5 +1,5 @@
-// The named entries of the text pair table: every text of the main window and of the batch that
-// exists in both Chinese and English.
+// The named entries of the text pair table: every text of the main window, of the batch and of
+// the cameras window that exists in both Chinese and English.
 #pragma once
 
 namespace texts {
@@ -95,8 +95,41 @@ enum TextId : int {
   kTextAskContinueOperating = 87,     // question between instructions
   kTextSetTimeCompleteTotal = 88,     // time summary
   kTextFormatCompleteTotal = 89,      // format summary
+  // The cameras window, added since.
+  kTextCamerasMenu = 90,                 // system menu item of the cameras window
+  kTextCamerasTitle = 91,                // title of the cameras window
+  kTextCamerasKind = 92,                 // cameras window: group of the backend
+  kTextCamerasSimulator = 93,            // cameras window: backend sim
+  kTextCamerasOnvif = 94,                // cameras window: backend onvif
+  kTextCamerasNetwork = 95,              // cameras window: group of the scope
+  kTextCamerasLoopback = 96,             // cameras window: scope loopback
+  kTextCamerasLan = 97,                  // cameras window: scope lan
+  kTextCamerasSearch = 98,               // cameras window: group of the probe targets
+  kTextCamerasProbe = 99,                // cameras window: label of the probe targets
+  kTextCamerasProbeHint = 100,           // cameras window: hint in the empty probe field
+  kTextCamerasCredentials = 101,         // cameras window: group of the credentials
+  kTextCamerasUser = 102,                // cameras window: credentials column
+  kTextCamerasPassword = 103,            // cameras window: credentials column
+  kTextCamerasAdd = 104,                 // cameras window: button
+  kTextCamerasRemove = 105,              // cameras window: button
+  kTextCamerasSavedPassword = 106,       // cameras window: hint in a saved password
+  kTextCamerasRestore = 107,             // cameras window: group of the restore mode
+  kTextCamerasHardRestore = 108,         // cameras window: restore hard
+  kTextCamerasSoftRestore = 109,         // cameras window: restore soft
+  kTextCamerasNextSearch = 110,          // cameras window: status line
+  kTextCamerasRunUnderWay = 111,         // cameras window: status line and message
+  kTextCamerasFixedByFile = 112,         // cameras window: a field netsdk.conf fixes
+  kTextCamerasFixedByEnvironment = 113,  // cameras window: a field the environment fixes
+  kTextCamerasFixedByCall = 114,         // cameras window: a field a library call fixes
+  kTextCamerasBadProbe = 115,            // cameras window: message
+  kTextCamerasBadCredential = 116,       // cameras window: message
+  kTextCamerasCannotSave = 117,          // cameras window: message
+  kTextCamerasOk = 118,                  // cameras window: button
+  kTextCamerasCancel = 119,              // cameras window: button
 };
 
-inline constexpr int kTextPairCount = 90;
+// The pairs the program has always had, first in the table.
+inline constexpr int kHistoricTextPairCount = 90;
+inline constexpr int kTextPairCount = 120;
 
 }  // namespace texts

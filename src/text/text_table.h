@@ -107,6 +107,46 @@ inline constexpr std::array<TextPair, kTextPairCount> kTextPairs = {{
     {u"是否继续操作？", u"Continue operating？"},                                        // 87
     {u"同步时间完成, 总共", u"Time Changed is complete, Total"},                         // 88
     {u"格式化完成, 总共", u"Formatting is finish, Total"},                               // 89
+    {u"选择摄像机(&M)...", u"Choose cameras(&M)..."},                                    // 90
+    {u"选择摄像机", u"Choose cameras"},                                                  // 91
+    {u"摄像机", u"Cameras"},                                                             // 92
+    {u"模拟器", u"Simulator"},                                                           // 93
+    {u"真实摄像机 (ONVIF)", u"Real cameras (ONVIF)"},                                    // 94
+    {u"网络范围", u"Network"},                                                           // 95
+    {u"仅本机回环 (127.0.0.0/8)", u"Loopback only (127.0.0.0/8)"},                       // 96
+    {u"本机所在网络", u"The PC's network"},                                              // 97
+    {u"搜索", u"Search"},                                                                // 98
+    {u"搜索目标:", u"Probe targets:"},                                                   // 99
+    {u"地址:端口，逗号分隔；空为组播",
+     u"ADDRESS:PORT, comma-separated; empty for multicast"},                                 // 100
+    {u"登录凭据（依次尝试）", u"Credentials (tried in order)"},                              // 101
+    {u"用户名", u"User"},                                                                    // 102
+    {u"密码", u"Password"},                                                                  // 103
+    {u"添加", u"Add"},                                                                       // 104
+    {u"删除", u"Remove"},                                                                    // 105
+    {u"（已保存）", u"(saved)"},                                                             // 106
+    {u"恢复出厂设置", u"Factory restore"},                                                   // 107
+    {u"完全恢复", u"Hard: everything"},                                                      // 108
+    {u"保留网络设置", u"Soft: keep the network settings"},                                   // 109
+    {u"保存的设置在下一次搜索时生效。", u"Saved settings take effect at the next search."},  // 110
+    {u"批量执行进行中，结束后才能保存。",
+     u"A run is under way; the settings can be saved once it has ended."},  // 111
+    {u"由 netsdk.conf 设定，优先于此处：%1",
+     u"Set by netsdk.conf, which wins over this window: %1"},  // 112
+    {u"由环境变量 %1 设定，优先于此处：%2",
+     u"Set by the environment variable %1, which wins over this window: %2"},  // 113
+    {u"由 IP_NET_DVR_SetOption 设定，优先于此处：%1",
+     u"Set by IP_NET_DVR_SetOption, which wins over this window: %1"},  // 114
+    {u"搜索目标应为 地址:端口，以逗号分隔：%1",
+     u"Probe targets must be ADDRESS:PORT, comma-separated: %1"},  // 115
+    {u"第 %1 行无法使用：需要用户名（不含冒号，不以 # 开头），用户名最多 39 字节，密码最多 63 "
+     u"字节。",
+     u"Row %1 cannot be used: a user is needed (without a colon, not starting with #), of at most "
+     u"39 bytes, and a password of at most 63 bytes."},                       // 116
+    {u"无法保存摄像机设置：%1 不能写入，设置仅本次运行有效。",
+     u"The camera settings cannot be saved in %1; they hold for this run only."},  // 117
+    {u"确定", u"OK"},                                                         // 118
+    {u"取消", u"Cancel"},                                                     // 119
 }};
 
 }  // namespace texts

@@ -10,10 +10,11 @@ constexpr int IDR_MAINFRAME = 128;
 constexpr int IDS_ABOUTBOX = 101;
 constexpr unsigned IDM_ABOUTBOX = 16;
 // Items of the system menu beside the description's: the two languages (radios 1063 and 1064
-// are hidden) and the export of the device table.
+// are hidden), the export of the device table and the cameras window.
 constexpr unsigned IDM_LANGUAGE_CHINESE = 32;
 constexpr unsigned IDM_LANGUAGE_ENGLISH = 48;
 constexpr unsigned IDM_EXPORT_TABLE = 64;
+constexpr unsigned IDM_CAMERAS = 80;
 
 // Device table.
 constexpr int IDC_DEVICE_LIST = 1000;

@@ -35,6 +35,7 @@ class TableHarness : public platform::Dialog, public discovery::SearchHost {
   int LanguageIndex() const override { return language; }
   int ExpectedCount() const override { return expected; }
   bool IsBatchRunning() const override { return batchRunning; }
+  void OnSearchStarting() override {}
   void DetachRecords() override { ++recordsDetached; }
   bool RetiredRecordsUnreachable() const override { return retiredUnreachable; }
   void OnSearchComplete() override { ++completed; }

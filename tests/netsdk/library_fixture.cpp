@@ -4,10 +4,28 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 namespace netsdk_test {
+
+TempFolder::TempFolder() {
+  char pattern[] = "/tmp/netsdk-settings-XXXXXX";
+  const char* path = mkdtemp(pattern);
+  EXPECT_NE(path, nullptr);
+  if (path != nullptr) m_path = path;
+}
+
+TempFolder::~TempFolder() {
+  if (!m_path.empty()) std::filesystem::remove_all(m_path);
+}
+
+std::string TempFolder::Write(const std::string& name, const std::string& text) const {
+  const std::string path = m_path + "/" + name;
+  std::ofstream(path) << text;
+  return path;
+}
 
 camsim::DeviceConfig Camera(const std::string& serial, const std::string& ip) {
   camsim::DeviceConfig device;
@@ -61,7 +79,8 @@ void LibraryTest::Start(camsim::Scenario scenario, double scale, camsim::Protoco
     ASSERT_GE(file, 0);
     close(file);
     m_credentialsPath = path;
-    std::ofstream(m_credentialsPath) << "admin:wrong\nadmin:Admin123\nadmin:" << kOddPassword << "\n";
+    std::ofstream(m_credentialsPath)
+        << "admin:wrong\nadmin:Admin123\nadmin:" << kOddPassword << "\n";
     ASSERT_EQ(IP_NET_DVR_SetOption("backend", "onvif"), 0);
     ASSERT_EQ(IP_NET_DVR_SetOption("probe", m_sim->Endpoint().c_str()), 0);
     ASSERT_EQ(IP_NET_DVR_SetOption("credentials", m_credentialsPath.c_str()), 0);

@@ -39,6 +39,20 @@ struct ResponseEvent {
   std::string text;
 };
 
+// A folder of its own under /tmp for settings files, removed with what it holds.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  // Writes text to the file name in the folder; returns its path.
+  std::string Write(const std::string& name, const std::string& text) const;
+
+ private:
+  std::string m_path;
+};
+
 // A camera with quick answers and the given serial and address.
 camsim::DeviceConfig Camera(const std::string& serial, const std::string& ip);
 // count cameras SN01, SN02 ... at 192.168.1.11, 192.168.1.12 ...

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dispatcher.h"
+#include "library_fixture.h"
 #include "onvif_backend/config_mapping.h"
 #include "onvif_backend/destination_guard.h"
 #include "onvif_backend/device_messages.h"
@@ -25,22 +26,7 @@ namespace {
 using namespace netsdk;
 using namespace netsdk::onvif_backend;
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/netsdk-settings-XXXXXX";
-    m_path = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::filesystem::remove_all(m_path); }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const std::string path = m_path + "/" + name;
-    std::ofstream(path) << text;
-    return path;
-  }
-
- private:
-  std::string m_path;
-};
+using netsdk_test::TempFolder;
 
 bool Mentions(const std::vector<std::string>& reports, const std::string& text) {
   for (const std::string& report : reports)

@@ -1,7 +1,7 @@
 // A simulated camera network for end-to-end tests: the camera simulator on a free loopback port,
 // the device library pointed at it, and one sped-up clock for the program, the library and the
 // simulator. With ONVIF the library's ONVIF backend probes the simulator and tries the devices'
-// default credential.
+// default credential, unless the test leaves those settings to the program (onvifOptions false).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,7 +24,8 @@ constexpr double kTestSpeedFactor = 25.0;
 class SimNetwork {
  public:
   explicit SimNetwork(camsim::Scenario scenario, double speed = kTestSpeedFactor,
-                      camsim::Protocol protocol = camsim::Protocol::kFramed)
+                      camsim::Protocol protocol = camsim::Protocol::kFramed,
+                      bool onvifOptions = true)
       : m_simulator(std::make_unique<camsim::Simulator>(std::move(scenario), protocol)) {
     platform::SetSpeedFactor(speed);
     m_simulator->SetTimeScale(speed);
@@ -33,7 +34,7 @@ class SimNetwork {
     EXPECT_TRUE(m_started) << error;
     IP_NET_DVR_SetTimeScale(speed);
     IP_NET_DVR_SetEndpoint(m_simulator->Endpoint().c_str());
-    if (protocol == camsim::Protocol::kOnvif) {
+    if (protocol == camsim::Protocol::kOnvif && onvifOptions) {
       char path[] = "/tmp/ravendock-credentials-XXXXXX";
       const int file = mkstemp(path);
       EXPECT_GE(file, 0);

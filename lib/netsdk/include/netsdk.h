@@ -125,8 +125,9 @@ NETSDK_API int IP_NET_DVR_RealPlayEx(int loginHandle, const char* ip, const char
                                      NETSDK_PREVIEW_INFO* request, int reserved);
 NETSDK_API int IP_NET_DVR_StopRealPlay(int previewHandle);
 
-// Library housekeeping beyond the device calls (the program never calls these; tests and
-// tools do). Cleanup closes every login, stops the search and the library threads.
+// Library housekeeping beyond the device calls (the program calls only SetUserOption and
+// GetOption of these; tests and tools the others). Cleanup closes every login, stops the search
+// and the library threads.
 NETSDK_API int IP_NET_DVR_Cleanup(void);
 // Where the virtual LAN is reached ("127.0.0.1:PORT"; loopback only) and how fast the library's
 // own clock runs (1 = real time). Also read from NETSDK_ENDPOINT and NETSDK_TIME_SCALE at Init.
@@ -138,6 +139,24 @@ NETSDK_API int IP_NET_DVR_SetTimeScale(double factor);
 // server that asks for the password in clear text). Read at Init; -1 for an unknown key or a value
 // that does not parse.
 NETSDK_API int IP_NET_DVR_SetOption(const char* key, const char* value);
+// The same settings as a program's user chose them in its own window. They rank below everything
+// else (IP_NET_DVR_SetOption, the environment, netsdk.conf), so that scripted use keeps its say,
+// and above the defaults. credentials are the user:password lines themselves, not a file. Taken at
+// once, before or after Init: probe, credentials and restore at their next use; a new backend, or
+// for ONVIF a new scope, at the first IP_NET_DVR_StartSearchIPC at which no login and no preview
+// is open (until then the search goes on as before). -1 for an unknown key or a value that does
+// not parse, even when a higher source holds the key.
+NETSDK_API int IP_NET_DVR_SetUserOption(const char* key, const char* value);
+// Where the value in force of a setting comes from: one of NETSDK_OPTION_*, or -1 for an unknown
+// key. With a buffer, also its text, NUL-terminated (-1 when it does not fit in size bytes): the
+// word, the targets, the endpoint or the factor; for credentials the file they were read from, or
+// an empty text for the user's own or none; never a password.
+#define NETSDK_OPTION_DEFAULT 0
+#define NETSDK_OPTION_USER 1        /* IP_NET_DVR_SetUserOption */
+#define NETSDK_OPTION_FILE 2        /* netsdk.conf */
+#define NETSDK_OPTION_ENVIRONMENT 3 /* NETSDK_<KEY> */
+#define NETSDK_OPTION_CALL 4        /* IP_NET_DVR_SetOption, IP_NET_DVR_SetEndpoint, ... */
+NETSDK_API int IP_NET_DVR_GetOption(const char* key, char* value, int size);
 
 #ifdef __cplusplus
 }

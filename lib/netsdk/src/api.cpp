@@ -6,14 +6,15 @@
 #include "ansi_path.h"
 #include "library.h"
 #include "netsdk.h"
+#include "onvif_backend/text_encoding.h"
 #include "timing.h"
 #include "wire/codes.h"
 
 namespace {
 
+using netsdk::DeviceLogin;
 using netsdk::Library;
 using netsdk::Runtime;
-using netsdk::DeviceLogin;
 
 // Texts handed to the library are bounded before they are copied.
 constexpr std::size_t kMaxArgument = 255;
@@ -34,6 +35,11 @@ bool BoundedText(const char* text, std::size_t max, std::string* out) {
   if (length > max) return false;
   out->assign(text, length);
   return true;
+}
+
+// A setting's key and value (a path or a list may be long).
+bool OptionArguments(const char* key, const char* value, std::string* name, std::string* text) {
+  return BoundedText(key, kMaxArgument, name) && BoundedText(value, kMaxPath, text);
 }
 
 bool ValidCode(int code) {
@@ -104,35 +110,70 @@ int IP_NET_DVR_SetOption(const char* key, const char* value) {
     std::string name;
     std::string text;
     std::string why;
-    if (!BoundedText(key, kMaxArgument, &name) || !BoundedText(value, kMaxPath, &text)) return -1;
+    if (!OptionArguments(key, value, &name, &text)) return -1;
     return Library::Instance().GetSettings().SetOption(name, text, &why) ? 0 : -1;
+  });
+}
+
+int IP_NET_DVR_SetUserOption(const char* key, const char* value) {
+  return Guarded([&] {
+    std::string name;
+    std::string text;
+    std::string why;
+    if (!OptionArguments(key, value, &name, &text)) return -1;
+    // The credentials are GBK, as every text of the interface, and reach devices as UTF-8.
+    if (name == "credentials") {
+      auto utf8 = netsdk::onvif_backend::GbkToUtf8(text);
+      if (!utf8) return -1;
+      text = std::move(*utf8);
+    }
+    return Library::Instance().GetSettings().SetUserOption(name, text, &why) ? 0 : -1;
+  });
+}
+
+int IP_NET_DVR_GetOption(const char* key, char* value, int size) {
+  return Guarded([&] {
+    std::string name;
+    std::string text;
+    netsdk::Settings::Source source{};
+    if (!BoundedText(key, kMaxArgument, &name) ||
+        !Library::Instance().GetSettings().GetOption(name, &source, &text)) {
+      return -1;
+    }
+    if (value != nullptr) {
+      if (size <= 0 || text.size() >= static_cast<std::size_t>(size)) return -1;
+      std::memcpy(value, text.c_str(), text.size() + 1);
+    }
+    return static_cast<int>(source);
   });
 }
 
 int IP_NET_DVR_StartSearchIPC(void) {
   return WithRuntime([](Runtime& runtime) {
-    runtime.Search().Start();
+    runtime.FollowSettings();
+    runtime.Search()->Start();
     return 0;
   });
 }
 
 int IP_NET_DVR_GetSearchIPCCount(void) {
-  return WithRuntime([](Runtime& runtime) { return runtime.Search().Count(); });
+  return WithRuntime([](Runtime& runtime) { return runtime.Search()->Count(); });
 }
 
 int IP_NET_DVR_GetIPCInfo(int index, unsigned char* block) {
-  return WithRuntime([&](Runtime& runtime) { return runtime.Search().Read(index, block); });
+  return WithRuntime([&](Runtime& runtime) { return runtime.Search()->Read(index, block); });
 }
 
 int IP_NET_DVR_StopSearchIPC(void) {
   return WithRuntime([](Runtime& runtime) {
-    runtime.Search().Stop();
+    runtime.Search()->Stop();
     return 0;
   });
 }
 
 int IP_NET_DVR_ModifyIPC(int searchIndex, unsigned char* block) {
-  return WithRuntime([&](Runtime& runtime) { return runtime.Search().Modify(searchIndex, block); });
+  return WithRuntime(
+      [&](Runtime& runtime) { return runtime.Search()->Modify(searchIndex, block); });
 }
 
 int IP_NET_DVR_Login(const char* ip, int port, const char* user, const char* password,
@@ -167,8 +208,9 @@ int IP_NET_DVR_Logout(int loginHandle) {
 }
 
 int IP_NET_DVR_RebootDVR(int loginHandle) {
-  return WithSession(
-      loginHandle, [](Runtime&, DeviceLogin& session) { return session.Action(wire::kCodeReboot, 0); });
+  return WithSession(loginHandle, [](Runtime&, DeviceLogin& session) {
+    return session.Action(wire::kCodeReboot, 0);
+  });
 }
 
 int IP_NET_DVR_RestoreConfig(int loginHandle) {

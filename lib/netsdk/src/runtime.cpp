@@ -13,13 +13,41 @@ Runtime::Runtime(const Settings& settings, Callbacks& callbacks)
     : m_work(asio::make_work_guard(m_io)),
       m_dispatcher(callbacks),
       m_context{m_io, settings, m_dispatcher},
-      m_onvif(settings.GetBackend() == Backend::kOnvif
-                  ? std::make_unique<onvif_backend::OnvifServices>(m_io, settings)
-                  : nullptr),
-      m_search(m_onvif ? std::shared_ptr<DeviceSearch>(
-                             std::make_shared<onvif_backend::OnvifSearch>(m_context, *m_onvif))
-                       : std::make_shared<SearchService>(m_context)),
+      m_backend(settings.GetBackend()),
+      m_scope(settings.GetScope()),
+      m_search(MakeSearch()),
       m_thread([this] { m_io.run(); }) {}
+
+std::shared_ptr<DeviceSearch> Runtime::MakeSearch() {
+  if (m_backend == Backend::kSim) return std::make_shared<SearchService>(m_context);
+  if (!m_onvif) m_onvif = std::make_unique<onvif_backend::OnvifServices>(m_io, m_context.settings);
+  return std::make_shared<onvif_backend::OnvifSearch>(m_context, *m_onvif);
+}
+
+std::shared_ptr<DeviceSearch> Runtime::Search() const {
+  std::lock_guard lock(m_mutex);
+  return m_search;
+}
+
+void Runtime::FollowSettings() {
+  std::lock_guard stopLock(m_stopMutex);
+  if (m_stopped) return;
+  const Backend backend = m_context.settings.GetBackend();
+  const Scope scope = m_context.settings.GetScope();
+  std::shared_ptr<DeviceSearch> previous;
+  {
+    std::lock_guard lock(m_mutex);
+    // The framed protocol reaches only the loopback endpoint, whatever the scope.
+    const bool changed = backend != m_backend || (backend == Backend::kOnvif && scope != m_scope);
+    if (!changed || !m_sessions.empty() || !m_previews.empty()) return;
+    m_backend = backend;
+    m_scope = scope;
+    previous = std::move(m_search);
+    m_search = MakeSearch();
+  }
+  // The old search's probes, socket and waiting calls end on the network thread, as at Stop.
+  asio::post(m_io, [previous] { previous->Shutdown(); });
+}
 
 Runtime::~Runtime() {
   Stop();
@@ -31,25 +59,29 @@ void Runtime::Stop() {
   m_stopped = true;
   std::map<int, std::shared_ptr<DeviceLogin>> sessions;
   std::map<int, std::shared_ptr<LivePreview>> previews;
+  std::shared_ptr<DeviceSearch> search;
+  onvif_backend::OnvifServices* onvif = nullptr;
   {
     std::lock_guard lock(m_mutex);
     sessions.swap(m_sessions);
     previews.swap(m_previews);
+    search = m_search;
+    onvif = m_onvif.get();
   }
   for (auto& [handle, session] : sessions) session->Close();
   for (auto& [handle, preview] : previews) preview->Close();
   // Let the closes run, so that calls waiting for an answer return now rather than at their
   // time-out; the network thread is ours, so this wait is short.
   auto closed = std::make_shared<Waiter>();
-  asio::post(m_io, [search = m_search, closed] {
+  asio::post(m_io, [search, closed] {
     search->Shutdown();
     closed->Set(0);
   });
   closed->Wait(std::chrono::seconds(2), -1);
   // No transfer completes after this; the network thread may still hold completions, which are
   // dropped with it.
-  if (m_onvif) m_onvif->http.Stop();
-  if (m_onvif) m_onvif->rtsp.Stop();
+  if (onvif != nullptr) onvif->http.Stop();
+  if (onvif != nullptr) onvif->rtsp.Stop();
   m_work.reset();
   m_io.stop();
   if (m_thread.joinable()) m_thread.join();
@@ -59,7 +91,10 @@ void Runtime::Stop() {
 
 bool Runtime::Open(int handle, LoginTarget target) {
   std::shared_ptr<DeviceLogin> session;
-  if (m_onvif) {
+  // The kind of login and its entry in the list are decided under one lock, so that
+  // FollowSettings never changes the backend between them.
+  std::unique_lock lock(m_mutex);
+  if (m_backend == Backend::kOnvif) {
     std::uint32_t address = 0;
     // The program's GBK credential goes to the device as UTF-8.
     auto user = onvif_backend::GbkToUtf8(target.user);
@@ -75,10 +110,8 @@ bool Runtime::Open(int handle, LoginTarget target) {
   } else {
     session = std::make_shared<Session>(m_context, handle, std::move(target));
   }
-  {
-    std::lock_guard lock(m_mutex);
-    m_sessions.emplace(handle, session);
-  }
+  m_sessions.emplace(handle, session);
+  lock.unlock();
   session->Start();
   return true;
 }

@@ -1,6 +1,7 @@
 // Everything that exists between Init and Cleanup: the network thread and its io_context, the
 // callback thread, the stream delivery thread, the search, the open logins and previews, and the
-// firmware cache; with the ONVIF backend also its HTTP thread. The backend is chosen at Init.
+// firmware cache; with the ONVIF backend also its HTTP thread. The backend is chosen at Init and
+// may change between searches (FollowSettings).
 #pragma once
 
 #include <asio.hpp>
@@ -35,7 +36,13 @@ class Runtime {
     return m_dispatcher.OnDispatcherThread() || m_delivery.OnDeliveryThread();
   }
 
-  DeviceSearch& Search() { return *m_search; }
+  // The search of the backend in force; held by the caller, as FollowSettings may replace it.
+  std::shared_ptr<DeviceSearch> Search() const;
+  // Takes a backend (or, for ONVIF, a scope) the settings have been given since: the search and
+  // the kind of login Open makes change, once no login and no preview is open; until then both
+  // stay as they are. The ONVIF services, and with them the credentials devices refused, live as
+  // long as the runtime, so that a change back and forth never sends a refused credential again.
+  void FollowSettings();
   FirmwareCache& Firmware() { return m_firmware; }
   // false, with nothing sent, for a target the backend cannot use (the ONVIF backend refuses
   // credentials too long for the information block and addresses that are not IPv4).
@@ -57,12 +64,18 @@ class Runtime {
   Dispatcher m_dispatcher;
   StreamDelivery m_delivery;  // before the previews, which hand it their packets
   const Context m_context;
-  std::unique_ptr<onvif_backend::OnvifServices> m_onvif;  // with the ONVIF backend only
-  std::shared_ptr<DeviceSearch> m_search;
   FirmwareCache m_firmware;
   mutable std::mutex m_mutex;
+  // The backend in force and, for ONVIF, the scope its discovery socket was opened for.
+  Backend m_backend;
+  Scope m_scope;
+  // Created the first time the ONVIF backend is in force, then kept.
+  std::unique_ptr<onvif_backend::OnvifServices> m_onvif;
+  std::shared_ptr<DeviceSearch> m_search;
   std::map<int, std::shared_ptr<DeviceLogin>> m_sessions;
   std::map<int, std::shared_ptr<LivePreview>> m_previews;
+  std::shared_ptr<DeviceSearch> MakeSearch();  // under m_mutex
+
   std::mutex m_stopMutex;
   bool m_stopped = false;
   std::thread m_thread;  // last, so that it starts once everything it uses exists
