@@ -83,13 +83,13 @@ Setter Address(std::string DeviceConfig::*field) {
 
 // The part of a device's configuration that a key's field belongs to.
 template <typename Owner>
-Owner& Part(DeviceConfig& device);
+Owner& SettingsOf(DeviceConfig& device);
 template <>
-DeviceConfig& Part<DeviceConfig>(DeviceConfig& device) {
+DeviceConfig& SettingsOf<DeviceConfig>(DeviceConfig& device) {
   return device;
 }
 template <>
-OnvifSettings& Part<OnvifSettings>(DeviceConfig& device) {
+OnvifSettings& SettingsOf<OnvifSettings>(DeviceConfig& device) {
   return device.onvif;
 }
 
@@ -101,7 +101,7 @@ Setter Number(T Owner::*field, long long min, long long max) {
       return "'" + value + "' is not a number from " + std::to_string(min) + " to " +
              std::to_string(max);
     }
-    Part<Owner>(device).*field = static_cast<T>(number);
+    SettingsOf<Owner>(device).*field = static_cast<T>(number);
     return {};
   };
 }

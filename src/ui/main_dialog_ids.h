@@ -9,7 +9,7 @@ constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDR_MAINFRAME = 128;
 constexpr int IDS_ABOUTBOX = 101;
 constexpr unsigned IDM_ABOUTBOX = 16;
-// Items of the system menu beside the description's: the two languages (radios 1063 and 1064
+// Items of the system menu beside the About box: the two languages (radios 1063 and 1064
 // are hidden), the export of the device table and the cameras window.
 constexpr unsigned IDM_LANGUAGE_CHINESE = 32;
 constexpr unsigned IDM_LANGUAGE_ENGLISH = 48;
