@@ -94,9 +94,10 @@ void InitLibxml() {
 std::string Envelope(const std::string& header, const std::string& body) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<s:Envelope";
   const std::pair<std::string_view, std::string_view> declarations[] = {
-      {"s", kNsSoap},         {"tds", kNsDevice}, {"trt", kNsMedia}, {"tr2", kNsMedia2},
-      {"tt", kNsSchema},      {"wsse", kNsWsse},  {"wsu", kNsWsu},   {"d", kNsDiscovery},
-      {"wsa", kNsAddressing}, {"dn", kNsNetwork}};
+      {"s", kNsSoap},       {"tds", kNsDevice},    {"trt", kNsMedia},   {"tr2", kNsMedia2},
+      {"timg", kNsImaging}, {"tan", kNsAnalytics}, {"tev", kNsEvents},  {"tt", kNsSchema},
+      {"wsse", kNsWsse},    {"wsu", kNsWsu},       {"d", kNsDiscovery}, {"wsa", kNsAddressing},
+      {"dn", kNsNetwork}};
   for (const auto& [prefix, uri] : declarations) {
     xml.append(" xmlns:").append(prefix).append("=\"").append(uri).append("\"");
   }
