@@ -18,6 +18,7 @@
 #include "onvif_backend/discovery_messages.h"
 #include "onvif_backend/http_client.h"
 #include "onvif_backend/onvif_search.h"
+#include "onvif_backend/settings_groups.h"
 #include "onvif_backend/url.h"
 #include "settings.h"
 
@@ -235,9 +236,13 @@ TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
     EXPECT_FALSE(plan.error.empty()) << document;
     EXPECT_TRUE(plan.steps.empty()) << document;
   }
-  for (std::uint32_t code : {227u, 228u, 335u, 421u, 422u, 522u, 523u, 524u, 525u, 670u, 822u}) {
+  // The media, overlay and motion groups read the device first; the others have no counterpart.
+  for (std::uint32_t code : {227u, 228u, 335u, 421u, 422u, 670u}) {
     EXPECT_FALSE(PlanConfig(code, "<X/>", admin).available) << code;
+    EXPECT_FALSE(IsSettingsGroup(code)) << code;
   }
+  for (std::uint32_t code : {522u, 523u, 524u, 525u, 822u})
+    EXPECT_TRUE(IsSettingsGroup(code)) << code;
 }
 
 // Runs the io_context on a thread for the guard tests.

@@ -1,11 +1,7 @@
 #include "onvif_backend/config_mapping.h"
 
-#include <cstdlib>
-#include <map>
-
-#include "onvif/soap_xml.h"
+#include "onvif_backend/config_document.h"
 #include "onvif_backend/device_messages.h"
-#include "onvif_backend/text_encoding.h"
 #include "wire/endpoint.h"
 
 namespace netsdk::onvif_backend {
@@ -15,41 +11,6 @@ constexpr std::uint32_t kCodeClock = 222;
 constexpr std::uint32_t kCodeAccount = 223;
 constexpr std::uint32_t kCodeEthernet = 325;
 constexpr std::uint32_t kCodeStreaming = 620;
-
-using Attributes = std::map<std::string, std::string>;
-
-// The attributes of the root (when child is empty) or of its first child of that name.
-std::optional<Attributes> ReadAttributes(const std::string& gbk, const char* root,
-                                         const char* child) {
-  const std::optional<std::string> utf8 = GbkToUtf8(gbk);
-  if (!utf8) return std::nullopt;
-  std::string error;
-  const onvif::SoapDocument::DocPtr doc = onvif::ParseBoundedXml(*utf8, &error);
-  if (!doc) return std::nullopt;
-  const xmlNode* element = xmlDocGetRootElement(doc.get());
-  if (element == nullptr || std::string(reinterpret_cast<const char*>(element->name)) != root) {
-    return std::nullopt;
-  }
-  if (*child != '\0') element = onvif::Child(element, "", child);
-  if (element == nullptr) return std::nullopt;
-  Attributes attributes;
-  for (const xmlAttr* a = element->properties; a != nullptr; a = a->next) {
-    const std::string name = reinterpret_cast<const char*>(a->name);
-    attributes[name] = onvif::Attribute(element, name);
-  }
-  return attributes;
-}
-
-std::string Value(const Attributes& attributes, const char* name) {
-  const auto found = attributes.find(name);
-  return found == attributes.end() ? std::string() : found->second;
-}
-
-bool Number(const std::string& text, long min, long max, long* value) {
-  char* end = nullptr;
-  *value = std::strtol(text.c_str(), &end, 10);
-  return !text.empty() && *end == '\0' && *value >= min && *value <= max;
-}
 
 bool Address(const std::string& text) {
   std::uint32_t address = 0;
@@ -110,8 +71,8 @@ void PlanStreaming(const Attributes& access, ConfigPlan* plan) {
     plan->error = "a port is not valid";
     return;
   }
-  plan->steps.push_back(
-      {"SetNetworkProtocols", SetNetworkProtocolsBody(static_cast<int>(web), static_cast<int>(video))});
+  plan->steps.push_back({"SetNetworkProtocols",
+                         SetNetworkProtocolsBody(static_cast<int>(web), static_cast<int>(video))});
 }
 
 }  // namespace
@@ -119,19 +80,24 @@ void PlanStreaming(const Attributes& access, ConfigPlan* plan) {
 ConfigPlan PlanConfig(std::uint32_t code, const std::string& gbkDocument,
                       const Credential& current) {
   ConfigPlan plan;
-  plan.available = code == kCodeClock || code == kCodeAccount || code == kCodeEthernet ||
-                   code == kCodeStreaming;
+  plan.available =
+      code == kCodeClock || code == kCodeAccount || code == kCodeEthernet || code == kCodeStreaming;
   if (!plan.available) return plan;
-  std::optional<Attributes> main;
-  std::optional<Attributes> extra = Attributes{};
-  if (code == kCodeAccount) main = ReadAttributes(gbkDocument, "UserConfig", "Account");
-  if (code == kCodeClock) {
-    main = ReadAttributes(gbkDocument, "TimeConfig", "");
-    extra = ReadAttributes(gbkDocument, "TimeConfig", "NTPConfig");
+  const char* root = code == kCodeAccount    ? "UserConfig"
+                     : code == kCodeClock    ? "TimeConfig"
+                     : code == kCodeEthernet ? "LANConfig"
+                                             : "MediaStreamConfig";
+  const std::optional<ConfigDocument> document = ReadConfigDocument(gbkDocument, root);
+  const Attributes none;
+  const Attributes* main = nullptr;
+  const Attributes* extra = &none;
+  if (document) {
+    main = code == kCodeAccount     ? document->Child("Account")
+           : code == kCodeStreaming ? document->Child("StreamAccess")
+                                    : &document->root;
+    if (code == kCodeClock) extra = document->Child("NTPConfig");
   }
-  if (code == kCodeEthernet) main = ReadAttributes(gbkDocument, "LANConfig", "");
-  if (code == kCodeStreaming) main = ReadAttributes(gbkDocument, "MediaStreamConfig", "StreamAccess");
-  if (!main || !extra) {
+  if (main == nullptr || extra == nullptr) {
     plan.error = "the document cannot be read";
     return plan;
   }

@@ -1,7 +1,9 @@
-// The configuration groups that have an ONVIF counterpart, turned into the device operations that
-// carry them: the account (223, SetUser), the clock (222, SetNTP and SetSystemDateAndTime),
-// Ethernet (325, SetDNS, SetNetworkDefaultGateway and SetNetworkInterfaces) and the streaming
-// ports (620, SetNetworkProtocols). The documents arrive as the program writes them, in GBK.
+// The configuration groups that ONVIF carries without reading the device first, turned into the
+// device operations that carry them: the account (223, SetUser), the clock (222, SetNTP and
+// SetSystemDateAndTime), Ethernet (325, SetDNS, SetNetworkDefaultGateway and SetNetworkInterfaces)
+// and the streaming ports (620, SetNetworkProtocols). The media, overlay and motion groups need the
+// device's options first (settings_groups.h). The documents arrive as the program writes them, in
+// GBK.
 #pragma once
 
 #include <cstdint>

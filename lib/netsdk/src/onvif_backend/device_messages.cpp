@@ -158,8 +158,8 @@ std::string SetUserBody(const std::string& user, const std::string& password) {
 }
 
 std::string SetNtpBody(bool fromDhcp, const std::string& server) {
-  std::string body = std::string("<tds:SetNTP><tds:FromDHCP>") + (fromDhcp ? "true" : "false") +
-                     "</tds:FromDHCP>";
+  std::string body =
+      std::string("<tds:SetNTP><tds:FromDHCP>") + (fromDhcp ? "true" : "false") + "</tds:FromDHCP>";
   if (!fromDhcp) {
     body += "<tds:NTPManual><tt:Type>IPv4</tt:Type>" + Tag("tt:IPv4Address", server) +
             "</tds:NTPManual>";
@@ -268,10 +268,17 @@ bool ReadServices(const xmlNode* body, ServiceMap* services) {
 bool ReadCapabilities(const xmlNode* body, ServiceMap* services) {
   const xmlNode* capabilities = Find(body, kNsDevice, "Capabilities");
   if (capabilities == nullptr) return false;
-  const std::string device = Text(Find(Child(capabilities, kNsSchema, "Device"), kNsSchema, "XAddr"));
-  const std::string media = Text(Find(Child(capabilities, kNsSchema, "Media"), kNsSchema, "XAddr"));
-  if (!device.empty()) services->emplace(std::string(kNsDevice), device);
-  if (!media.empty()) services->emplace(std::string(kNsMedia), media);
+  // The imaging and analytics entries name the services of ONVIF 2.0 and later.
+  const std::pair<const char*, std::string_view> categories[] = {
+      {"Device", kNsDevice},
+      {"Media", kNsMedia},
+      {"Imaging", onvif::kNsImaging},
+      {"Analytics", onvif::kNsAnalytics}};
+  for (const auto& [category, ns] : categories) {
+    const std::string address =
+        Text(Find(Child(capabilities, kNsSchema, category), kNsSchema, "XAddr"));
+    if (!address.empty()) services->emplace(std::string(ns), address);
+  }
   return !services->empty();
 }
 
@@ -334,8 +341,9 @@ std::optional<double> ParseDuration(const std::string& text) {
 }
 
 std::string MaskOfPrefix(int prefixLength) {
-  const std::uint32_t mask =
-      prefixLength <= 0 ? 0 : prefixLength >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefixLength)) - 1);
+  const std::uint32_t mask = prefixLength <= 0    ? 0
+                             : prefixLength >= 32 ? 0xFFFFFFFFu
+                                                  : ~((1u << (32 - prefixLength)) - 1);
   char text[16];
   std::snprintf(text, sizeof text, "%u.%u.%u.%u", mask >> 24, (mask >> 16) & 0xFF,
                 (mask >> 8) & 0xFF, mask & 0xFF);

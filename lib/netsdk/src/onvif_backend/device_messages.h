@@ -42,13 +42,13 @@ struct NetworkInterface {
   int prefixLength = 0;
 };
 
-// Service XAddrs by namespace URI (GetServices) or by capability (GetCapabilities, whose device
-// and media entries are given the device and media namespaces).
+// Service XAddrs by namespace URI (GetServices) or by capability (GetCapabilities, whose device,
+// media, imaging and analytics entries are given those services' namespaces).
 using ServiceMap = std::map<std::string, std::string>;
 
 struct FirmwareUpload {
   std::string uri;
-  double delayMs = 0;     // wait before the upload may start
+  double delayMs = 0;  // wait before the upload may start
 };
 
 // Request bodies.

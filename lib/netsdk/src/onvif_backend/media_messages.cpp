@@ -62,4 +62,39 @@ std::string ReadStreamUri(MediaVersion version, const xmlNode* body) {
       onvif::Find(onvif::Find(body, onvif::kNsMedia, "MediaUri"), onvif::kNsSchema, "Uri"));
 }
 
+std::string GetAllProfilesBody(MediaVersion version) {
+  return version == MediaVersion::kMedia2
+             ? "<tr2:GetProfiles><tr2:Type>All</tr2:Type></tr2:GetProfiles>"
+             : "<trt:GetProfiles/>";
+}
+
+std::vector<ProfileConfigurations> ReadProfiles(MediaVersion version, const xmlNode* body) {
+  const bool media2 = version == MediaVersion::kMedia2;
+  // Media2 groups the configurations under Configurations with short names; Media lists them in
+  // the profile with the schema's long names.
+  auto configuration = [media2](const xmlNode* profile, std::string_view media2Name,
+                                std::string_view mediaName) {
+    return media2 ? onvif::Child(onvif::Child(profile, onvif::kNsMedia2, "Configurations"),
+                                 onvif::kNsMedia2, media2Name)
+                  : onvif::Child(profile, onvif::kNsSchema, mediaName);
+  };
+  std::vector<ProfileConfigurations> profiles;
+  for (const xmlNode* profile : onvif::FindAll(body, Namespace(version), "Profiles")) {
+    ProfileConfigurations found;
+    found.token = onvif::Attribute(profile, "token");
+    if (found.token.empty()) continue;
+    const xmlNode* source = configuration(profile, "VideoSource", "VideoSourceConfiguration");
+    found.videoSource = onvif::Attribute(source, "token");
+    found.videoSourceToken = onvif::Text(onvif::Child(source, onvif::kNsSchema, "SourceToken"));
+    found.videoEncoder = onvif::Attribute(
+        configuration(profile, "VideoEncoder", "VideoEncoderConfiguration"), "token");
+    found.audioEncoder = onvif::Attribute(
+        configuration(profile, "AudioEncoder", "AudioEncoderConfiguration"), "token");
+    found.analytics = onvif::Attribute(
+        configuration(profile, "Analytics", "VideoAnalyticsConfiguration"), "token");
+    profiles.push_back(std::move(found));
+  }
+  return profiles;
+}
+
 }  // namespace netsdk::onvif_backend

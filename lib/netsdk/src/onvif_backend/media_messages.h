@@ -6,6 +6,7 @@
 #include <libxml/tree.h>
 
 #include <string>
+#include <vector>
 
 namespace netsdk::onvif_backend {
 
@@ -18,5 +19,19 @@ std::string GetStreamUriBody(MediaVersion version, const std::string& profileTok
 // else of the first whose Encoding is not given; empty when there is neither.
 std::string ReadPlayableProfile(MediaVersion version, const xmlNode* body);
 std::string ReadStreamUri(MediaVersion version, const xmlNode* body);
+
+// A profile's configurations, by token; empty where the profile has none of the kind.
+struct ProfileConfigurations {
+  std::string token;
+  std::string videoSource;       // the video source configuration
+  std::string videoSourceToken;  // the physical input it configures (imaging works on it)
+  std::string videoEncoder;
+  std::string audioEncoder;
+  std::string analytics;
+};
+
+// GetProfiles for every configuration of every profile.
+std::string GetAllProfilesBody(MediaVersion version);
+std::vector<ProfileConfigurations> ReadProfiles(MediaVersion version, const xmlNode* body);
 
 }  // namespace netsdk::onvif_backend

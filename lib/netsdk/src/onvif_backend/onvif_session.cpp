@@ -257,7 +257,7 @@ int OnvifSession::Action(std::uint32_t code, std::int32_t /*channel*/) {
 int OnvifSession::Command(wire::CommandKind kind, std::uint32_t code, std::int32_t /*channel*/,
                           std::string text) {
   // No ONVIF counterpart: answered at once, without traffic.
-  if (code == wire::kCodeGetStorage || code == wire::kCodeFormatDisk) return -1;
+  if (code == wire::kCodeFormatDisk) return -1;
   if (!m_loggedIn.load()) return -1;
   asio::post(m_context.io, [self = shared_from_this(), kind, code, text = std::move(text)] {
     if (!self->m_channel) return;
@@ -279,6 +279,12 @@ int OnvifSession::Command(wire::CommandKind kind, std::uint32_t code, std::int32
     }
     if (kind == wire::CommandKind::kControl && code == wire::kCodeSetTime) {
       return self->SetTime(text);
+    }
+    if (kind == wire::CommandKind::kControl && code == wire::kCodeGetStorage) {
+      return self->RunOperation(code, QueryStorage(self->Calls()));
+    }
+    if (kind == wire::CommandKind::kConfig && IsSettingsGroup(code)) {
+      return self->RunOperation(code, PushSettingsGroup(self->Calls(), code, std::move(text)));
     }
     if (kind == wire::CommandKind::kConfig) return self->TakeConfig(code, text);
     self->Respond(code, false, kNotAvailable);
@@ -311,6 +317,30 @@ void OnvifSession::SetTime(const std::string& request) {
                      }
                    });
        });
+}
+
+ServiceCalls OnvifSession::Calls() const {
+  return ServiceCalls(m_channel, m_serviceMap, m_open);
+}
+
+void OnvifSession::RunOperation(std::uint32_t code, asio::awaitable<GroupOutcome> operation) {
+  std::weak_ptr<OnvifSession> weak = weak_from_this();
+  asio::co_spawn(m_context.io, std::move(operation),
+                 [weak, code](std::exception_ptr error, GroupOutcome outcome) {
+                   auto self = weak.lock();
+                   if (!self) return;
+                   if (error) outcome = GroupOutcome::Failed("the operation could not run");
+                   for (const std::string& note : outcome.notes) {
+                     std::fprintf(stderr, "netsdk: %s: settings %u: %s\n",
+                                  self->m_target.ip.c_str(), code, note.c_str());
+                   }
+                   if (!outcome.ok) {
+                     std::fprintf(stderr, "netsdk: %s: settings %u not carried: %s\n",
+                                  self->m_target.ip.c_str(), code, outcome.reason.c_str());
+                   }
+                   self->Respond(code, outcome.ok,
+                                 Utf8ToGbkLossy(outcome.ok ? outcome.answer : outcome.reason));
+                 });
 }
 
 void OnvifSession::RunSteps(std::vector<SoapStep> steps,
@@ -512,41 +542,41 @@ void OnvifSession::SendImage(std::shared_ptr<const FirmwareImage> image, const U
     }
   };
   std::weak_ptr<OnvifSession> weak = weak_from_this();
-  m_services.http.Send(std::move(request), [weak, lastByte, image, url,
-                                            authorized =
-                                                !authorization.empty()](HttpResponse response) {
-    auto self = weak.lock();
-    if (!self) return;
-    const bool answered = response.outcome == HttpResponse::Outcome::kAnswered;
-    if (!lastByte->load() && answered && response.status == 401 && self->m_channel) {
-      // The upload address wants credentials: asked for before the image (Expect), so it is sent
-      // once, with them. A second refusal is one of a fresh challenge.
-      if (authorized) {
-        self->m_channel->RefuseCredential();
-      } else if (auto answer = self->m_channel->AnswerChallenge(response, "POST", url.path)) {
-        return self->SendImage(image, url, *answer);
-      }
-    }
-    self->m_upgradeActive = false;
-    if (!lastByte->load()) {
-      return self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
-    }
-    // Whatever its verdict, a device that took the whole image restarts.
-    self->OnLost();
-    if (!answered) {
-      // The whole image left but no status came (devices that restart before answering): the
-      // verdict is the version the device reports after its restart, so the check goes on.
-      return self->Respond(
-          wire::kCodeUpgradeChecked, true,
-          "<Upgrade Result=\"Unconfirmed\" Reason=\"" + onvif::XmlEscape(response.error) + "\"/>");
-    }
-    if (response.status / 100 == 2) {
-      return self->Respond(wire::kCodeUpgradeChecked, true, "<Upgrade Result=\"OK\"/>");
-    }
-    const std::string reason = "HTTP " + std::to_string(response.status);
-    self->Respond(wire::kCodeUpgradeChecked, false,
-                  "<Upgrade Result=\"Failed\" Reason=\"" + onvif::XmlEscape(reason) + "\"/>");
-  });
+  m_services.http.Send(
+      std::move(request),
+      [weak, lastByte, image, url, authorized = !authorization.empty()](HttpResponse response) {
+        auto self = weak.lock();
+        if (!self) return;
+        const bool answered = response.outcome == HttpResponse::Outcome::kAnswered;
+        if (!lastByte->load() && answered && response.status == 401 && self->m_channel) {
+          // The upload address wants credentials: asked for before the image (Expect), so it is
+          // sent once, with them. A second refusal is one of a fresh challenge.
+          if (authorized) {
+            self->m_channel->RefuseCredential();
+          } else if (auto answer = self->m_channel->AnswerChallenge(response, "POST", url.path)) {
+            return self->SendImage(image, url, *answer);
+          }
+        }
+        self->m_upgradeActive = false;
+        if (!lastByte->load()) {
+          return self->StatusEvent(NETSDK_EVENT_UPGRADE_TRANSFER_FAILED, NETSDK_VALUE_NONE);
+        }
+        // Whatever its verdict, a device that took the whole image restarts.
+        self->OnLost();
+        if (!answered) {
+          // The whole image left but no status came (devices that restart before answering): the
+          // verdict is the version the device reports after its restart, so the check goes on.
+          return self->Respond(wire::kCodeUpgradeChecked, true,
+                               "<Upgrade Result=\"Unconfirmed\" Reason=\"" +
+                                   onvif::XmlEscape(response.error) + "\"/>");
+        }
+        if (response.status / 100 == 2) {
+          return self->Respond(wire::kCodeUpgradeChecked, true, "<Upgrade Result=\"OK\"/>");
+        }
+        const std::string reason = "HTTP " + std::to_string(response.status);
+        self->Respond(wire::kCodeUpgradeChecked, false,
+                      "<Upgrade Result=\"Failed\" Reason=\"" + onvif::XmlEscape(reason) + "\"/>");
+      });
 }
 
 }  // namespace netsdk::onvif_backend

@@ -18,6 +18,8 @@
 #include "onvif_backend/device_messages.h"
 #include "onvif_backend/media_messages.h"
 #include "onvif_backend/onvif_services.h"
+#include "onvif_backend/service_calls.h"
+#include "onvif_backend/settings_groups.h"
 #include "onvif_backend/url.h"
 #include "settings.h"
 
@@ -71,6 +73,11 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
                                          const std::atomic<bool>& closed);
   void SetTime(const std::string& request);
   void TakeConfig(std::uint32_t code, const std::string& document);
+  // The login's calls to the device's services, for an operation that outlives this call.
+  ServiceCalls Calls() const;
+  // Runs a device operation and answers code with its outcome; a failure is logged with its
+  // reason, and so is every value carried approximately.
+  void RunOperation(std::uint32_t code, asio::awaitable<GroupOutcome> operation);
   // Runs the steps one after another; done(last result) after the last or the first failure.
   void RunSteps(std::vector<SoapStep> steps, std::function<void(const CallResult&)> done);
   void Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload);

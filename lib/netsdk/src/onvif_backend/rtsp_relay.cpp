@@ -1,13 +1,10 @@
 #include "onvif_backend/rtsp_relay.h"
 
-extern "C" {
-#include <libavutil/base64.h>
-}
-
 #include <algorithm>
 #include <cctype>
 
 #include "onvif_backend/destination_guard.h"
+#include "onvif_backend/text_encoding.h"
 #include "timing.h"
 
 namespace netsdk::onvif_backend {
@@ -30,17 +27,6 @@ std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Base64(const std::string& text) {
-  std::string out(AV_BASE64_SIZE(text.size()), '\0');
-  if (av_base64_encode(out.data(), static_cast<int>(out.size()),
-                       reinterpret_cast<const std::uint8_t*>(text.data()),
-                       static_cast<int>(text.size())) == nullptr) {
-    return {};
-  }
-  out.resize(out.find('\0'));
-  return out;
 }
 
 bool IsSha256(const onvif::DigestChallenge& challenge) {

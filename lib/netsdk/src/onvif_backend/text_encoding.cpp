@@ -2,6 +2,10 @@
 
 #include <iconv.h>
 
+extern "C" {
+#include <libavutil/base64.h>
+}
+
 #include <cerrno>
 #include <vector>
 
@@ -50,6 +54,17 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
 
 std::string Utf8ToGbkLossy(std::string_view utf8) {
   return Convert("GBK", "UTF-8", utf8, true).value_or(std::string());
+}
+
+std::string Base64(std::string_view bytes) {
+  std::string out(AV_BASE64_SIZE(bytes.size()), '\0');
+  if (av_base64_encode(out.data(), static_cast<int>(out.size()),
+                       reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                       static_cast<int>(bytes.size())) == nullptr) {
+    return {};
+  }
+  out.resize(out.find('\0'));
+  return out;
 }
 
 }  // namespace netsdk::onvif_backend

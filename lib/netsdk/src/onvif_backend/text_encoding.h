@@ -1,4 +1,5 @@
 // The program's texts are GBK, ONVIF's are UTF-8: every text crosses here on its way in or out.
+// Binary values travel in base64.
 #pragma once
 
 #include <optional>
@@ -13,5 +14,8 @@ std::optional<std::string> GbkToUtf8(std::string_view gbk);
 std::optional<std::string> Utf8ToGbk(std::string_view utf8);
 // For texts a device sends for display: what cannot be converted becomes '?'.
 std::string Utf8ToGbkLossy(std::string_view utf8);
+
+// Standard base64 with padding.
+std::string Base64(std::string_view bytes);
 
 }  // namespace netsdk::onvif_backend
