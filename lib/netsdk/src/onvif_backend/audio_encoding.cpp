@@ -9,6 +9,7 @@
 #include "onvif/soap_xml.h"
 #include "onvif_backend/config_document.h"
 #include "onvif_backend/media_messages.h"
+#include "onvif_backend/text_encoding.h"
 #include "onvif_backend/xml_values.h"
 
 namespace netsdk::onvif_backend {
@@ -24,11 +25,6 @@ using onvif::XmlEscape;
 // it (Media2) or plainly.
 constexpr std::array<std::string_view, 3> kG711 = {"PCMU", "PCMA", "G711"};
 constexpr std::array<std::string_view, 3> kAac = {"MP4A-LATM", "MPEG4-GENERIC", "AAC"};
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::vector<int> Items(const xmlNode* list) {
   std::vector<int> items;
@@ -105,7 +101,7 @@ std::optional<AudioEncoderChoice> ChooseAudioEncoder(const AudioEncodeRequest& r
   for (std::string_view name : request.aac ? kAac : kG711) {
     if (codec != nullptr) break;
     for (const AudioEncoderOption& option : options) {
-      if (Upper(option.encoding) != name) continue;
+      if (AsciiUpper(option.encoding) != name) continue;
       const bool rate = option.sampleRates.empty() ||
                         std::find(option.sampleRates.begin(), option.sampleRates.end(),
                                   sampleRateKhz) != option.sampleRates.end();

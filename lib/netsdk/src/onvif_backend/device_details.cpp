@@ -68,11 +68,12 @@ class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
 
   void ReadInformation() {
     auto self = shared_from_this();
-    Step("GetDeviceInformation", GetDeviceInformationBody(),
-         [self](const CallResult& result) {
-           return result.Ok() && ReadDeviceInformation(result.Body(), &self->m_details.information);
-         },
-         [self] { self->ReadNetwork(); });
+    Step(
+        "GetDeviceInformation", GetDeviceInformationBody(),
+        [self](const CallResult& result) {
+          return result.Ok() && ReadDeviceInformation(result.Body(), &self->m_details.information);
+        },
+        [self] { self->ReadNetwork(); });
   }
 
   void ReadNetwork() {
@@ -95,13 +96,14 @@ class DetailsFetch : public std::enable_shared_from_this<DetailsFetch> {
 
   void ReadGateway() {
     auto self = shared_from_this();
-    Step("GetNetworkDefaultGateway", GetNetworkDefaultGatewayBody(),
-         [self](const CallResult& result) {
-           // A device without the operation still has a usable address: no gateway then.
-           if (result.Answered() && !result.Ok()) return true;
-           return result.Ok() && ReadDefaultGateway(result.Body(), &self->m_details.gateway);
-         },
-         [self] { self->Finish(true); });
+    Step(
+        "GetNetworkDefaultGateway", GetNetworkDefaultGatewayBody(),
+        [self](const CallResult& result) {
+          // A device without the operation still has a usable address: no gateway then.
+          if (result.Answered() && !result.Ok()) return true;
+          return result.Ok() && ReadDefaultGateway(result.Body(), &self->m_details.gateway);
+        },
+        [self] { self->Finish(true); });
   }
 
   void Finish(bool filled) {

@@ -51,8 +51,7 @@ ProbeDatagram ProbeMessage(ProbeType type) {
       "<wsa:MessageID>urn:uuid:" + id +
       "</wsa:MessageID><wsa:To>urn:schemas-xmlsoap-org:ws:2005:04:discovery</wsa:To>"
       "<wsa:Action>http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe</wsa:Action>";
-  const char* types =
-      type == ProbeType::kTransmitter ? "dn:NetworkVideoTransmitter" : "tds:Device";
+  const char* types = type == ProbeType::kTransmitter ? "dn:NetworkVideoTransmitter" : "tds:Device";
   return {
       onvif::Envelope(header, std::string("<d:Probe><d:Types>") + types + "</d:Types></d:Probe>"),
       id};

@@ -12,7 +12,7 @@ namespace netsdk::onvif_backend {
 enum class ProbeType { kTransmitter, kDevice };
 
 struct ProbeMatch {
-  std::string endpoint;  // the endpoint reference, normalised: lower case, without urn:/uuid:
+  std::string endpoint;      // the endpoint reference, normalised: lower case, without urn:/uuid:
   std::string relatesTo;     // the message the answer relates to, normalised as endpoint
   bool transmitter = false;  // announces dn:NetworkVideoTransmitter
   std::vector<std::string> addresses;  // the XAddrs, in the device's order

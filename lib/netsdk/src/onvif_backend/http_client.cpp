@@ -61,8 +61,7 @@ struct HttpClient::Transfer {
     // A new status line (after a 100 Continue or an interim answer) starts the headers afresh.
     if (line.rfind("HTTP/", 0) == 0) transfer->response.wwwAuthenticate.clear();
     static constexpr char kName[] = "www-authenticate:";
-    if (line.size() > sizeof kName - 1 &&
-        strncasecmp(line.c_str(), kName, sizeof kName - 1) == 0) {
+    if (line.size() > sizeof kName - 1 && strncasecmp(line.c_str(), kName, sizeof kName - 1) == 0) {
       std::string value = line.substr(sizeof kName - 1);
       const std::size_t first = value.find_first_not_of(" \t");
       const std::size_t last = value.find_last_not_of(" \t\r\n");
@@ -201,8 +200,7 @@ void HttpClient::Begin(std::unique_ptr<Transfer> transfer) {
     t->headers = curl_slist_append(t->headers, ("Content-Type: " + request.contentType).c_str());
   }
   if (!request.authorization.empty()) {
-    t->headers =
-        curl_slist_append(t->headers, ("Authorization: " + request.authorization).c_str());
+    t->headers = curl_slist_append(t->headers, ("Authorization: " + request.authorization).c_str());
   }
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t->headers);
   if (request.upload) {
@@ -233,12 +231,12 @@ void HttpClient::Finish(Transfer* transfer, int curlCode) {
   } else if (code == CURLE_OK) {
     response.outcome = HttpResponse::Outcome::kAnswered;
   } else if (code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST ||
-             (code == CURLE_OPERATION_TIMEDOUT && response.status == 0 &&
-              transfer->uploaded == 0 && response.body.empty())) {
+             (code == CURLE_OPERATION_TIMEDOUT && response.status == 0 && transfer->uploaded == 0 &&
+              response.body.empty())) {
     response.outcome = HttpResponse::Outcome::kUnreachable;
   } else if (code == CURLE_OPERATION_TIMEDOUT || code == CURLE_ABORTED_BY_CALLBACK) {
-    response.outcome = transfer->tooLarge ? HttpResponse::Outcome::kBroken
-                                          : HttpResponse::Outcome::kTimedOut;
+    response.outcome =
+        transfer->tooLarge ? HttpResponse::Outcome::kBroken : HttpResponse::Outcome::kTimedOut;
   } else {
     response.outcome = HttpResponse::Outcome::kBroken;
   }

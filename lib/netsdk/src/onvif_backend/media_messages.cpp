@@ -4,6 +4,7 @@
 
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
+#include "onvif_backend/text_encoding.h"
 
 namespace netsdk::onvif_backend {
 namespace {
@@ -45,8 +46,8 @@ std::string ReadPlayableProfile(MediaVersion version, const xmlNode* body) {
             ? onvif::Child(onvif::Child(profile, onvif::kNsMedia2, "Configurations"),
                            onvif::kNsMedia2, "VideoEncoder")
             : onvif::Child(profile, onvif::kNsSchema, "VideoEncoderConfiguration");
-    std::string encoding = onvif::Text(onvif::Child(encoder, onvif::kNsSchema, "Encoding"));
-    for (char& c : encoding) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string encoding =
+        AsciiUpper(onvif::Text(onvif::Child(encoder, onvif::kNsSchema, "Encoding")));
     // The first media service names no H.265, yet cameras that stream it write H265 there too.
     if (encoding == "H264" || encoding == "H265" || encoding == "HEVC") return token;
     // A profile that does not say what it encodes may still carry H.264: the stream tells.

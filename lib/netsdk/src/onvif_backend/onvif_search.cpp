@@ -109,7 +109,8 @@ void OnvifSearch::Probe(std::uint32_t searchId) {
   }
   m_probesRefused += refusals.size();
   if (!m_reportedRefusal) {
-    for (const std::string& refusal : refusals) std::fprintf(stderr, "netsdk: %s\n", refusal.c_str());
+    for (const std::string& refusal : refusals)
+      std::fprintf(stderr, "netsdk: %s\n", refusal.c_str());
     m_reportedRefusal = true;
   }
   if ((!destinations.empty() || !groupInterfaces.empty()) && OpenSocket()) {
@@ -250,8 +251,14 @@ void OnvifSearch::OnDetails(std::uint32_t searchId, const std::string& endpoint,
   m_services.directory.Remember(info.ip, {endpoint, service});
   std::lock_guard lock(m_mutex);
   if (!m_active || searchId != m_searchId) return;
-  Result result{MakeBlock(info),   info.serial, endpoint, service, Utf8ToGbkLossy(details->information.model),
-                details->network.token, credential, details->channel->ClockOffset()};
+  Result result{MakeBlock(info),
+                info.serial,
+                endpoint,
+                service,
+                Utf8ToGbkLossy(details->information.model),
+                details->network.token,
+                credential,
+                details->channel->ClockOffset()};
   m_results.push_back(std::move(result));
 }
 
@@ -288,8 +295,7 @@ int OnvifSearch::Modify(int index, const std::uint8_t* block) {
                       if (!result.Ok()) return waiter->Set(-1);
                       if (!ReadRebootNeeded(result.Body())) return waiter->Set(0);
                       channel->Call(target.service, DeviceAction("SystemReboot"),
-                                    SystemRebootBody(), true,
-                                    [channel, waiter](CallResult reboot) {
+                                    SystemRebootBody(), true, [channel, waiter](CallResult reboot) {
                                       waiter->Set(reboot.Ok() ? 0 : -1);
                                     });
                     });

@@ -19,10 +19,10 @@
 #include "context.h"
 #include "device_search.h"
 #include "info_block.h"
-#include "waiter.h"
 #include "onvif_backend/device_details.h"
 #include "onvif_backend/discovery_messages.h"
 #include "onvif_backend/onvif_services.h"
+#include "waiter.h"
 
 namespace netsdk::onvif_backend {
 
@@ -85,9 +85,9 @@ class OnvifSearch : public DeviceSearch, public std::enable_shared_from_this<Onv
   asio::steady_timer m_probeTimer;
   std::array<char, kMaxDatagram> m_datagram{};
   asio::ip::udp::endpoint m_sender;
-  std::map<std::string, Fill> m_fills;           // by endpoint, this search
-  std::set<std::string> m_transmitters;          // endpoints that announced a transmitter
-  std::deque<std::string> m_probeIds;            // this search's, newest last
+  std::map<std::string, Fill> m_fills;   // by endpoint, this search
+  std::set<std::string> m_transmitters;  // endpoints that announced a transmitter
+  std::deque<std::string> m_probeIds;    // this search's, newest last
   bool m_reportedRefusal = false;
   std::atomic<std::uint64_t> m_probesSent{0};
   std::atomic<std::uint64_t> m_probesRefused{0};

@@ -293,7 +293,10 @@ asio::awaitable<GroupOutcome> PushOverlay(const ServiceCalls& calls,
     timeText = "<tt:Type>DateAndTime</tt:Type>" +
                (date.empty() ? "" : "<tt:DateFormat>" + XmlEscape(date) + "</tt:DateFormat>") +
                (time.empty() ? "" : "<tt:TimeFormat>" + XmlEscape(time) + "</tt:TimeFormat>");
-    outcome.notes.push_back("time format " + request.format + " carried as " + date + " " + time);
+    // The device shows the date before the time, in the formats it offers.
+    if (AsciiLower(date + " " + time) != AsciiLower(request.format)) {
+      outcome.notes.push_back("time format " + request.format + " carried as " + date + " " + time);
+    }
   }
   if (request.enable && request.titlePlace != OverlayPlace::kHidden && !request.title.empty()) {
     const std::optional<std::string> place = position(request.titlePlace);

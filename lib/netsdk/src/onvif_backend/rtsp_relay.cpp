@@ -18,11 +18,6 @@ constexpr std::size_t kMaxQueuedBytes = 1024 * 1024;
 // One request sent this often without a verdict (stale nonces again and again) is given up.
 constexpr int kMaxSends = 3;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
@@ -37,9 +32,9 @@ bool IsSha256(const onvif::DigestChallenge& challenge) {
 }  // namespace
 
 const std::string* RtspMessage::Header(const std::string& name) const {
-  const std::string wanted = Lower(name);
+  const std::string wanted = AsciiLower(name);
   for (const auto& [key, value] : headers) {
-    if (Lower(key) == wanted) return &value;
+    if (AsciiLower(key) == wanted) return &value;
   }
   return nullptr;
 }
@@ -74,7 +69,7 @@ RtspUnit TakeRtspUnit(std::string& in, std::string* raw, RtspMessage* message) {
     if (colon == std::string::npos || colon == 0) return RtspUnit::kBad;
     const std::string name = Trim(text.substr(0, colon));
     const std::string value = Trim(text.substr(colon + 1));
-    const std::string lower = Lower(name);
+    const std::string lower = AsciiLower(name);
     if (lower == "content-length") {
       if (value.empty() || value.size() > 7 ||
           !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -285,7 +280,7 @@ void RtspRelay::OnRequest(RtspMessage message) {
   if (!m_ours) return Shut();
   pending.clientCSeq = message.cseq;
   std::erase_if(message.headers, [](const auto& header) {
-    const std::string name = Lower(header.first);
+    const std::string name = AsciiLower(header.first);
     return name == "authorization" || name == "proxy-authorization";
   });
   message.startLine = pending.method + " " + pending.uri + message.startLine.substr(second);
@@ -340,7 +335,7 @@ void RtspRelay::OnAnswer(RtspMessage answer) {
   }
   // libavformat would answer a challenge itself, with nothing, and try once more: it learns none.
   std::erase_if(answer.headers, [](const auto& header) {
-    const std::string name = Lower(header.first);
+    const std::string name = AsciiLower(header.first);
     return name == "www-authenticate" || name == "proxy-authenticate";
   });
   answer.cseq = found->clientCSeq;
@@ -353,12 +348,12 @@ bool RtspRelay::Answer401(Pending& pending, const RtspMessage& answer) {
   bool basic = false;
   std::string offered;
   for (const auto& [name, value] : answer.headers) {
-    if (Lower(name) != "www-authenticate") continue;
+    if (AsciiLower(name) != "www-authenticate") continue;
     offered += (offered.empty() ? "" : "; ") + value.substr(0, value.find(' '));
     if (const std::size_t at = value.find("algorithm="); at != std::string::npos) {
       offered += " " + value.substr(at + 10, value.find_first_of(", ", at + 10) - at - 10);
     }
-    basic = basic || Lower(value.substr(0, 6)) == "basic " || Lower(value) == "basic";
+    basic = basic || AsciiLower(value.substr(0, 6)) == "basic " || AsciiLower(value) == "basic";
     auto challenge = onvif::ParseDigestChallenge(value);
     if (challenge && (!digest || (IsSha256(*challenge) && !IsSha256(*digest)))) digest = challenge;
   }

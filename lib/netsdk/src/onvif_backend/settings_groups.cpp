@@ -8,6 +8,7 @@
 #include "onvif_backend/audio_encoding.h"
 #include "onvif_backend/motion_detection.h"
 #include "onvif_backend/overlay.h"
+#include "onvif_backend/text_encoding.h"
 #include "onvif_backend/video_capture.h"
 #include "onvif_backend/video_encoding.h"
 
@@ -17,17 +18,12 @@ namespace {
 constexpr int kPresentMegabytes = 1;
 constexpr std::array<const char*, 3> kDisks = {"SD1", "SD2", "USB"};
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The disk a local storage configuration stands for, by its token or path naming it; else the
 // next SD card not yet named.
 int DiskOf(const std::string& token, const std::string& path, const std::array<bool, 3>& present) {
-  const std::string names = Lower(token + " " + path);
+  const std::string names = AsciiLower(token + " " + path);
   for (std::size_t disk = 0; disk < kDisks.size(); ++disk) {
-    if (names.find(Lower(kDisks[disk])) != std::string::npos) return static_cast<int>(disk);
+    if (names.find(AsciiLower(kDisks[disk])) != std::string::npos) return static_cast<int>(disk);
   }
   for (int disk = 0; disk < 2; ++disk) {
     if (!present[static_cast<std::size_t>(disk)]) return disk;

@@ -50,7 +50,9 @@ struct SoapChannel::Attempt {
 
 SoapChannel::SoapChannel(HttpClient& http, RefusedCredentials& refused, std::string device,
                          Credential credential)
-    : m_http(http), m_refused(refused), m_device(std::move(device)),
+    : m_http(http),
+      m_refused(refused),
+      m_device(std::move(device)),
       m_credential(std::move(credential)) {}
 
 void SoapChannel::SetCredential(Credential credential) {
@@ -109,8 +111,9 @@ void SoapChannel::Send(std::shared_ptr<Attempt> attempt) {
   attempt->sentWith = Mode::kUnknown;
   if (withCredential && m_mode == Mode::kDigest && m_challenge) {
     const std::string cnonce = onvif::HexNonce();
-    onvif::DigestRequest digest{"POST", attempt->url.path, m_credential.user,
-                                m_credential.password, ++m_nonceCount, cnonce};
+    onvif::DigestRequest digest{
+        "POST", attempt->url.path, m_credential.user, m_credential.password, ++m_nonceCount,
+        cnonce};
     if (auto value = onvif::DigestAuthorization(*m_challenge, digest)) {
       request.authorization = *value;
       attempt->sentWith = Mode::kDigest;
@@ -119,9 +122,9 @@ void SoapChannel::Send(std::shared_ptr<Attempt> attempt) {
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-    header = onvif::UsernameTokenHeader(m_credential.user, m_credential.password,
-                                        onvif::RandomNonce(),
-                                        onvif::FormatCreated(now + m_clockOffset));
+    header =
+        onvif::UsernameTokenHeader(m_credential.user, m_credential.password, onvif::RandomNonce(),
+                                   onvif::FormatCreated(now + m_clockOffset));
     if (!header.empty()) attempt->sentWith = Mode::kToken;
   }
   request.body = onvif::Envelope(header, attempt->body);
@@ -199,7 +202,8 @@ void SoapChannel::OnAnswer(std::shared_ptr<Attempt> attempt, HttpResponse respon
   }
   if (!result.document) {
     result.outcome = CallResult::Outcome::kBroken;
-    result.error = "not a SOAP answer (HTTP " + std::to_string(response.status) + "): " + parseError;
+    result.error =
+        "not a SOAP answer (HTTP " + std::to_string(response.status) + "): " + parseError;
   } else if (fault) {
     result.outcome = CallResult::Outcome::kFault;
     result.fault = *fault;

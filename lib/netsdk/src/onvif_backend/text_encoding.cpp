@@ -56,6 +56,20 @@ std::string Utf8ToGbkLossy(std::string_view utf8) {
   return Convert("GBK", "UTF-8", utf8, true).value_or(std::string());
 }
 
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string AsciiUpper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 std::string Base64(std::string_view bytes) {
   std::string out(AV_BASE64_SIZE(bytes.size()), '\0');
   if (av_base64_encode(out.data(), static_cast<int>(out.size()),

@@ -15,6 +15,10 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8);
 // For texts a device sends for display: what cannot be converted becomes '?'.
 std::string Utf8ToGbkLossy(std::string_view utf8);
 
+// ASCII letters in one case; other bytes (GBK, UTF-8) as they are.
+std::string AsciiLower(std::string text);
+std::string AsciiUpper(std::string text);
+
 // Standard base64 with padding.
 std::string Base64(std::string_view bytes);
 

@@ -11,7 +11,7 @@ struct Url {
   std::string scheme;  // http or rtsp, lower case
   std::string host;    // as written; IPv6 literals are not accepted
   std::uint16_t port = 0;
-  std::string path;    // from the first '/' on, query included; "/" when absent
+  std::string path;  // from the first '/' on, query included; "/" when absent
 
   std::string Authority() const { return host + ":" + std::to_string(port); }
   std::string ToString() const { return scheme + "://" + Authority() + path; }

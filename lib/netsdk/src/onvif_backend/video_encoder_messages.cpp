@@ -5,6 +5,7 @@
 
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
+#include "onvif_backend/text_encoding.h"
 
 namespace netsdk::onvif_backend {
 namespace {
@@ -23,11 +24,6 @@ std::string Decimal(double value) {
 
 std::string Element(const char* name, const std::string& value) {
   return std::string("<tt:") + name + ">" + value + "</tt:" + name + ">";
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 int IntOr(const std::optional<double>& value, int fallback) {
@@ -51,7 +47,7 @@ std::vector<VideoSize> ReadSizes(const xmlNode* parent) {
 
 std::optional<H264Options> ReadMedia2Options(const xmlNode* body) {
   for (const xmlNode* options : onvif::FindAll(body, onvif::kNsMedia2, "Options")) {
-    if (Upper(Text(Child(options, kNsSchema, "Encoding"))) != "H264") continue;
+    if (AsciiUpper(Text(Child(options, kNsSchema, "Encoding"))) != "H264") continue;
     H264Options h264;
     h264.sizes = ReadSizes(options);
     const std::vector<double> gov = ReadNumbers(Attribute(options, "GovLengthRange"));
