@@ -70,7 +70,7 @@ TEST_P(BothBackendsTest, SearchLoginVersionTimeRebootAndRestoreKeepTheirContract
   ASSERT_TRUE(WaitStatus(wrong, NETSDK_EVENT_LOGIN_FAILED, &refused));
   EXPECT_EQ(refused.value, NETSDK_VALUE_REFUSED);
 
-  // No storage over ONVIF: refused at once; the framed backend sends the format.
+  // No format over ONVIF: refused at once; the framed backend sends it.
   EXPECT_EQ(IP_NET_DVR_FormatDisk(handle, 0) == 0, GetParam() == Protocol::kFramed);
 
   // The reboot takes the device away and auto-reconnect brings the login back.
@@ -262,11 +262,11 @@ TEST_F(OnvifTest, ConfigurationGroupsMapOrAnswerNotAvailableWithoutTraffic) {
                 "ServerIP=\"10.1.2.3\" ServerPort=\"123\" RefreshInterval=\"60\"/></TimeConfig>");
   EXPECT_EQ(answer.code, 222u) << answer.text;
   const std::size_t before = JournalSize(Sim());
-  answer = push(522, "<Audio Enable=\"1\"/>");
-  EXPECT_EQ(answer.code, 522u | NETSDK_RESPONSE_FAILED);
+  answer = push(227, "<MiscConfig Language=\"en_us\"/>");
+  EXPECT_EQ(answer.code, 227u | NETSDK_RESPONSE_FAILED);
   EXPECT_EQ(answer.text, "not available over ONVIF");
   EXPECT_EQ(JournalSize(Sim()), before);
-  EXPECT_EQ(IP_NET_DVR_SystemControl(handle, NETSDK_CMD_GET_STORAGE, 0, "RESPONSE_PARAM"), -1);
+  EXPECT_EQ(IP_NET_DVR_FormatDisk(handle, 0), -1);
   EXPECT_EQ(JournalSize(Sim()), before);
 }
 

@@ -17,15 +17,27 @@ asio::awaitable<CallResult> ServiceCalls::Call(std::string_view ns, std::string_
     nothing.error = m_open->load() ? "the device has no such service" : "the login is closed";
     co_return nothing;
   }
-  const std::string action = std::string(ns) + "/" + std::string(operation);
-  co_return co_await asio::async_initiate<const asio::use_awaitable_t<>, void(CallResult)>(
-      [channel = m_channel, url, action, body = std::move(body)](auto handler) {
-        // The channel keeps copyable callbacks; the coroutine's handler may only move.
-        auto shared = std::make_shared<decltype(handler)>(std::move(handler));
-        channel->Call(url, action, body, true,
-                      [shared](CallResult result) { std::move (*shared)(std::move(result)); });
-      },
-      asio::use_awaitable);
+  // The request lives in this frame while the call is awaited. The initiation holds only its
+  // address: asio passes the initiation to a coroutine by value, and g++ 12 moves such closure
+  // parameters byte by byte, which strings in them do not survive.
+  struct Request {
+    std::shared_ptr<SoapChannel> channel;
+    Url url;
+    std::string action;
+    std::string body;
+  };
+  Request request{m_channel, url, std::string(ns) + "/" + std::string(operation), std::move(body)};
+  CallResult result =
+      co_await asio::async_initiate<const asio::use_awaitable_t<>, void(CallResult)>(
+          [pending = &request](auto handler) {
+            // The channel keeps copyable callbacks; the coroutine's handler may only move.
+            auto shared = std::make_shared<decltype(handler)>(std::move(handler));
+            pending->channel->Call(
+                pending->url, pending->action, pending->body, true,
+                [shared](CallResult answer) { std::move (*shared)(std::move(answer)); });
+          },
+          asio::use_awaitable);
+  co_return result;
 }
 
 std::string Reason(const std::string& operation, const CallResult& result) {
