@@ -61,15 +61,15 @@ struct OnvifSettings {
   std::string timeZone = "UTC0";  // POSIX form, e.g. CST-8 or CET-1CEST,M3.5.0,M10.5.0/3
   // Adjusts its local time to the zone's daylight-saving rule (ONVIF's DaylightSavings).
   bool daylightSavings = true;
-  bool utcIsLocal = false;        // reports its local time as UTCDateTime
-  bool utcField = true;           // its time answer holds UTCDateTime (else local time and zone)
-  bool timeNeedsLogin = false;    // GetSystemDateAndTime wants credentials too
-  int lockout = 0;                // consecutive wrong credentials that lock the account; 0 = never
-  int nonceTtlS = 120;            // a digest nonce's life on the device's clock
-  bool staleFlag = true;          // the challenge after an expired nonce says stale=true
+  bool utcIsLocal = false;      // reports its local time as UTCDateTime
+  bool utcField = true;         // its time answer holds UTCDateTime (else local time and zone)
+  bool timeNeedsLogin = false;  // GetSystemDateAndTime wants credentials too
+  int lockout = 0;              // consecutive wrong credentials that lock the account; 0 = never
+  int nonceTtlS = 120;          // a digest nonce's life on the device's clock
+  bool staleFlag = true;        // the challenge after an expired nonce says stale=true
   UserLevel userLevel = UserLevel::kAdministrator;
-  bool uploadDigest = false;      // the firmware upload address wants digest authentication
-  bool rebootNeeded = false;      // a new address applies at the next SystemReboot only
+  bool uploadDigest = false;  // the firmware upload address wants digest authentication
+  bool rebootNeeded = false;  // a new address applies at the next SystemReboot only
   // host[:port] written into GetServices and GetCapabilities instead of the simulator's endpoint;
   // "lan" is the device's own address. Empty = the endpoint.
   std::string serviceHost;
@@ -96,6 +96,14 @@ struct OnvifSettings {
   // second one, "sub", in H.264 at a smaller size, as such cameras do.
   enum class Codec { kH264, kH265, kMpeg4 };
   Codec mainCodec = Codec::kH264;
+  // Which camera's option tables the settings services answer with: a 1080p bullet, a 4 MP dome or
+  // an older 960p box camera (resolutions, ranges, profiles and overlays differ between them).
+  enum class Model { kA, kB, kC };
+  Model model = Model::kA;
+  bool imaging = true;    // has the imaging service
+  bool analytics = true;  // has the analytics service and the cell motion configuration
+  bool osd = true;        // offers overlays in media2 (model C never does)
+  bool h264Only = false;  // its encoders offer H.264 only, even where the model has H.265
 };
 
 struct DeviceConfig {

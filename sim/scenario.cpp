@@ -289,6 +289,13 @@ const std::map<std::string, Setter>& OnvifKeys() {
       {"main_codec", Choice(&OnvifSettings::mainCodec, {{"h264", OnvifSettings::Codec::kH264},
                                                         {"h265", OnvifSettings::Codec::kH265},
                                                         {"mpeg4", OnvifSettings::Codec::kMpeg4}})},
+      {"onvif_model", Choice(&OnvifSettings::model, {{"a", OnvifSettings::Model::kA},
+                                                     {"b", OnvifSettings::Model::kB},
+                                                     {"c", OnvifSettings::Model::kC}})},
+      {"imaging", Number(&OnvifSettings::imaging, 0, 1)},
+      {"analytics", Number(&OnvifSettings::analytics, 0, 1)},
+      {"osd", Number(&OnvifSettings::osd, 0, 1)},
+      {"h264_only", Number(&OnvifSettings::h264Only, 0, 1)},
   };
   return keys;
 }

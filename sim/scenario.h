@@ -50,6 +50,23 @@
 //   upload_delay=TEXT: StartFirmwareUpgrade's UploadDelay as written, e.g. the long form
 //     P0Y0M0DT0H0M2S or an absurd P999999999999D.
 //
+// Keys of the settings services (video and audio encoders, video source, imaging, overlays, cell
+// motion), whose options differ from camera to camera as they do between makers' product lines:
+//   onvif_model=a|b|c (a): the option tables the device answers with. a is a 1080p bullet (H.264
+//     and H.265, four overlays, rotation, a 22 x 18 motion grid), b a 4 MP dome (higher
+//     resolutions and bit rates, imaging ranges 0..255, no backlight level, automatic white
+//     balance only, three overlays, a 16 x 12 grid), c an older 960p box camera (H.264 Baseline
+//     only, no constant bit rate, 15 fps, imaging ranges 0..10, no overlays at all, an 8 x 6 grid).
+//   imaging=0|1 (1): 0 is a camera without the imaging service (listed nowhere, its address
+//     answers 404), as many encoders and older firmware are.
+//   analytics=0|1 (1): 0 is a camera without the analytics service and without a video analytics
+//     configuration in its profiles, as cameras that offer motion detection only on their web
+//     page are.
+//   osd=0|1 (1): 0 is firmware whose media2 service has no overlays (OSD="false" in its
+//     capabilities, the overlay calls answer ActionNotSupported), as model c always is.
+//   h264_only=0|1 (0): 1 offers H.264 only in the encoder options, as cameras whose H.265 needs
+//     a licence or a newer firmware do; main_codec=h265 still starts the main encoder at H.265.
+//
 // Several devices may hold one address (after a factory restore they all come back at
 // 192.168.1.123): each answers the search with its own serial number and a ModifyIPC reaches the
 // device its search result names, while a login to that address reaches the first of them in

@@ -51,12 +51,6 @@ std::string ScopeSegment(std::string_view text) {
   return out;
 }
 
-std::vector<std::string> DeviceScopes(const Device& device) {
-  return {"onvif://www.onvif.org/type/video_encoder",
-          "onvif://www.onvif.org/hardware/" + ScopeSegment(device.Config().deviceType),
-          "onvif://www.onvif.org/name/" + ScopeSegment(device.Serial())};
-}
-
 bool ScopeMatches(const std::string& wanted, const std::string& scope, const std::string& matchBy) {
   if (wanted.empty()) return false;
   if (matchBy == kMatchStrcmp0) return wanted == scope;
@@ -74,6 +68,12 @@ std::vector<std::string> Words(const std::string& text) {
 }
 
 }  // namespace
+
+std::vector<std::string> DeviceScopes(const Device& device) {
+  return {"onvif://www.onvif.org/type/video_encoder",
+          "onvif://www.onvif.org/hardware/" + ScopeSegment(device.Config().deviceType),
+          "onvif://www.onvif.org/name/" + ScopeSegment(device.Serial())};
+}
 
 std::optional<Probe> ReadProbe(std::string_view datagram) {
   const auto document = onvif::ParseSoap(datagram, nullptr);

@@ -31,6 +31,8 @@ struct Probe {
   std::string matchBy;  // empty = the default RFC 3986 matching
 };
 
+// The scopes a device announces and GetScopes lists, all fixed.
+std::vector<std::string> DeviceScopes(const Device& device);
 // nullopt when the bytes are not a SOAP 1.2 Probe with a MessageID.
 std::optional<Probe> ReadProbe(std::string_view datagram);
 bool ProbeMatchesDevice(const Probe& probe, const Device& device);

@@ -22,32 +22,6 @@ constexpr std::size_t kMaxTokenNonces = 4096;
 constexpr std::size_t kMaxTokenNonceBytes = 64;
 constexpr std::string_view kPasswordDigestSuffix = "#PasswordDigest";
 
-std::optional<std::string> DecodeBase64(std::string_view text) {
-  std::string clean;
-  for (const char c : text) {
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') clean += c;
-  }
-  if (clean.empty() || clean.size() % 4 != 0) return std::nullopt;
-  std::string out(clean.size() / 4 * 3, '\0');
-  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                      reinterpret_cast<const unsigned char*>(clean.data()),
-                                      static_cast<int>(clean.size()));
-  if (written < 0) return std::nullopt;
-  const std::size_t padding = clean.size() - clean.find_last_not_of('=') - 1;
-  if (padding > 2) return std::nullopt;
-  out.resize(static_cast<std::size_t>(written) - padding);
-  return out;
-}
-
-std::string EncodeBase64(std::string_view bytes) {
-  std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                      reinterpret_cast<const unsigned char*>(bytes.data()),
-                                      static_cast<int>(bytes.size()));
-  out.resize(written < 0 ? 0 : static_cast<std::size_t>(written));
-  return out;
-}
-
 std::string Sha1Base64(std::string_view data) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;

@@ -7,8 +7,13 @@
 #include "onvif/namespaces.h"
 #include "onvif/posix_time_zone.h"
 #include "onvif/soap_xml.h"
+#include "sim/detail/onvif_analytics.h"
+#include "sim/detail/onvif_events.h"
+#include "sim/detail/onvif_imaging.h"
 #include "sim/detail/onvif_media.h"
 #include "sim/detail/onvif_network.h"
+#include "sim/detail/onvif_services.h"
+#include "sim/detail/onvif_snapshot.h"
 #include "sim/detail/onvif_soap.h"
 #include "sim/detail/onvif_time.h"
 #include "sim/onvif_codes.h"
@@ -18,7 +23,10 @@ namespace camsim::detail {
 namespace {
 
 using onvif::Child;
+using onvif::kNsAnalytics;
 using onvif::kNsDevice;
+using onvif::kNsEvents;
+using onvif::kNsImaging;
 using onvif::kNsMedia;
 using onvif::kNsMedia2;
 using onvif::kNsSchema;
@@ -64,12 +72,13 @@ OnvifDevice::OnvifDevice(Device& device, Environment& environment, const OnvifEn
       m_env(environment),
       m_endpoint(endpoint),
       m_auth(device, environment.clock),
-      m_upload(device, environment.clock, m_auth) {}
+      m_upload(device, environment.clock, m_auth),
+      m_settings(InitialSettingsState(device.Config().onvif)) {}
 
 const OnvifDevice::Operation* OnvifDevice::FindOperation(std::string_view ns,
                                                          std::string_view name) {
   using A = Access;
-  static constexpr std::array<Operation, 21> kOperations = {{
+  static constexpr std::array<Operation, 17> kOperations = {{
       {kNsDevice, "GetSystemDateAndTime", kOnvifGetDateTime, A::kPreAuth,
        &OnvifDevice::GetSystemDateAndTime},
       {kNsDevice, "SetSystemDateAndTime", kOnvifSetDateTime, A::kWriteSystem,
@@ -100,22 +109,19 @@ const OnvifDevice::Operation* OnvifDevice::FindOperation(std::string_view ns,
        &OnvifDevice::SetNetworkProtocols},
       {kNsDevice, "StartFirmwareUpgrade", kOnvifStartFirmwareUpgrade, A::kUnrecoverable,
        &OnvifDevice::StartFirmwareUpgrade},
-      {kNsMedia, "GetProfiles", kOnvifGetProfiles, A::kReadMedia, &OnvifDevice::GetProfiles},
-      {kNsMedia, "GetStreamUri", kOnvifGetStreamUri, A::kReadMedia, &OnvifDevice::GetStreamUri},
-      {kNsMedia2, "GetProfiles", kOnvifMedia2GetProfiles, A::kReadMedia,
-       &OnvifDevice::Media2GetProfiles},
-      {kNsMedia2, "GetStreamUri", kOnvifMedia2GetStreamUri, A::kReadMedia,
-       &OnvifDevice::Media2GetStreamUri},
   }};
   for (const Operation& operation : kOperations) {
     if (operation.ns == ns && operation.name == name) return &operation;
   }
-  return nullptr;
+  return FindSettingsOperation(ns, name);
 }
 
 void OnvifDevice::OnServiceRequest(const std::shared_ptr<HttpConnection>& connection,
                                    HttpRequest& request, const std::string& service) {
-  if (service == "media2_service" && !m_device.Config().onvif.media2) {
+  const OnvifSettings& settings = m_device.Config().onvif;
+  if ((service == "media2_service" && !settings.media2) ||
+      (service == "imaging_service" && !settings.imaging) ||
+      (service == "analytics_service" && !settings.analytics)) {
     connection->Respond({404, "text/plain; charset=utf-8", {}, "no such service\n", false});
     return;
   }
@@ -130,9 +136,12 @@ void OnvifDevice::OnServiceRequest(const std::shared_ptr<HttpConnection>& connec
     // Gone while the body arrived: as unreachable as at the head.
     if (!m_device.Online()) return target->Close();
     // Each service takes its own namespace's operations only.
-    const std::string_view ns = service == "device_service"  ? kNsDevice
-                                : service == "media_service" ? kNsMedia
-                                                             : kNsMedia2;
+    const std::string_view ns = service == "device_service"      ? kNsDevice
+                                : service == "media_service"     ? kNsMedia
+                                : service == "media2_service"    ? kNsMedia2
+                                : service == "imaging_service"   ? kNsImaging
+                                : service == "analytics_service" ? kNsAnalytics
+                                                                 : kNsEvents;
     std::string error;
     const auto document = onvif::ParseSoap(complete.body, &error);
     if (!document) {
@@ -169,7 +178,9 @@ void OnvifDevice::OnServiceRequest(const std::shared_ptr<HttpConnection>& connec
                                      "the account's level does not allow " + name));
       return;
     }
-    SoapAnswer answer = (this->*operation->handler)(body);
+    OnvifContext context{m_device, m_settings, StreamUri(), SnapshotUri()};
+    SoapAnswer answer = operation->method != nullptr ? (this->*operation->method)(body)
+                                                     : operation->service(context, body);
     m_device.Record(operation->code, std::string(operation->name), answer.journal);
     switch (m_device.GateCode(operation->code)) {
       case Device::Gate::kDrop:
@@ -222,6 +233,7 @@ bool OnvifDevice::Permitted(Access access) const {
     case Level::kOperator:
       return access != Access::kUnrecoverable;
     case Level::kUser:
+      // ONVIF's default policy keeps READ_SYSTEM_SECRET from Users.
       return access == Access::kPreAuth || access == Access::kReadSystem ||
              access == Access::kReadMedia;
   }
@@ -257,9 +269,49 @@ std::string OnvifDevice::StreamUri() const {
          m_device.Config().ip + "/";
 }
 
+std::string OnvifDevice::SnapshotUri() const {
+  return "http://" + m_endpoint.HostPort() + "/onvif/" + m_device.Config().ip + "/snapshot/";
+}
+
 void OnvifDevice::OnUpload(const std::shared_ptr<HttpConnection>& connection, HttpRequest& request,
                            const std::string& token) {
   m_upload.OnPost(connection, request, token);
+}
+
+void OnvifDevice::OnSnapshot(const std::shared_ptr<HttpConnection>& connection,
+                             HttpRequest& request, const std::string& profile) {
+  if (request.method != "GET") {
+    connection->Respond({405, "text/plain; charset=utf-8", {{"Allow", "GET"}}, "", false});
+    return;
+  }
+  OnvifAuth::Result result =
+      m_auth.Check(request.method, request.target, request.Header("authorization"), nullptr);
+  // A GET carries no SOAP header for a token: its web server asks for a digest.
+  result.digest = true;
+  if (result.verdict != OnvifAuth::Verdict::kOk) {
+    if (result.verdict == OnvifAuth::Verdict::kRefused) {
+      m_device.Record(kOnvifLogin, "refused login",
+                      result.user + ": " + result.reason + " (snapshot)");
+    }
+    Send(connection, m_auth.Refusal(result));
+    return;
+  }
+  const auto clip = ProfileClip(m_device.Config(), profile);
+  if (!clip) {
+    Send(connection, {404, "text/plain; charset=utf-8", {}, "no such profile\n", false});
+    return;
+  }
+  std::string error;
+  const std::string jpeg = EncodeSnapshot(m_device.Serial(), m_device.Config().ip, *clip,
+                                          ClipPictureAt(m_env.clock.NowMs()), &error);
+  m_device.Record(kOnvifSnapshot, "snapshot",
+                  profile + " " + std::to_string(clip->width) + "x" + std::to_string(clip->height) +
+                      (jpeg.empty() ? " " + error : ""));
+  if (jpeg.empty()) {
+    Send(connection, {500, "text/plain; charset=utf-8", {}, error + "\n", false});
+    return;
+  }
+  Send(connection, {200, "image/jpeg", {}, jpeg, false});
 }
 
 SoapAnswer OnvifDevice::GetSystemDateAndTime(const xmlNode*) {
@@ -355,59 +407,13 @@ SoapAnswer OnvifDevice::GetDeviceInformation(const xmlNode*) {
 }
 
 SoapAnswer OnvifDevice::GetServices(const xmlNode* request) {
-  const OnvifSettings& settings = m_device.Config().onvif;
-  bool capabilities = false;
-  const std::string include = Text(Child(request, kNsDevice, "IncludeCapability"));
-  if (!ParseBool(include, &capabilities)) {
-    return SoapFaultAnswer("IncludeCapability=" + include, SoapFault::kSender, "InvalidArgVal", "",
-                           "IncludeCapability is true or false");
-  }
-  auto service = [&](std::string_view ns, std::string_view path, const std::string& caps) {
-    std::string xml = "<tds:Service><tds:Namespace>" + std::string(ns) +
-                      "</tds:Namespace><tds:XAddr>" + XmlEscape(XAddr(path)) + "</tds:XAddr>";
-    if (capabilities) xml += "<tds:Capabilities>" + caps + "</tds:Capabilities>";
-    return xml +
-           "<tds:Version><tt:Major>2</tt:Major><tt:Minor>60</tt:Minor></tds:Version>"
-           "</tds:Service>";
-  };
-  SoapAnswer answer;
-  answer.journal = "IncludeCapability=" + std::string(capabilities ? "true" : "false");
-  answer.body = "<tds:GetServicesResponse>" +
-                service(kNsDevice, "device_service", DeviceServiceCapabilities(settings)) +
-                service(kNsMedia, "media_service", MediaServiceCapabilities());
-  if (settings.media2)
-    answer.body += service(kNsMedia2, "media2_service", Media2ServiceCapabilities());
-  answer.body += "</tds:GetServicesResponse>";
-  return answer;
+  return ListServices(m_device.Config().onvif, request,
+                      [this](std::string_view service) { return XAddr(service); });
 }
 
 SoapAnswer OnvifDevice::GetCapabilities(const xmlNode* request) {
-  bool device = false, media = false;
-  std::string journal;
-  for (const xmlNode* category : onvif::FindAll(request, kNsDevice, "Category")) {
-    const std::string name = Text(category);
-    journal += (journal.empty() ? "Category=" : ",") + name;
-    device |= name == "All" || name == "Device";
-    media |= name == "All" || name == "Media";
-    if (name != "All" && name != "Device" && name != "Media") {
-      return SoapFaultAnswer(journal, SoapFault::kReceiver, "ActionNotSupported", "NoSuchService",
-                             "the device has no " + name + " service");
-    }
-  }
-  if (journal.empty()) device = media = true;
-  SoapAnswer answer;
-  answer.journal = journal.empty() ? "Category=All" : journal;
-  answer.body = "<tds:GetCapabilitiesResponse><tds:Capabilities>";
-  if (device) {
-    answer.body += "<tt:Device><tt:XAddr>" + XmlEscape(XAddr("device_service")) + "</tt:XAddr>" +
-                   DeviceCapabilities(m_device.Config().onvif) + "</tt:Device>";
-  }
-  if (media) {
-    answer.body += "<tt:Media><tt:XAddr>" + XmlEscape(XAddr("media_service")) + "</tt:XAddr>" +
-                   MediaCapabilities() + "</tt:Media>";
-  }
-  answer.body += "</tds:Capabilities></tds:GetCapabilitiesResponse>";
-  return answer;
+  return ListCapabilities(m_device.Config().onvif, request,
+                          [this](std::string_view service) { return XAddr(service); });
 }
 
 SoapAnswer OnvifDevice::GetNetworkInterfaces(const xmlNode*) {
@@ -526,7 +532,10 @@ SoapAnswer OnvifDevice::SetSystemFactoryDefault(const xmlNode* request) {
   answer.body = "<tds:SetSystemFactoryDefaultResponse/>";
   answer.close = true;
   // A soft default keeps the network settings, so the device comes back where it was.
-  answer.then = [this, soft = kind == "Soft"] { m_device.FactoryRestore(soft); };
+  answer.then = [this, soft = kind == "Soft"] {
+    m_settings = InitialSettingsState(m_device.Config().onvif);
+    m_device.FactoryRestore(soft);
+  };
   return answer;
 }
 
@@ -601,22 +610,6 @@ SoapAnswer OnvifDevice::StartFirmwareUpgrade(const xmlNode*) {
                 FormatDuration(config.timings.checkMs + config.timings.upgradeRestartMs) +
                 "</tds:ExpectedDownTime></tds:StartFirmwareUpgradeResponse>";
   return answer;
-}
-
-SoapAnswer OnvifDevice::GetProfiles(const xmlNode*) {
-  return MediaGetProfiles(m_device.Config());
-}
-
-SoapAnswer OnvifDevice::GetStreamUri(const xmlNode* request) {
-  return MediaGetStreamUri(request, m_device.Config(), StreamUri());
-}
-
-SoapAnswer OnvifDevice::Media2GetProfiles(const xmlNode* request) {
-  return camsim::detail::Media2GetProfiles(request, m_device.Config());
-}
-
-SoapAnswer OnvifDevice::Media2GetStreamUri(const xmlNode* request) {
-  return camsim::detail::Media2GetStreamUri(request, m_device.Config(), StreamUri());
 }
 
 }  // namespace camsim::detail

@@ -1,7 +1,8 @@
-// The ONVIF face of one device: the SOAP operations of its device, media and media2 services,
-// authenticated, journaled, answered after the device's answer delay and bent by its faults, each
-// mapped onto the device's own behaviour (Device), which the framed links share. The firmware
-// upload it hands out is OnvifUpload's. Network thread only.
+// The ONVIF face of one device: the SOAP operations of its device, media, media2, imaging,
+// analytics and event services, authenticated, journaled, answered after the device's answer delay
+// and bent by its faults, each mapped onto the device's own behaviour (Device), which the framed
+// links share, or onto its settings state. The firmware upload it hands out is OnvifUpload's; the
+// snapshots it serves are its profiles' clips. Network thread only.
 #pragma once
 
 #include <libxml/tree.h>
@@ -16,6 +17,8 @@
 #include "sim/detail/device.h"
 #include "sim/detail/http_connection.h"
 #include "sim/detail/onvif_auth.h"
+#include "sim/detail/onvif_operations.h"
+#include "sim/detail/onvif_settings_state.h"
 #include "sim/detail/onvif_soap.h"
 #include "sim/detail/onvif_upload.h"
 
@@ -35,24 +38,21 @@ class OnvifDevice {
 
   Device& GetDevice() { return m_device; }
   // A request to one of the device's services ("device_service", "media_service",
-  // "media2_service") whose head has arrived.
+  // "media2_service", "imaging_service", "analytics_service", "event_service") whose head has
+  // arrived.
   void OnServiceRequest(const std::shared_ptr<HttpConnection>& connection, HttpRequest& request,
                         const std::string& service);
   // A request to firmware/<token>.
   void OnUpload(const std::shared_ptr<HttpConnection>& connection, HttpRequest& request,
                 const std::string& token);
+  // A GET of snapshot/<profile token>.
+  void OnSnapshot(const std::shared_ptr<HttpConnection>& connection, HttpRequest& request,
+                  const std::string& profile);
 
  private:
-  using Handler = SoapAnswer (OnvifDevice::*)(const xmlNode* request);
-  // The access classes of ONVIF's default access policy that the operations here fall into.
-  enum class Access { kPreAuth, kReadSystem, kReadMedia, kWriteSystem, kUnrecoverable };
-  struct Operation {
-    std::string_view ns;
-    std::string_view name;
-    std::uint32_t code;
-    Access access;
-    Handler handler;
-  };
+  using Access = OnvifAccess;
+  using Operation = OnvifOperation;
+  // The device service's own operations first, then the settings services'.
   static const Operation* FindOperation(std::string_view ns, std::string_view name);
 
   void Serve(const std::shared_ptr<HttpConnection>& connection, const HttpRequest& request);
@@ -68,6 +68,8 @@ class OnvifDevice {
   std::string XAddr(std::string_view service) const;
   // Where the device's streams lie, with a final slash: each profile's is this and its token.
   std::string StreamUri() const;
+  // Where its snapshots lie, likewise: on the simulator's own address, as the firmware upload.
+  std::string SnapshotUri() const;
 
   SoapAnswer GetSystemDateAndTime(const xmlNode* request);
   SoapAnswer SetSystemDateAndTime(const xmlNode* request);
@@ -86,10 +88,6 @@ class OnvifDevice {
   SoapAnswer GetNetworkProtocols(const xmlNode* request);
   SoapAnswer SetNetworkProtocols(const xmlNode* request);
   SoapAnswer StartFirmwareUpgrade(const xmlNode* request);
-  SoapAnswer GetProfiles(const xmlNode* request);
-  SoapAnswer GetStreamUri(const xmlNode* request);
-  SoapAnswer Media2GetProfiles(const xmlNode* request);
-  SoapAnswer Media2GetStreamUri(const xmlNode* request);
 
   Device& m_device;
   Environment& m_env;
@@ -97,6 +95,7 @@ class OnvifDevice {
   OnvifAuth m_auth;
   OnvifUpload m_upload;
   std::string m_dateTimeType = "Manual";
+  OnvifSettingsState m_settings;
 };
 
 }  // namespace camsim::detail

@@ -127,12 +127,17 @@ void OnvifLan::OnHead(const std::shared_ptr<HttpConnection>& connection, HttpReq
     if (m_devices[i]->Online() && m_devices[i]->Config().ip == ip) face = m_faces[i].get();
   }
   if (face == nullptr) return connection->Close();
-  if (rest == "device_service" || rest == "media_service" || rest == "media2_service") {
+  if (rest == "device_service" || rest == "media_service" || rest == "media2_service" ||
+      rest == "imaging_service" || rest == "analytics_service" || rest == "event_service") {
     return face->OnServiceRequest(connection, request, rest);
   }
   constexpr std::string_view kFirmware = "firmware/";
   if (rest.compare(0, kFirmware.size(), kFirmware) == 0) {
     return face->OnUpload(connection, request, rest.substr(kFirmware.size()));
+  }
+  constexpr std::string_view kSnapshot = "snapshot/";
+  if (rest.compare(0, kSnapshot.size(), kSnapshot) == 0) {
+    return face->OnSnapshot(connection, request, rest.substr(kSnapshot.size()));
   }
   connection->Respond({404, "text/plain; charset=utf-8", {}, "no such service\n", false});
 }

@@ -1,6 +1,7 @@
-// The media (ver10) and media2 (ver20) services of a device: its profiles — "main", in the codec
-// its scenario gives it, and beside a main profile that is not H.264 "sub", in H.264 at a smaller
-// size — each the clip the device streams there, and the unicast address of that stream.
+// The media (ver10) and media2 (ver20) services' profiles of a device: "main", in the codec its
+// scenario gives it, and "sub", in H.264 at a smaller size — each the clip the device streams
+// there — with the configurations each carries, the unicast address of its stream and the
+// address of its snapshot.
 #pragma once
 
 #include <libxml/tree.h>
@@ -10,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/detail/onvif_soap.h"
+#include "sim/detail/onvif_operations.h"
 #include "sim/detail/preview_clip.h"
 #include "sim/device_config.h"
 
@@ -25,13 +26,13 @@ std::vector<MediaProfile> Profiles(const DeviceConfig& config);
 // The clip of the profile token names; nullopt when the device has no such profile.
 std::optional<ClipFormat> ProfileClip(const DeviceConfig& config, std::string_view token);
 
-// streams is the address the device's streams lie under, with a final slash; each profile's is
-// streams + its token.
-SoapAnswer MediaGetProfiles(const DeviceConfig& config);
-SoapAnswer MediaGetStreamUri(const xmlNode* request, const DeviceConfig& config,
-                             const std::string& streams);
-SoapAnswer Media2GetProfiles(const xmlNode* request, const DeviceConfig& config);
-SoapAnswer Media2GetStreamUri(const xmlNode* request, const DeviceConfig& config,
-                              const std::string& streams);
+SoapAnswer MediaGetServiceCapabilities(OnvifContext& context, const xmlNode* request);
+SoapAnswer MediaGetProfiles(OnvifContext& context, const xmlNode* request);
+SoapAnswer MediaGetStreamUri(OnvifContext& context, const xmlNode* request);
+SoapAnswer MediaGetSnapshotUri(OnvifContext& context, const xmlNode* request);
+SoapAnswer Media2GetServiceCapabilities(OnvifContext& context, const xmlNode* request);
+SoapAnswer Media2GetProfiles(OnvifContext& context, const xmlNode* request);
+SoapAnswer Media2GetStreamUri(OnvifContext& context, const xmlNode* request);
+SoapAnswer Media2GetSnapshotUri(OnvifContext& context, const xmlNode* request);
 
 }  // namespace camsim::detail

@@ -58,7 +58,62 @@ std::string WriteProtocols(const std::vector<NetworkProtocol>& protocols) {
   return text;
 }
 
+// The value of one key=value word of a stored setting ("FromDHCP=false NTP=a,b"), split at commas.
+std::vector<std::string> StoredList(const std::map<std::uint32_t, std::string>& configs,
+                                    std::uint32_t code, const std::string& key) {
+  const auto stored = configs.find(code);
+  std::vector<std::string> values;
+  if (stored == configs.end()) return values;
+  std::istringstream words(stored->second);
+  for (std::string word; words >> word;) {
+    if (word.compare(0, key.size() + 1, key + "=") != 0) continue;
+    std::istringstream items(word.substr(key.size() + 1));
+    for (std::string item; std::getline(items, item, ',');) {
+      if (!item.empty()) values.push_back(item);
+    }
+  }
+  return values;
+}
+
+std::string FromDhcp(const std::map<std::uint32_t, std::string>& configs, std::uint32_t code) {
+  const auto flag = StoredList(configs, code, "FromDHCP");
+  bool dhcp = false;
+  return !flag.empty() && ParseBool(flag.front(), &dhcp) && dhcp ? "true" : "false";
+}
+
 }  // namespace
+
+SoapAnswer GetNtpServers(const Device& device) {
+  const auto& configs = device.Configs();
+  SoapAnswer answer;
+  answer.body = "<tds:GetNTPResponse><tds:NTPInformation><tt:FromDHCP>" +
+                FromDhcp(configs, kOnvifSetNtp) + "</tt:FromDHCP>";
+  for (const std::string& server : StoredList(configs, kOnvifSetNtp, "NTP")) {
+    answer.body += UnicastAddress(server)
+                       ? "<tt:NTPManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>" + server +
+                             "</tt:IPv4Address></tt:NTPManual>"
+                       : "<tt:NTPManual><tt:Type>DNS</tt:Type><tt:DNSname>" + server +
+                             "</tt:DNSname></tt:NTPManual>";
+  }
+  answer.body += "</tds:NTPInformation></tds:GetNTPResponse>";
+  return answer;
+}
+
+SoapAnswer GetDnsServers(const Device& device) {
+  const auto& configs = device.Configs();
+  SoapAnswer answer;
+  answer.body = "<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>" +
+                FromDhcp(configs, kOnvifSetDns) + "</tt:FromDHCP>";
+  for (const std::string& domain : StoredList(configs, kOnvifSetDns, "SearchDomain")) {
+    answer.body += "<tt:SearchDomain>" + domain + "</tt:SearchDomain>";
+  }
+  for (const std::string& server : StoredList(configs, kOnvifSetDns, "DNS")) {
+    answer.body += "<tt:DNSManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>" + server +
+                   "</tt:IPv4Address></tt:DNSManual>";
+  }
+  answer.body += "</tds:DNSInformation></tds:GetDNSResponse>";
+  return answer;
+}
 
 SoapAnswer SetNtpServers(Device& device, const xmlNode* request) {
   const std::string fromDhcp = Text(Child(request, kNsDevice, "FromDHCP"));

@@ -10,6 +10,9 @@
 
 namespace camsim::detail {
 
+// What the stored settings hold; a device never set answers with no servers, not from DHCP.
+SoapAnswer GetNtpServers(const Device& device);
+SoapAnswer GetDnsServers(const Device& device);
 SoapAnswer SetNtpServers(Device& device, const xmlNode* request);
 SoapAnswer SetDnsServers(Device& device, const xmlNode* request);
 SoapAnswer ReadNetworkProtocols(const Device& device);

@@ -1,6 +1,10 @@
 #include "sim/detail/onvif_soap.h"
 
+#include <openssl/evp.h>
+
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 
 #include "onvif/namespaces.h"
 #include "onvif/soap_xml.h"
@@ -11,11 +15,54 @@ namespace {
 
 constexpr std::string_view kNsError = "http://www.onvif.org/ver10/error";
 
+}  // namespace
+
 std::string Flag(bool value) {
   return value ? "true" : "false";
 }
 
-}  // namespace
+std::string Tag(std::string_view name, const std::string& content) {
+  return "<" + std::string(name) + ">" + content + "</" + std::string(name) + ">";
+}
+
+std::string Tag(std::string_view name, int value) {
+  return Tag(name, std::to_string(value));
+}
+
+std::string RangeTag(std::string_view name, double min, double max) {
+  const auto number = [](double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return std::string(text);
+  };
+  return Tag(name, Tag("tt:Min", number(min)) + Tag("tt:Max", number(max)));
+}
+
+std::optional<std::string> DecodeBase64(std::string_view text) {
+  std::string clean;
+  for (const char c : text) {
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') clean += c;
+  }
+  if (clean.empty() || clean.size() % 4 != 0) return std::nullopt;
+  std::string out(clean.size() / 4 * 3, '\0');
+  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                      reinterpret_cast<const unsigned char*>(clean.data()),
+                                      static_cast<int>(clean.size()));
+  if (written < 0) return std::nullopt;
+  const std::size_t padding = clean.size() - clean.find_last_not_of('=') - 1;
+  if (padding > 2) return std::nullopt;
+  out.resize(static_cast<std::size_t>(written) - padding);
+  return out;
+}
+
+std::string EncodeBase64(std::string_view bytes) {
+  std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                      reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      static_cast<int>(bytes.size()));
+  out.resize(written < 0 ? 0 : static_cast<std::size_t>(written));
+  return out;
+}
 
 std::string SoapFaultBody(SoapFault code, std::string_view subcode, std::string_view detail,
                           std::string_view reason) {
@@ -77,6 +124,27 @@ bool ParseInt(const std::string& text, int min, int max, int* value) {
   return true;
 }
 
+bool ParseNumber(const std::string& text, double* value) {
+  double number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(number)) {
+    return false;
+  }
+  *value = number;
+  return true;
+}
+
+bool ParseWhole(const std::string& text, int* value) {
+  double number = 0;
+  if (!ParseNumber(text, &number) || number != std::floor(number) || number < -1e9 ||
+      number > 1e9) {
+    return false;
+  }
+  *value = static_cast<int>(number);
+  return true;
+}
+
 bool SchemaInt(const xmlNode* parent, const char* name, int min, int max, int* value) {
   return ParseInt(onvif::Text(onvif::Child(parent, onvif::kNsSchema, name)), min, max, value);
 }
@@ -127,51 +195,6 @@ bool HostName(const std::string& name) {
     }
   }
   return true;
-}
-
-std::string DeviceServiceCapabilities(const OnvifSettings& settings) {
-  return "<tds:Capabilities><tds:Network IPFilter=\"false\" ZeroConfiguration=\"false\" "
-         "IPVersion6=\"false\" DynDNS=\"false\" NTP=\"1\"/><tds:Security UsernameToken=\"" +
-         Flag(settings.auth != OnvifSettings::Auth::kDigest) + "\" HttpDigest=\"" +
-         Flag(settings.auth != OnvifSettings::Auth::kToken) +
-         "\"/><tds:System DiscoveryResolve=\"false\" DiscoveryBye=\"false\" "
-         "RemoteDiscovery=\"false\" SystemBackup=\"false\" SystemLogging=\"false\" "
-         "FirmwareUpgrade=\"true\" HttpFirmwareUpgrade=\"" +
-         Flag(settings.httpUpgrade) + "\"/></tds:Capabilities>";
-}
-
-std::string MediaServiceCapabilities() {
-  return "<trt:Capabilities SnapshotUri=\"false\" Rotation=\"false\"><trt:ProfileCapabilities "
-         "MaximumNumberOfProfiles=\"1\"/><trt:StreamingCapabilities RTPMulticast=\"false\" "
-         "RTP_TCP=\"true\" RTP_RTSP_TCP=\"true\"/></trt:Capabilities>";
-}
-
-std::string Media2ServiceCapabilities() {
-  return "<tr2:Capabilities SnapshotUri=\"false\" Rotation=\"false\"><tr2:ProfileCapabilities "
-         "MaximumNumberOfProfiles=\"1\" ConfigurationsSupported=\"VideoSource VideoEncoder\"/>"
-         "<tr2:StreamingCapabilities RTSPStreaming=\"true\" RTPMulticast=\"false\" "
-         "RTP_RTSP_TCP=\"true\"/></tr2:Capabilities>";
-}
-
-std::string DeviceCapabilities(const OnvifSettings& settings) {
-  return "<tt:Network><tt:IPFilter>false</tt:IPFilter><tt:ZeroConfiguration>false"
-         "</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6><tt:DynDNS>false</tt:DynDNS>"
-         "</tt:Network><tt:System><tt:DiscoveryResolve>false</tt:DiscoveryResolve>"
-         "<tt:DiscoveryBye>false</tt:DiscoveryBye><tt:RemoteDiscovery>false</tt:RemoteDiscovery>"
-         "<tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>false</tt:SystemLogging>"
-         "<tt:FirmwareUpgrade>" +
-         Flag(settings.httpUpgrade) +
-         "</tt:FirmwareUpgrade><tt:SupportedVersions><tt:Major>2</tt:Major><tt:Minor>60</tt:Minor>"
-         "</tt:SupportedVersions></tt:System><tt:Security><tt:TLS1.1>false</tt:TLS1.1>"
-         "<tt:TLS1.2>false</tt:TLS1.2><tt:OnboardKeyGeneration>false</tt:OnboardKeyGeneration>"
-         "<tt:AccessPolicyConfig>false</tt:AccessPolicyConfig><tt:X.509Token>false</tt:X.509Token>"
-         "<tt:SAMLToken>false</tt:SAMLToken><tt:KerberosToken>false</tt:KerberosToken>"
-         "<tt:RELToken>false</tt:RELToken></tt:Security>";
-}
-
-std::string MediaCapabilities() {
-  return "<tt:StreamingCapabilities><tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true"
-         "</tt:RTP_TCP><tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities>";
 }
 
 }  // namespace camsim::detail

@@ -1,13 +1,14 @@
 // The pieces the ONVIF face's operations are written with: SOAP answers and faults (with the
 // ONVIF subcodes, ter = http://www.onvif.org/ver10/error, and the HTTP status each takes), readers
-// of request values, the checks of the addresses a request carries, and the capabilities the
-// answers list.
+// of request values, writers of common elements, and the checks of the addresses a request
+// carries.
 #pragma once
 
 #include <libxml/tree.h>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,13 +39,27 @@ HttpResponse SoapFaultResponse(SoapFault code, std::string_view subcode, std::st
 SoapAnswer SoapFaultAnswer(std::string journal, SoapFault code, std::string_view subcode,
                            std::string_view detail, std::string_view reason);
 
+// xs:base64Binary; white space inside is skipped, nullopt when the text is not base64.
+std::optional<std::string> DecodeBase64(std::string_view text);
+std::string EncodeBase64(std::string_view bytes);
 // xs:boolean.
 bool ParseBool(const std::string& text, bool* value);
 bool ParseInt(const std::string& text, int min, int max, int* value);
+// xs:float or xs:double in plain decimal form.
+bool ParseNumber(const std::string& text, double* value);
+// A whole number written as an integer or as a float ("25", "25.0").
+bool ParseWhole(const std::string& text, int* value);
 // The integer text of parent's child tt:name.
 bool SchemaInt(const xmlNode* parent, const char* name, int min, int max, int* value);
 // The element's text as sent, white space included.
 std::string RawText(const xmlNode* node);
+
+// <name>content</name>; content is XML already.
+std::string Tag(std::string_view name, const std::string& content);
+std::string Tag(std::string_view name, int value);
+// <name><tt:Min>min</tt:Min><tt:Max>max</tt:Max></name>, as the options' ranges are written.
+std::string RangeTag(std::string_view name, double min, double max);
+std::string Flag(bool value);
 
 // Leading one bits of a dotted-quad mask.
 int PrefixLength(const std::string& mask);
@@ -56,13 +71,5 @@ bool HostAddress(const std::string& address, const std::string& prefix, int* pre
 // A dotted quad a gateway, NTP or DNS server can have.
 bool UnicastAddress(const std::string& address);
 bool HostName(const std::string& name);
-
-// The Capabilities content of GetServices for each service.
-std::string DeviceServiceCapabilities(const OnvifSettings& settings);
-std::string MediaServiceCapabilities();
-std::string Media2ServiceCapabilities();
-// What GetCapabilities lists under tt:Device after its XAddr, and under tt:Media.
-std::string DeviceCapabilities(const OnvifSettings& settings);
-std::string MediaCapabilities();
 
 }  // namespace camsim::detail

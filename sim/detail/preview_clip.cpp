@@ -36,10 +36,14 @@ void Put32(std::uint8_t* out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// The picture of frame index: a background in the device's own colour, its serial number and
-// address in white, and a bar that crosses the picture so that motion shows the stream is live.
-void DrawPicture(AVFrame* frame, int index, const std::string& serial, const std::string& address,
-                 std::uint8_t u, std::uint8_t v) {
+}  // namespace
+
+void DrawClipPicture(AVFrame* frame, int index, const std::string& serial,
+                     const std::string& address) {
+  // Blue, violet and grey tones only: a red or green picture would read as a result border.
+  const std::size_t hash = std::hash<std::string>{}(serial);
+  const auto u = static_cast<std::uint8_t>(136 + hash % 56);
+  const auto v = static_cast<std::uint8_t>(112 + (hash >> 8) % 40);
   const int width = frame->width;
   const int height = frame->height;
   for (int y = 0; y < height; ++y) {
@@ -76,6 +80,8 @@ void DrawPicture(AVFrame* frame, int index, const std::string& serial, const std
     std::fill_n(frame->data[0] + y * frame->linesize[0] + barLeft, barWidth, std::uint8_t{200});
   }
 }
+
+namespace {
 
 // The parameter sets of a key frame (H.264: sequence and picture; H.265: video too), for the
 // format block.
@@ -214,10 +220,6 @@ bool EncodeVideo(const std::string& serial, const std::string& address,
   frame->height = clipFormat.height;
   if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail(error, "out of memory");
 
-  // Blue, violet and grey tones only: a red or green picture would read as a result border.
-  const std::size_t hash = std::hash<std::string>{}(serial);
-  const auto u = static_cast<std::uint8_t>(136 + hash % 56);
-  const auto v = static_cast<std::uint8_t>(112 + (hash >> 8) % 40);
   const auto drain = [&] {
     while (avcodec_receive_packet(context.get(), packet.get()) == 0) {
       ClipFrame out;
@@ -229,7 +231,7 @@ bool EncodeVideo(const std::string& serial, const std::string& address,
   };
   for (int index = 0; index < kClipFrames; ++index) {
     if (av_frame_make_writable(frame.get()) < 0) return Fail(error, "out of memory");
-    DrawPicture(frame.get(), index, serial, address, u, v);
+    DrawClipPicture(frame.get(), index, serial, address);
     frame->pts = index;
     frame->pict_type = index % kClipKeyInterval == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     if (avcodec_send_frame(context.get(), frame.get()) < 0) return Fail(error, "encoding failed");

@@ -12,6 +12,8 @@
 
 #include "player_format.h"
 
+struct AVFrame;
+
 namespace camsim::detail {
 
 constexpr int kClipWidth = 320;
@@ -51,6 +53,12 @@ struct PreviewClip {
   std::vector<ClipFrame> video;  // kClipFrames frames, kClipFrameMs apart; the first is a key frame
   std::vector<ClipFrame> audio;  // one frame of kAudioBytesPerFrame per video frame, or none
 };
+
+// Draws picture index (0 .. kClipFrames - 1) of a device's clip into a YUV 4:2:0 frame of any
+// size: a background in the device's own colour, its serial number and address in white, and a bar
+// that crosses the picture so that motion shows the stream is live.
+void DrawClipPicture(AVFrame* frame, int index, const std::string& serial,
+                     const std::string& address);
 
 // Encodes the clip of one device. Null with a reason when the encoder is not available.
 std::shared_ptr<const PreviewClip> EncodeClip(const std::string& serial, const std::string& address,

@@ -183,7 +183,7 @@ TEST_F(OnvifDeviceTest, InformationServicesTimeAndMediaComeFromTheDevice) {
   Start(
       Parse("device serial=CAM ip=192.168.1.64 type=IPC-R8D version=\"V5.6.3 build 2026\" "
             "service_host=lan time_zone=CST-8 utc_is_local=1 clock_skew_s=-7200\n"
-            "device serial=OLD ip=192.168.1.65 media2=0\n"
+            "device serial=OLD ip=192.168.1.65 media2=0 imaging=0 analytics=0\n"
             "fault serial=OLD kind=refuse-code code=1012 times=1\n"
             "fault serial=OLD kind=drop on=1104\n"));
   OnvifCaller cam = Caller("192.168.1.64"), old = Caller("192.168.1.65");
@@ -208,13 +208,17 @@ TEST_F(OnvifDeviceTest, InformationServicesTimeAndMediaComeFromTheDevice) {
   EXPECT_EQ(addresses,
             (std::vector<std::string>{"http://192.168.1.64/onvif/192.168.1.64/device_service",
                                       "http://192.168.1.64/onvif/192.168.1.64/media_service",
-                                      "http://192.168.1.64/onvif/192.168.1.64/media2_service"}));
+                                      "http://192.168.1.64/onvif/192.168.1.64/media2_service",
+                                      "http://192.168.1.64/onvif/192.168.1.64/imaging_service",
+                                      "http://192.168.1.64/onvif/192.168.1.64/analytics_service",
+                                      "http://192.168.1.64/onvif/192.168.1.64/event_service"}));
   EXPECT_TRUE(onvif::Find(document->Root(), onvif::kNsMedia2, "Capabilities"));
   reply = old.Call(
       "<tds:GetServices><tds:IncludeCapability>false</tds:IncludeCapability>"
       "</tds:GetServices>");
   document = reply->Soap();
-  EXPECT_EQ(onvif::FindAll(document->Root(), onvif::kNsDevice, "Service").size(), 2u);
+  EXPECT_EQ(onvif::FindAll(document->Root(), onvif::kNsDevice, "Service").size(), 3u)
+      << "device, media and events only";
   reply = old.Call("<tds:GetCapabilities><tds:Category>Media</tds:Category></tds:GetCapabilities>");
   EXPECT_EQ(
       reply->Value(onvif::kNsSchema, "XAddr"),
@@ -262,10 +266,11 @@ TEST_F(OnvifDeviceTest, InformationServicesTimeAndMediaComeFromTheDevice) {
   EXPECT_EQ(reply->FaultSubcode(), "InvalidArgVal");
   EXPECT_EQ(Snapshot("OLD").clock, "20300102 03:04:05");
 
-  // One H.264 profile, streamed at an address of the loopback endpoint; unicast only.
+  // H.264 profiles, the first encoding the model's whole picture, streamed at an address of the
+  // loopback endpoint; unicast only.
   reply = cam.Call("<trt:GetProfiles/>", {}, "media_service");
   EXPECT_EQ(reply->Value(onvif::kNsSchema, "Encoding"), "H264");
-  EXPECT_EQ(reply->Value(onvif::kNsSchema, "Width"), "320");
+  EXPECT_EQ(reply->Value(onvif::kNsSchema, "Width"), "1920");
   const std::string stream =
       "rtsp://127.0.0.1:" + std::to_string(m_sim->RtspPort()) + "/onvif/192.168.1.64/main";
   reply = cam.Call(

@@ -150,9 +150,9 @@ TEST_F(RtspStreamTest, LoginsPathsTransportsAndMisuseAreAnsweredAsACameraWould) 
 
   // Paths of nobody, resources that are not there, and transports the device cannot serve.
   EXPECT_EQ(Status(client.Call("DESCRIBE", Url("10.9.9.9"))), 404);
-  const std::string sub =
-      "rtsp://127.0.0.1:" + std::to_string(m_sim->RtspPort()) + "/onvif/192.168.1.64/sub";
-  EXPECT_EQ(Status(client.Call("DESCRIBE", sub)), 404);
+  const std::string third =
+      "rtsp://127.0.0.1:" + std::to_string(m_sim->RtspPort()) + "/onvif/192.168.1.64/third";
+  EXPECT_EQ(Status(client.Call("DESCRIBE", third)), 404);
   EXPECT_EQ(Status(client.Call("SETUP", cam + "/trackID=1", {"Transport: RTP/AVP/TCP;unicast"})),
             404);
   EXPECT_EQ(Status(client.Call("SETUP", cam, {"Transport: RTP/AVP/TCP;unicast"})), 459);
