@@ -92,6 +92,23 @@ struct HttpReply {
     const auto document = Soap();
     return document ? onvif::Text(onvif::Find(document->Root(), ns, name)) : std::string();
   }
+  // Every element of this name in the answer, its text.
+  std::vector<std::string> Values(std::string_view ns, std::string_view name) const {
+    std::vector<std::string> texts;
+    if (const auto document = Soap()) {
+      for (const xmlNode* node : onvif::FindAll(document->Root(), ns, name)) {
+        texts.push_back(onvif::Text(node));
+      }
+    }
+    return texts;
+  }
+  // The attribute of the first element of this name in the answer.
+  std::string AttributeOf(std::string_view ns, std::string_view name,
+                          std::string_view attribute) const {
+    const auto document = Soap();
+    return document ? onvif::Attribute(onvif::Find(document->Root(), ns, name), attribute)
+                    : std::string();
+  }
   std::string FaultSubcode() const {
     const auto document = Soap();
     const auto fault = document ? document->Fault() : std::nullopt;
