@@ -166,13 +166,14 @@ TEST(OnvifMessages, ProbeMatchesAreReadTolerantlyAndGarbageGivesNothing) {
 
 TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
   const Credential admin{"admin", "old"};
+  constexpr std::int64_t kDeviceNow = 1800000000;  // 2027-01-15 08:00:00 UTC
   // The password is GBK ("密码1"), as the program writes it; the device gets UTF-8.
   const ConfigPlan account =
       PlanConfig(223,
                  "<UserConfig><Account Username=\"admin\" Password=\"\xC3\xDC\xC2\xEB"
                  "1&amp;\" "
                  "Group=\"Administrator\"/></UserConfig>",
-                 admin);
+                 admin, kDeviceNow);
   ASSERT_TRUE(account.error.empty()) << account.error;
   ASSERT_EQ(account.steps.size(), 1u);
   EXPECT_EQ(account.steps[0].operation, "SetUser");
@@ -188,20 +189,25 @@ TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
       PlanConfig(222,
                  "<TimeConfig TimeMode=\"NTP\" TimeZone=\"480\"><NTPConfig ServerIP=\"10.0.0.5\" "
                  "ServerPort=\"123\"/></TimeConfig>",
-                 admin);
+                 admin, kDeviceNow);
   ASSERT_EQ(ntp.steps.size(), 2u);
   EXPECT_EQ(ntp.steps[0].operation, "SetNTP");
   EXPECT_NE(ntp.steps[1].body.find("<tt:TZ>UTC-8</tt:TZ>"), std::string::npos);
-  const ConfigPlan manual = PlanConfig(
-      222, "<TimeConfig TimeMode=\"MANUAL\" TimeZone=\"-330\"><NTPConfig/></TimeConfig>", admin);
+  const ConfigPlan manual =
+      PlanConfig(222, "<TimeConfig TimeMode=\"MANUAL\" TimeZone=\"-330\"><NTPConfig/></TimeConfig>",
+                 admin, kDeviceNow);
   ASSERT_EQ(manual.steps.size(), 1u);
   EXPECT_NE(manual.steps[0].body.find("UTC+5:30"), std::string::npos);
+  // A manual clock needs a time: the device's own, so that it stays where it was.
+  EXPECT_NE(manual.steps[0].body.find("<tt:Year>2027</tt:Year><tt:Month>1</tt:Month><tt:Day>15"),
+            std::string::npos)
+      << manual.steps[0].body;
 
   const ConfigPlan lan = PlanConfig(
       325,
       "<LANConfig IPAddress=\"192.168.2.9\" Netmask=\"255.255.0.0\" Gateway=\"192.168.2.1\" "
       "DNS1=\"8.8.8.8\" DNS2=\"\"/>",
-      admin);
+      admin, kDeviceNow);
   ASSERT_TRUE(lan.interfaceAddress.has_value());
   EXPECT_EQ(lan.interfaceAddress->second, 16);
   ASSERT_EQ(lan.steps.size(), 2u);
@@ -209,7 +215,7 @@ TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
   const ConfigPlan streaming = PlanConfig(
       620,
       "<MediaStreamConfig><StreamAccess VideoPort=\"554\" WEBPort=\"80\"/></MediaStreamConfig>",
-      admin);
+      admin, kDeviceNow);
   ASSERT_EQ(streaming.steps.size(), 1u);
   EXPECT_NE(streaming.steps[0].body.find("<tt:Port>554</tt:Port>"), std::string::npos);
 
@@ -231,14 +237,14 @@ TEST(OnvifConfig, FourGroupsMapToDeviceOperationsAndTheRestAreNotAvailable) {
            {223,
             "<!DOCTYPE u [<!ENTITY p \"x\">]><UserConfig><Account Username=\"admin\" "
             "Password=\"&p;\"/></UserConfig>"}}) {
-    const ConfigPlan plan = PlanConfig(code, document, admin);
+    const ConfigPlan plan = PlanConfig(code, document, admin, kDeviceNow);
     EXPECT_TRUE(plan.available) << document;
     EXPECT_FALSE(plan.error.empty()) << document;
     EXPECT_TRUE(plan.steps.empty()) << document;
   }
   // The media, overlay and motion groups read the device first; the others have no counterpart.
   for (std::uint32_t code : {227u, 228u, 335u, 421u, 422u, 670u}) {
-    EXPECT_FALSE(PlanConfig(code, "<X/>", admin).available) << code;
+    EXPECT_FALSE(PlanConfig(code, "<X/>", admin, kDeviceNow).available) << code;
     EXPECT_FALSE(IsSettingsGroup(code)) << code;
   }
   for (std::uint32_t code : {522u, 523u, 524u, 525u, 822u})

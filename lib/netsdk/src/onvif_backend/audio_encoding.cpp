@@ -152,7 +152,7 @@ asio::awaitable<GroupOutcome> PushAudioEncoding(const ServiceCalls& calls,
                                   "</tr2:RemoveConfiguration>");
       if (!removed.Ok()) co_return GroupOutcome::Failed(Reason("RemoveConfiguration", removed));
     }
-    co_return GroupOutcome{true, {}, {}, {}};
+    co_return GroupOutcome::Carried();
   }
   const CallResult offered = co_await calls.Call(
       kNsMedia2, "GetAudioEncoderConfigurationOptions",
@@ -166,7 +166,7 @@ asio::awaitable<GroupOutcome> PushAudioEncoding(const ServiceCalls& calls,
   const std::optional<AudioEncoderChoice> choice =
       ChooseAudioEncoder(request, ReadOptions(offered.Body()), &reason);
   if (!choice) co_return GroupOutcome::Failed(reason);
-  GroupOutcome outcome{true, {}, {}, {}};
+  GroupOutcome outcome = GroupOutcome::Carried();
   if (choice->bitrateKbps * 1000 != request.bitrateBps) {
     outcome.notes.push_back("bit rate " + std::to_string(request.bitrateBps) + " carried as " +
                             std::to_string(choice->bitrateKbps) + " kbps");

@@ -28,7 +28,8 @@ void PlanAccount(const Attributes& account, const Credential& current, ConfigPla
   if (user == current.user) plan->credential = Credential{user, password};
 }
 
-void PlanClock(const Attributes& time, const Attributes& ntp, ConfigPlan* plan) {
+void PlanClock(const Attributes& time, const Attributes& ntp, std::int64_t deviceUtcSeconds,
+               ConfigPlan* plan) {
   long minutes = 0;
   const std::string mode = Value(time, "TimeMode");
   if ((mode != "NTP" && mode != "MANUAL") ||
@@ -45,8 +46,11 @@ void PlanClock(const Attributes& time, const Attributes& ntp, ConfigPlan* plan) 
     }
     plan->steps.push_back({"SetNTP", SetNtpBody(false, server)});
   }
+  const std::string zone = PosixZone(static_cast<int>(minutes));
+  // A manual clock needs a time; the device's own keeps it where it was.
   plan->steps.push_back(
-      {"SetSystemDateAndTime", SetClockModeBody(fromNtp, PosixZone(static_cast<int>(minutes)))});
+      {"SetSystemDateAndTime",
+       fromNtp ? SetNtpClockBody(zone) : SetSystemDateAndTimeBody(deviceUtcSeconds, zone)});
 }
 
 void PlanEthernet(const Attributes& lan, ConfigPlan* plan) {
@@ -77,8 +81,8 @@ void PlanStreaming(const Attributes& access, ConfigPlan* plan) {
 
 }  // namespace
 
-ConfigPlan PlanConfig(std::uint32_t code, const std::string& gbkDocument,
-                      const Credential& current) {
+ConfigPlan PlanConfig(std::uint32_t code, const std::string& gbkDocument, const Credential& current,
+                      std::int64_t deviceUtcSeconds) {
   ConfigPlan plan;
   plan.available =
       code == kCodeClock || code == kCodeAccount || code == kCodeEthernet || code == kCodeStreaming;
@@ -102,7 +106,7 @@ ConfigPlan PlanConfig(std::uint32_t code, const std::string& gbkDocument,
     return plan;
   }
   if (code == kCodeAccount) PlanAccount(*main, current, &plan);
-  if (code == kCodeClock) PlanClock(*main, *extra, &plan);
+  if (code == kCodeClock) PlanClock(*main, *extra, deviceUtcSeconds, &plan);
   if (code == kCodeEthernet) PlanEthernet(*main, &plan);
   if (code == kCodeStreaming) PlanStreaming(*main, &plan);
   return plan;

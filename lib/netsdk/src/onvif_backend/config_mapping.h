@@ -30,8 +30,9 @@ struct ConfigPlan {
   std::optional<Credential> credential;
 };
 
-ConfigPlan PlanConfig(std::uint32_t code, const std::string& gbkDocument,
-                      const Credential& current);
+// deviceUtcSeconds: the device's clock now, which a manual clock keeps.
+ConfigPlan PlanConfig(std::uint32_t code, const std::string& gbkDocument, const Credential& current,
+                      std::int64_t deviceUtcSeconds);
 
 // The POSIX time zone of an offset east of UTC in minutes, e.g. 480 -> "UTC-8", -330 -> "UTC+5:30".
 std::string PosixZone(int minutesEast);

@@ -126,10 +126,10 @@ std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds, const std::string&
          "<tds:UTCDateTime>" + text + "</tds:UTCDateTime></tds:SetSystemDateAndTime>";
 }
 
-std::string SetClockModeBody(bool fromNtp, const std::string& posixZone) {
-  return std::string("<tds:SetSystemDateAndTime><tds:DateTimeType>") +
-         (fromNtp ? "NTP" : "Manual") +
-         "</tds:DateTimeType><tds:DaylightSavings>false</tds:DaylightSavings><tds:TimeZone>" +
+std::string SetNtpClockBody(const std::string& posixZone) {
+  return std::string(
+             "<tds:SetSystemDateAndTime><tds:DateTimeType>NTP</tds:DateTimeType>"
+             "<tds:DaylightSavings>false</tds:DaylightSavings><tds:TimeZone>") +
          Tag("tt:TZ", posixZone) + "</tds:TimeZone></tds:SetSystemDateAndTime>";
 }
 

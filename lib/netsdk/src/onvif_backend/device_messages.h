@@ -63,8 +63,8 @@ std::string SetSystemFactoryDefaultBody(bool hard);
 // Keeps the device's zone (when it gave one) and, as ONVIF defines the flag when setting,
 // automatic daylight saving whenever that zone has a rule.
 std::string SetSystemDateAndTimeBody(std::int64_t utcSeconds, const std::string& timeZone);
-// The clock's mode and zone without setting the time (a device on NTP sets it itself).
-std::string SetClockModeBody(bool fromNtp, const std::string& posixZone);
+// The clock set from time servers, in the zone, without a time (the device sets it itself).
+std::string SetNtpClockBody(const std::string& posixZone);
 std::string SetNetworkInterfacesBody(const std::string& token, const std::string& address,
                                      int prefixLength);
 std::string SetNetworkDefaultGatewayBody(const std::string& gateway);

@@ -148,7 +148,7 @@ asio::awaitable<GroupOutcome> PushMotionDetection(const ServiceCalls& calls,
       kNsAnalytics, "ModifyRules",
       "<tan:ModifyRules>" + configuration + ItemXml("Rule", *rule, "") + "</tan:ModifyRules>");
   if (!ruled.Ok()) co_return GroupOutcome::Failed(Reason("ModifyRules", ruled));
-  co_return GroupOutcome{true, {}, {}, {}};
+  co_return GroupOutcome::Carried();
 }
 
 }  // namespace netsdk::onvif_backend

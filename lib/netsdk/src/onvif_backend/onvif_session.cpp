@@ -330,17 +330,19 @@ void OnvifSession::RunOperation(std::uint32_t code, asio::awaitable<GroupOutcome
                    auto self = weak.lock();
                    if (!self) return;
                    if (error) outcome = GroupOutcome::Failed("the operation could not run");
-                   for (const std::string& note : outcome.notes) {
-                     std::fprintf(stderr, "netsdk: %s: settings %u: %s\n",
-                                  self->m_target.ip.c_str(), code, note.c_str());
-                   }
-                   if (!outcome.ok) {
-                     std::fprintf(stderr, "netsdk: %s: settings %u not carried: %s\n",
-                                  self->m_target.ip.c_str(), code, outcome.reason.c_str());
-                   }
-                   self->Respond(code, outcome.ok,
-                                 Utf8ToGbkLossy(outcome.ok ? outcome.answer : outcome.reason));
+                   self->ReportGroup(code, outcome);
                  });
+}
+
+void OnvifSession::ReportGroup(std::uint32_t code, const GroupOutcome& outcome) {
+  for (const std::string& note : outcome.notes) {
+    std::fprintf(stderr, "netsdk: %s: settings %u: %s\n", m_target.ip.c_str(), code, note.c_str());
+  }
+  if (!outcome.ok) {
+    std::fprintf(stderr, "netsdk: %s: settings %u not carried: %s\n", m_target.ip.c_str(), code,
+                 outcome.reason.c_str());
+  }
+  Respond(code, outcome.ok, Utf8ToGbkLossy(outcome.ok ? outcome.answer : outcome.reason));
 }
 
 void OnvifSession::RunSteps(std::vector<SoapStep> steps,
@@ -363,16 +365,19 @@ void OnvifSession::RunSteps(std::vector<SoapStep> steps,
 }
 
 void OnvifSession::TakeConfig(std::uint32_t code, const std::string& document) {
-  ConfigPlan plan = PlanConfig(code, document, m_channel->GetCredential());
+  ConfigPlan plan =
+      PlanConfig(code, document, m_channel->GetCredential(),
+                 static_cast<std::int64_t>(std::time(nullptr)) + m_channel->ClockOffset());
   if (!plan.available) return Respond(code, false, kNotAvailable);
-  if (!plan.error.empty()) return Respond(code, false, plan.error);
+  if (!plan.error.empty()) return ReportGroup(code, GroupOutcome::Failed(plan.error));
   std::weak_ptr<OnvifSession> weak = weak_from_this();
   auto finish = [weak, code, credential = plan.credential](const CallResult& result) {
     auto self = weak.lock();
     if (!self) return;
     // Later calls of this login authenticate with the account's new password.
     if (result.Ok() && credential && self->m_channel) self->m_channel->SetCredential(*credential);
-    self->Respond(code, result.Ok(), result.Ok() ? "" : result.error);
+    self->ReportGroup(code, result.Ok() ? GroupOutcome::Carried()
+                                        : GroupOutcome::Failed(Reason("the device", result)));
   };
   if (!plan.interfaceAddress) return RunSteps(std::move(plan.steps), finish);
   // The interface goes last: once its address changes the device no longer answers here.

@@ -78,6 +78,7 @@ class OnvifSession : public DeviceLogin, public std::enable_shared_from_this<Onv
   // Runs a device operation and answers code with its outcome; a failure is logged with its
   // reason, and so is every value carried approximately.
   void RunOperation(std::uint32_t code, asio::awaitable<GroupOutcome> operation);
+  void ReportGroup(std::uint32_t code, const GroupOutcome& outcome);
   // Runs the steps one after another; done(last result) after the last or the first failure.
   void RunSteps(std::vector<SoapStep> steps, std::function<void(const CallResult&)> done);
   void Upload(std::shared_ptr<const FirmwareImage> image, const FirmwareUpload& upload);

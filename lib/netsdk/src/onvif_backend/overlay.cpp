@@ -270,7 +270,7 @@ asio::awaitable<GroupOutcome> PushOverlay(const ServiceCalls& calls,
     return found == osds.end() ? nullptr : &*found;
   };
 
-  GroupOutcome outcome{true, {}, {}, {}};
+  GroupOutcome outcome = GroupOutcome::Carried();
   auto position = [&](OverlayPlace place) -> std::optional<std::string> {
     const std::string type = PositionType(place);
     if (std::find(options.positions.begin(), options.positions.end(), type) !=

@@ -23,6 +23,7 @@ struct GroupOutcome {
   std::string answer;  // the answer text handed to the program, where the command has one
   std::vector<std::string> notes;
 
+  static GroupOutcome Carried() { return {true, {}, {}, {}}; }
   static GroupOutcome Failed(std::string reason) { return {false, std::move(reason), {}, {}}; }
 };
 

@@ -238,7 +238,7 @@ asio::awaitable<GroupOutcome> PushVideoCapture(const ServiceCalls& calls,
                                                 SetSourceBody(*source, orientation, mirrorOffered));
     if (!turn.Ok()) co_return GroupOutcome::Failed(Reason("SetVideoSourceConfiguration", turn));
   }
-  co_return GroupOutcome{true, {}, {}, {}};
+  co_return GroupOutcome::Carried();
 }
 
 }  // namespace netsdk::onvif_backend

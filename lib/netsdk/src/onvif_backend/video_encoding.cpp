@@ -130,7 +130,7 @@ std::optional<VideoEncoderConfig> FitStream(const StreamRequest& stream, bool ba
   const std::optional<std::string> profile = ChooseProfile(baseline, options, config.profile);
   if (!profile) {
     *reason = baseline ? "the H.264 Baseline profile is not offered"
-                       : "no H.264 profile but Baseline is offered";
+                       : "only the H.264 Baseline profile is offered";
     return std::nullopt;
   }
   const bool constant = stream.rateControl == StreamRequest::RateControl::kConstant;
