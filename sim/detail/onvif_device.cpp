@@ -284,34 +284,37 @@ void OnvifDevice::OnSnapshot(const std::shared_ptr<HttpConnection>& connection,
     connection->Respond({405, "text/plain; charset=utf-8", {{"Allow", "GET"}}, "", false});
     return;
   }
-  OnvifAuth::Result result =
-      m_auth.Check(request.method, request.target, request.Header("authorization"), nullptr);
-  // A GET carries no SOAP header for a token: its web server asks for a digest.
-  result.digest = true;
-  if (result.verdict != OnvifAuth::Verdict::kOk) {
-    if (result.verdict == OnvifAuth::Verdict::kRefused) {
-      m_device.Record(kOnvifLogin, "refused login",
-                      result.user + ": " + result.reason + " (snapshot)");
+  std::weak_ptr<HttpConnection> weak = connection;
+  // A GET has no body: anything sent with it is refused as too large.
+  connection->BufferBody(0, [this, weak, profile](HttpRequest& complete) {
+    auto target = weak.lock();
+    if (!target) return;
+    if (!m_device.Online()) return target->Close();
+    OnvifAuth::Result result =
+        m_auth.Check(complete.method, complete.target, complete.Header("authorization"), nullptr);
+    // A GET carries no SOAP header for a token: its web server asks for a digest.
+    result.digest = true;
+    if (result.verdict != OnvifAuth::Verdict::kOk) {
+      if (result.verdict == OnvifAuth::Verdict::kRefused) {
+        m_device.Record(kOnvifLogin, "refused login",
+                        result.user + ": " + result.reason + " (snapshot)");
+      }
+      return Send(target, m_auth.Refusal(result));
     }
-    Send(connection, m_auth.Refusal(result));
-    return;
-  }
-  const auto clip = ProfileClip(m_device.Config(), profile);
-  if (!clip) {
-    Send(connection, {404, "text/plain; charset=utf-8", {}, "no such profile\n", false});
-    return;
-  }
-  std::string error;
-  const std::string jpeg = EncodeSnapshot(m_device.Serial(), m_device.Config().ip, *clip,
-                                          ClipPictureAt(m_env.clock.NowMs()), &error);
-  m_device.Record(kOnvifSnapshot, "snapshot",
-                  profile + " " + std::to_string(clip->width) + "x" + std::to_string(clip->height) +
-                      (jpeg.empty() ? " " + error : ""));
-  if (jpeg.empty()) {
-    Send(connection, {500, "text/plain; charset=utf-8", {}, error + "\n", false});
-    return;
-  }
-  Send(connection, {200, "image/jpeg", {}, jpeg, false});
+    const auto clip = ProfileClip(m_device.Config(), profile);
+    if (!clip)
+      return Send(target, {404, "text/plain; charset=utf-8", {}, "no such profile\n", false});
+    std::string error;
+    const std::string jpeg = EncodeSnapshot(m_device.Serial(), m_device.Config().ip, *clip,
+                                            ClipPictureAt(m_env.clock.NowMs()), &error);
+    m_device.Record(kOnvifSnapshot, "snapshot",
+                    profile + " " + std::to_string(clip->width) + "x" +
+                        std::to_string(clip->height) + (jpeg.empty() ? " " + error : ""));
+    if (jpeg.empty()) {
+      return Send(target, {500, "text/plain; charset=utf-8", {}, error + "\n", false});
+    }
+    Send(target, {200, "image/jpeg", {}, jpeg, false});
+  });
 }
 
 SoapAnswer OnvifDevice::GetSystemDateAndTime(const xmlNode*) {

@@ -12,6 +12,8 @@ extern "C" {
 namespace camsim::detail {
 namespace {
 
+constexpr int kJpegQuantiser = 3;
+
 struct CodecContextFree {
   void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
@@ -50,6 +52,9 @@ std::string EncodeSnapshot(const std::string& serial, const std::string& address
   // JPEG's own range: the encoder takes 4:2:0 frames only when told so.
   context->color_range = AVCOL_RANGE_JPEG;
   context->thread_count = 1;
+  // A fixed, fine quantiser: a still is looked at closely, and it is small at these sizes.
+  context->flags |= AV_CODEC_FLAG_QSCALE;
+  context->global_quality = kJpegQuantiser * FF_QP2LAMBDA;
   if (avcodec_open2(context.get(), codec, nullptr) < 0) return Fail(error, "cannot open mjpeg");
   frame->format = context->pix_fmt;
   frame->width = clipFormat.width;
@@ -58,6 +63,7 @@ std::string EncodeSnapshot(const std::string& serial, const std::string& address
   if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail(error, "out of memory");
   DrawClipPicture(frame.get(), index, serial, address);
   frame->pts = 0;
+  frame->quality = context->global_quality;
   if (avcodec_send_frame(context.get(), frame.get()) < 0 ||
       avcodec_send_frame(context.get(), nullptr) < 0 ||
       avcodec_receive_packet(context.get(), packet.get()) < 0) {
