@@ -145,6 +145,9 @@ void OnvifDevice::OnServiceRequest(const std::shared_ptr<HttpConnection>& connec
     std::string error;
     const auto document = onvif::ParseSoap(complete.body, &error);
     if (!document) {
+      // Digest clients (curl --digest among them) send their first request without its body and
+      // wait for the challenge, as a camera's web server gives it before any SOAP is read.
+      if (complete.body.empty() && !Authenticate(target, complete, nullptr, "(empty body)")) return;
       Send(target, SoapFaultResponse(SoapFault::kSender, "WellFormed", "", error));
       return;
     }

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <limits>
@@ -285,6 +286,104 @@ TEST_F(OnvifSettingsTest, SnapshotsAreJpegsOfTheProfilesClipsBehindADigestLogin)
   ASSERT_EQ(journal.size(), 2u);
   EXPECT_EQ(journal[0].text, "main 320x180");
   EXPECT_EQ(journal[1].text, "sub 160x90");
+}
+
+TEST_F(OnvifSettingsTest, TheDeviceServiceReportsScopesServersAccountsAndStorage) {
+  Start(
+      "device serial=INFO01 ip=192.168.1.64 type=IPC-R4B sd1=30436 usb=7600\n"
+      "device serial=BARE01 ip=192.168.1.65 user_level=operator\n");
+  const std::string ip = "192.168.1.64";
+  HttpReply reply = Call(ip, "device_service", "<tds:GetScopes/>");
+  const auto scopes = reply.Values(kNsSchema, "ScopeItem");
+  EXPECT_NE(std::find(scopes.begin(), scopes.end(), "onvif://www.onvif.org/hardware/IPC-R4B"),
+            scopes.end());
+  EXPECT_NE(std::find(scopes.begin(), scopes.end(), "onvif://www.onvif.org/name/INFO01"),
+            scopes.end());
+  EXPECT_EQ(Call(ip, "device_service", "<tds:GetHostname/>").Value(kNsSchema, "Name"),
+            "cam-info01");
+
+  // What SetNTP and SetDNS stored is what GetNTP and GetDNS answer.
+  EXPECT_EQ(Call(ip, "device_service", "<tds:GetNTP/>").Values(kNsSchema, "NTPManual").size(), 0u);
+  EXPECT_EQ(
+      Call(ip, "device_service",
+           "<tds:SetNTP><tds:FromDHCP>false</tds:FromDHCP><tds:NTPManual><tt:Type>IPv4"
+           "</tt:Type><tt:IPv4Address>10.1.0.5</tt:IPv4Address></tds:NTPManual><tds:NTPManual>"
+           "<tt:Type>DNS</tt:Type><tt:DNSname>ntp.example</tt:DNSname></tds:NTPManual>"
+           "</tds:SetNTP>")
+          .status,
+      200);
+  reply = Call(ip, "device_service", "<tds:GetNTP/>");
+  EXPECT_EQ(reply.Value(kNsSchema, "FromDHCP"), "false");
+  EXPECT_EQ(reply.Values(kNsSchema, "IPv4Address"), std::vector<std::string>{"10.1.0.5"});
+  EXPECT_EQ(reply.Values(kNsSchema, "DNSname"), std::vector<std::string>{"ntp.example"});
+  EXPECT_EQ(Call(ip, "device_service",
+                 "<tds:SetDNS><tds:FromDHCP>false</tds:FromDHCP><tds:SearchDomain>lan.example"
+                 "</tds:SearchDomain><tds:DNSManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>"
+                 "10.1.0.53</tt:IPv4Address></tds:DNSManual></tds:SetDNS>")
+                .status,
+            200);
+  reply = Call(ip, "device_service", "<tds:GetDNS/>");
+  EXPECT_EQ(reply.Values(kNsSchema, "SearchDomain"), std::vector<std::string>{"lan.example"});
+  EXPECT_EQ(reply.Values(kNsSchema, "IPv4Address"), std::vector<std::string>{"10.1.0.53"});
+
+  // The account with its level, never its password.
+  reply = Call(ip, "device_service", "<tds:GetUsers/>");
+  EXPECT_EQ(reply.Value(kNsSchema, "Username") + " " + reply.Value(kNsSchema, "UserLevel"),
+            "admin Administrator");
+  EXPECT_EQ(reply.body.find("Admin123"), std::string::npos);
+  reply = Call("192.168.1.65", "device_service", "<tds:GetUsers/>");
+  EXPECT_EQ(reply.Value(kNsSchema, "Username") + " " + reply.Value(kNsSchema, "UserLevel"),
+            "admin Operator");
+  EXPECT_EQ(reply.body.find("Admin123"), std::string::npos);
+
+  // One storage configuration for each medium present, under the storage query's code.
+  reply = Call(ip, "device_service", "<tds:GetStorageConfigurations/>");
+  std::vector<std::string> media;
+  {
+    const auto document = reply.Soap();
+    for (const xmlNode* storage :
+         onvif::FindAll(document->Root(), kNsDevice, "StorageConfigurations")) {
+      media.push_back(onvif::Attribute(storage, "token") + " " +
+                      onvif::Attribute(onvif::Child(storage, kNsDevice, "Data"), "type") + " " +
+                      onvif::Text(onvif::Find(storage, kNsDevice, "LocalPath")));
+    }
+  }
+  EXPECT_EQ(media,
+            (std::vector<std::string>{"SD1 LocalStorage /mnt/sd1", "USB LocalStorage /mnt/usb"}));
+  EXPECT_EQ(Journal("INFO01", camsim::kOnvifGetStorage).size(), 1u);
+  reply = Call("192.168.1.65", "device_service", "<tds:GetStorageConfigurations/>");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_TRUE(reply.Values(kNsDevice, "StorageConfigurations").empty());
+}
+
+TEST_F(OnvifSettingsTest, AFactoryRestoreBringsTheModelsSettingsBack) {
+  Start("device serial=RST01 ip=192.168.1.64 restore_ms=2000\n");
+  const std::string ip = "192.168.1.64";
+  const std::string start = Media2EncoderNow(ip, "video_encoder_main");
+  ASSERT_EQ(
+      Call(ip, "media2_service",
+           "<tr2:SetVideoEncoderConfiguration><tr2:Configuration token=\"video_encoder_main\" "
+           "GovLength=\"25\" Profile=\"High\"><tt:Name>m</tt:Name><tt:UseCount>1</tt:UseCount>"
+           "<tt:Encoding>H264</tt:Encoding><tt:Resolution><tt:Width>640</tt:Width><tt:Height>"
+           "480</tt:Height></tt:Resolution><tt:RateControl><tt:FrameRateLimit>5"
+           "</tt:FrameRateLimit><tt:BitrateLimit>512</tt:BitrateLimit></tt:RateControl>"
+           "<tt:Quality>5</tt:Quality></tr2:Configuration></tr2:SetVideoEncoderConfiguration>")
+          .status,
+      200);
+  ASSERT_NE(Media2EncoderNow(ip, "video_encoder_main"), start);
+  const int restarts = m_sim->Device("RST01")->restarts;
+  OnvifCaller restore(m_sim->Port(), ip);
+  const auto answer = restore.Call(
+      "<tds:SetSystemFactoryDefault><tds:FactoryDefault>Soft</tds:FactoryDefault>"
+      "</tds:SetSystemFactoryDefault>");
+  ASSERT_TRUE(answer);
+  ASSERT_EQ(answer->status, 200);
+  ASSERT_TRUE(WaitFor([&] {
+    const auto snapshot = m_sim->Device("RST01");
+    return snapshot && snapshot->online && snapshot->restarts > restarts;
+  }));
+  m_callers.clear();
+  EXPECT_EQ(Media2EncoderNow(ip, "video_encoder_main"), start);
 }
 
 }  // namespace

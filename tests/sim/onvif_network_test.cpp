@@ -176,6 +176,12 @@ TEST(OnvifHttp, KeepsConnectionsAliveAndAnswersInOrder) {
   reply = client.Receive();
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->status, 404);
+  // A request without a body is how digest clients ask for the challenge.
+  client.Send(Post(target, ""));
+  reply = client.Receive();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->status, 401);
+  EXPECT_FALSE(reply->All("www-authenticate").empty());
   client.Send(Post(target, "<unclosed"));
   reply = client.Receive();
   ASSERT_TRUE(reply);
