@@ -42,10 +42,23 @@ void OnvifAuth::ForgetEarlierLife() {
 
 OnvifAuth::Result OnvifAuth::Check(std::string_view method, std::string_view target,
                                    const std::string* authorization, const xmlNode* soapHeader) {
+  return CheckRequest(method, target, authorization, soapHeader, false);
+}
+
+OnvifAuth::Result OnvifAuth::CheckWeb(std::string_view method, std::string_view target,
+                                      const std::string* authorization) {
+  Result result = CheckRequest(method, target, authorization, nullptr, true);
+  result.digest = true;
+  return result;
+}
+
+OnvifAuth::Result OnvifAuth::CheckRequest(std::string_view method, std::string_view target,
+                                          const std::string* authorization,
+                                          const xmlNode* soapHeader, bool web) {
   ForgetEarlierLife();
   const OnvifSettings& settings = m_device.Config().onvif;
-  const bool digestTaken = settings.auth != OnvifSettings::Auth::kToken;
-  const bool tokenTaken = settings.auth != OnvifSettings::Auth::kDigest;
+  const bool digestTaken = web || settings.auth != OnvifSettings::Auth::kToken;
+  const bool tokenTaken = !web && settings.auth != OnvifSettings::Auth::kDigest;
   const bool hasDigest =
       digestTaken && authorization != nullptr && Lower(authorization->substr(0, 7)) == "digest ";
   const xmlNode* token = tokenTaken

@@ -44,6 +44,10 @@ class OnvifAuth {
   // its SOAP Header element (null when absent).
   Result Check(std::string_view method, std::string_view target, const std::string* authorization,
                const xmlNode* soapHeader);
+  // Checks a request to the device's web server beside the services (an upload, a snapshot): no
+  // SOAP header can carry a token there, so digest is taken whatever the services take.
+  Result CheckWeb(std::string_view method, std::string_view target,
+                  const std::string* authorization);
   // The WWW-Authenticate values of a 401, SHA-256 first, with a fresh nonce; stale=true after an
   // expired nonce unless the device leaves the flag out.
   std::vector<std::string> Challenges(bool stale);
@@ -52,6 +56,8 @@ class OnvifAuth {
   HttpResponse Refusal(const Result& result);
 
  private:
+  Result CheckRequest(std::string_view method, std::string_view target,
+                      const std::string* authorization, const xmlNode* soapHeader, bool web);
   Result CheckDigest(std::string_view method, std::string_view target,
                      std::string_view authorization);
   Result CheckToken(const xmlNode* token);

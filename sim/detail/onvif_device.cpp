@@ -293,10 +293,8 @@ void OnvifDevice::OnSnapshot(const std::shared_ptr<HttpConnection>& connection,
     auto target = weak.lock();
     if (!target) return;
     if (!m_device.Online()) return target->Close();
-    OnvifAuth::Result result =
-        m_auth.Check(complete.method, complete.target, complete.Header("authorization"), nullptr);
-    // A GET carries no SOAP header for a token: its web server asks for a digest.
-    result.digest = true;
+    const OnvifAuth::Result result =
+        m_auth.CheckWeb(complete.method, complete.target, complete.Header("authorization"));
     if (result.verdict != OnvifAuth::Verdict::kOk) {
       if (result.verdict == OnvifAuth::Verdict::kRefused) {
         m_device.Record(kOnvifLogin, "refused login",

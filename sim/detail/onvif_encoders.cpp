@@ -120,10 +120,9 @@ bool ReadConfiguration(const xmlNode* configuration, bool media2, VideoEncoderSt
       wanted->profile = profile;
     }
   }
-  // A switch to H.265 without a profile named takes its one profile.
-  if (wanted->encoding == "H265" && (media2 ? Attribute(configuration, "Profile").empty() : true)) {
-    wanted->profile = "Main";
-  }
+  // H.265 has one profile here: media2 may name it, the first media service cannot.
+  const bool named = media2 && !Attribute(configuration, "Profile").empty();
+  if (wanted->encoding == "H265" && !named) wanted->profile = "Main";
   return ok;
 }
 

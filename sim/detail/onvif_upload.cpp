@@ -59,10 +59,8 @@ void OnvifUpload::OnPost(const std::shared_ptr<HttpConnection>& connection, Http
     return Answer(connection, 413, "file too large", true);
   }
   if (m_device.Config().onvif.uploadDigest) {
-    OnvifAuth::Result result =
-        m_auth.Check(request.method, request.target, request.Header("authorization"), nullptr);
-    // Only a digest is asked for here: there is no SOAP header to carry a token.
-    result.digest = true;
+    const OnvifAuth::Result result =
+        m_auth.CheckWeb(request.method, request.target, request.Header("authorization"));
     if (result.verdict != OnvifAuth::Verdict::kOk) {
       m_device.Record(kOnvifUpload, "upload refused",
                       (result.reason.empty() ? "no credentials" : result.reason) +

@@ -229,7 +229,9 @@ TEST_F(OnvifSettingsTest, ACommonClientConnectsFindsTheStreamReadsTheDeviceAndSe
 }
 
 TEST_F(OnvifSettingsTest, SnapshotsAreJpegsOfTheProfilesClipsBehindADigestLogin) {
-  Start("device serial=SNAP01 ip=192.168.1.64\n");
+  Start(
+      "device serial=SNAP01 ip=192.168.1.64\n"
+      "device serial=SNAP02 ip=192.168.1.65 onvif_auth=token\n");
   const std::string ip = "192.168.1.64";
   const std::string base = "http://127.0.0.1:" + std::to_string(m_sim->Port());
 
@@ -269,6 +271,12 @@ TEST_F(OnvifSettingsTest, SnapshotsAreJpegsOfTheProfilesClipsBehindADigestLogin)
     EXPECT_LT(own, 3.0);
     EXPECT_GT(NearestClipPicture(*picture, "OTHER99", "192.168.1.99"), own + 3.0);
   }
+
+  // A device whose services take tokens only still guards its pictures with a digest.
+  const auto tokenOnly = DigestGet(m_sim->Port(), "/onvif/192.168.1.65/snapshot/main");
+  ASSERT_TRUE(tokenOnly);
+  EXPECT_EQ(tokenOnly->status, 200);
+  EXPECT_TRUE(DecodeJpeg(tokenOnly->body));
 
   // A wrong password, a profile that is not there, and a method a picture does not take.
   const auto wrong = DigestGet(m_sim->Port(), mainUri.substr(base.size()), "Admin124");

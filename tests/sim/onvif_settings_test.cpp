@@ -10,9 +10,6 @@
 namespace {
 
 using namespace onvif_test;
-using onvif::kNsAnalytics;
-using onvif::kNsImaging;
-using onvif::kNsMedia;
 using onvif::kNsMedia2;
 using onvif::kNsSchema;
 
