@@ -50,21 +50,6 @@ std::string NamespaceOf(const xmlNode* node) {
              : std::string();
 }
 
-std::string DateTimeXml(const CivilTime& time) {
-  return "<tt:Time><tt:Hour>" + std::to_string(time.hour) + "</tt:Hour><tt:Minute>" +
-         std::to_string(time.minute) + "</tt:Minute><tt:Second>" + std::to_string(time.second) +
-         "</tt:Second></tt:Time><tt:Date><tt:Year>" + std::to_string(time.year) +
-         "</tt:Year><tt:Month>" + std::to_string(time.month) + "</tt:Month><tt:Day>" +
-         std::to_string(time.day) + "</tt:Day></tt:Date>";
-}
-
-std::string IsoTime(const CivilTime& time) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
-  return text;
-}
-
 }  // namespace
 
 OnvifDevice::OnvifDevice(Device& device, Environment& environment, const OnvifEndpoint& endpoint)

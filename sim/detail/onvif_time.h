@@ -31,4 +31,9 @@ std::optional<std::int64_t> ParseDateTime(std::string_view text);
 // Program milliseconds as an xs:duration, e.g. PT1S or PT2.5S.
 std::string FormatDuration(double ms);
 
+// The tt:Time and tt:Date elements of a date-time answer.
+std::string DateTimeXml(const CivilTime& time);
+// 2030-06-15T12:00:00Z, as journals show a time.
+std::string IsoTime(const CivilTime& time);
+
 }  // namespace camsim::detail
