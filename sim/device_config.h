@@ -92,8 +92,8 @@ struct OnvifSettings {
   // digest with SHA-256 only, both (SHA-256 first), or Basic only, the password in clear text.
   enum class RtspAuth { kMd5, kSha256, kBoth, kBasic };
   RtspAuth rtspAuth = RtspAuth::kMd5;
-  // What its main profile encodes. Beside an H.265 or MPEG-4 main profile the device offers a
-  // second one, "sub", in H.264 at a smaller size, as such cameras do.
+  // What its main profile encodes. Beside it the device offers a second profile, "sub", in H.264
+  // at a smaller size, as cameras do for grids.
   enum class Codec { kH264, kH265, kMpeg4 };
   Codec mainCodec = Codec::kH264;
   // Which camera's option tables the settings services answer with: a 1080p bullet, a 4 MP dome or

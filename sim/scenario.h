@@ -27,8 +27,8 @@
 // firmware does, both offers SHA-256 first and MD5 beside it, basic is an older camera that asks
 // for the password in clear text, Basic only) main_codec=h264|h265|mpeg4 (h264: what its main
 // profile encodes; h265 is a newer camera whose main stream is H.265, mpeg4 an older one whose
-// main stream is MPEG-4 Visual; either offers a second profile, sub, in H.264 at 160 x 90). The
-// device's faults keep their meaning there.
+// main stream is MPEG-4 Visual; every device offers a second profile, sub, in H.264 at 160 x 90).
+// The device's faults keep their meaning there.
 //
 // Keys that reproduce what real cameras of other makers do:
 //   nonce_ttl_s=N (120) stale_flag=0|1 (1): digest nonces expire after N seconds, and many
