@@ -85,5 +85,6 @@ constexpr std::uint32_t kOnvifEventsCapabilities = 1148;
 constexpr std::uint32_t kOnvifGetEventProperties = 1149;
 // Every fetch of a snapshot, after its login: the profile and the picture's size.
 constexpr std::uint32_t kOnvifSnapshot = 1150;
+constexpr std::uint32_t kOnvifDeviceCapabilities = 1151;
 
 }  // namespace camsim

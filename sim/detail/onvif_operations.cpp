@@ -26,6 +26,8 @@ using onvif::kNsMedia2;
 using A = OnvifAccess;
 
 constexpr auto kOperations = std::to_array<OnvifOperation>({
+    {kNsDevice, "GetServiceCapabilities", kOnvifDeviceCapabilities, A::kPreAuth, nullptr,
+     &DeviceGetServiceCapabilities},
     {kNsDevice, "GetScopes", kOnvifGetScopes, A::kReadSystem, nullptr, &GetScopes},
     {kNsDevice, "GetHostname", kOnvifGetHostname, A::kReadSystem, nullptr, &GetHostname},
     {kNsDevice, "GetNTP", kOnvifGetNtp, A::kReadSystem, nullptr, &GetNTP},

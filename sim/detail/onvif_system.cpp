@@ -6,6 +6,7 @@
 #include "onvif/soap_xml.h"
 #include "sim/detail/discovery.h"
 #include "sim/detail/onvif_network.h"
+#include "sim/detail/onvif_services.h"
 
 namespace camsim::detail {
 namespace {
@@ -33,6 +34,14 @@ std::string Hostname(const std::string& serial) {
 }
 
 }  // namespace
+
+SoapAnswer DeviceGetServiceCapabilities(OnvifContext& context, const xmlNode*) {
+  SoapAnswer answer;
+  answer.body = "<tds:GetServiceCapabilitiesResponse>" +
+                DeviceServiceCapabilities(context.device.Config().onvif) +
+                "</tds:GetServiceCapabilitiesResponse>";
+  return answer;
+}
 
 SoapAnswer GetScopes(OnvifContext& context, const xmlNode*) {
   SoapAnswer answer;

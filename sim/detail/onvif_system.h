@@ -1,5 +1,5 @@
-// What the device service reports about the device beyond its identity: its scopes, host name,
-// NTP and DNS servers, accounts (never a password) and the storage it has.
+// What the device service reports about the device beyond its identity: its own capabilities,
+// its scopes, host name, NTP and DNS servers, accounts (never a password) and the storage it has.
 #pragma once
 
 #include <libxml/tree.h>
@@ -8,6 +8,7 @@
 
 namespace camsim::detail {
 
+SoapAnswer DeviceGetServiceCapabilities(OnvifContext& context, const xmlNode* request);
 SoapAnswer GetScopes(OnvifContext& context, const xmlNode* request);
 SoapAnswer GetHostname(OnvifContext& context, const xmlNode* request);
 SoapAnswer GetNTP(OnvifContext& context, const xmlNode* request);

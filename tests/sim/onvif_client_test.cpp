@@ -163,6 +163,9 @@ TEST_F(OnvifSettingsTest, ACommonClientConnectsFindsTheStreamReadsTheDeviceAndSe
   ASSERT_EQ(xaddrs.size(), 6u);
   for (const std::string& xaddr : xaddrs) serviceOf(xaddr);
   EXPECT_EQ(reply->AttributeOf(kNsMedia, "Capabilities", "SnapshotUri"), "true");
+  reply = client.Call("<tds:GetServiceCapabilities/>", token);
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->AttributeOf(kNsDevice, "Security", "HttpDigest"), "true");
   const std::string media = services["Media"];
   EXPECT_EQ(media, "media_service");
 
