@@ -120,6 +120,21 @@ class RecordList {
   // finds nothing. The pointer stays valid while the caller holds the lock.
   discovery::DeviceRecord* FindByHandle(int loginHandle) const;
 
+  // Takes out, in one hold of the lock, every record for which pred holds, and returns them. A
+  // late answer that looks for its record under the same lock either came first (and pred saw
+  // what it set) or finds nothing.
+  template <typename Pred>
+  std::vector<discovery::DeviceRecord*> TakeIf(Pred pred) {
+    platform::CriticalSectionLock lock(m_lock);
+    std::vector<discovery::DeviceRecord*> taken;
+    std::erase_if(m_records, [&](discovery::DeviceRecord* record) {
+      if (record == nullptr || !pred(*record)) return false;
+      taken.push_back(record);
+      return true;
+    });
+    return taken;
+  }
+
   template <typename Pred>
   bool AllOf(Pred pred) const {
     platform::CriticalSectionLock lock(m_lock);

@@ -98,6 +98,10 @@ bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
   };
   if (pending.Size() > 0 && !PollUntil(stop, kStorageWaitRoundMs, kStorageWaitMs, allSettled))
     return false;
+  // The unanswered leave the pending list under its lock: an answer after the wait must neither
+  // turn a failed query into a medium to format nor hand its totals to the next disk's query.
+  pending.TakeIf(
+      [](const discovery::DeviceRecord& r) { return r.storageInfoReceived.load() == 0; });
 
   for (discovery::DeviceRecord* record : devices) {
     if (record->storageInfoReceived.load() == 0) {

@@ -75,6 +75,26 @@ TEST_F(Formatting, AnAbsentMediumOrAFailedLoginIsNeverFormattedAndTheWaitEndsAtO
             std::vector<QString>{QStringLiteral("SD2 格式化完成, 总共:2，成功:0 失败:2。")});
 }
 
+TEST_F(Formatting, AStorageAnswerAfterTheQueryTimedOutChangesNeitherTheRowNorTheTotals) {
+  camsim::Scenario scenario = testsupport::Cameras(2);
+  for (auto& device : scenario.devices) device.sd1 = 30436;
+  // Its storage answer comes 4 s after the 8 s query wait, while the other device formats.
+  scenario.devices[1].timings.answerMs = 12000;
+  StartWith(scenario);
+  FindDevices(2);
+  Choose({batch::kRowFormatSd1});
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(StatusOf("SN1000"), QStringLiteral("SD1格式化成功"));
+  EXPECT_EQ(StatusOf("SN1001"), QStringLiteral("获取存储设备信息失败"));
+  EXPECT_TRUE(Journal("SN1001", 1017).empty());
+  const discovery::DeviceRecord& late = *window().Devices().RecordAt(RowOf("SN1001"));
+  EXPECT_EQ(late.storageInfoReceived, 0);
+  EXPECT_EQ(late.sd1Total, 0);
+  EXPECT_EQ(ShownTexts(),
+            std::vector<QString>{QStringLiteral("SD1 格式化完成, 总共:2，成功:1 失败:1。")});
+}
+
 TEST_F(Formatting, Sd2StartsAfterTheSd1PromptAndALateSd1AnswerIsNotSd2s) {
   camsim::Scenario scenario = testsupport::Cameras(2);
   for (auto& device : scenario.devices) device.sd1 = device.sd2 = 30436;
