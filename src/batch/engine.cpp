@@ -1,6 +1,7 @@
 #include "batch/engine.h"
 
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "batch/login_worker.h"
@@ -15,6 +16,14 @@ namespace {
 
 constexpr std::size_t Index(Worker worker) {
   return static_cast<std::size_t>(worker);
+}
+
+template <typename Item>
+constexpr ItemKind KindOf() {
+  if constexpr (std::is_same_v<Item, LoginRequest>) return ItemKind::kLogin;
+  if constexpr (std::is_same_v<Item, VersionQuery>) return ItemKind::kVersionQuery;
+  if constexpr (std::is_same_v<Item, UploadRequest>) return ItemKind::kUpload;
+  return ItemKind::kProgressWatch;
 }
 
 }  // namespace
@@ -93,8 +102,9 @@ bool Engine::PostToCoordinator(UINT message, WPARAM wParam) const {
 
 template <typename Item>
 std::unique_ptr<Item> Engine::NewItem(discovery::DeviceRecord& record) {
-  for (int failures = m_failAllocations.load(); failures > 0;) {
-    if (m_failAllocations.compare_exchange_weak(failures, failures - 1)) return nullptr;
+  std::atomic<int>& toFail = m_failAllocations[static_cast<std::size_t>(KindOf<Item>())];
+  for (int failures = toFail.load(); failures > 0;) {
+    if (toFail.compare_exchange_weak(failures, failures - 1)) return nullptr;
   }
   try {
     auto item = std::make_unique<Item>();
@@ -126,7 +136,6 @@ int Engine::QueueVersionQuery(discovery::DeviceRecord& record, int phase) {
   if (record.retired.load()) return -1;
   std::unique_ptr<VersionQuery> query = NewItem<VersionQuery>(record);
   if (!query) {
-    record.upgradeResult.store(discovery::kUpgradeFailed);
     ShowStatus(record, Text(texts::kTextOutOfMemory));
     return -1;
   }
@@ -140,7 +149,6 @@ int Engine::QueueUpload(discovery::DeviceRecord& record) {
   if (record.retired.load()) return -1;
   std::unique_ptr<UploadRequest> request = NewItem<UploadRequest>(record);
   if (!request) {
-    record.upgradeResult.store(discovery::kUpgradeFailed);
     ShowStatus(record, Text(texts::kTextUploadOutOfMemory));
     return -1;
   }

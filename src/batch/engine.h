@@ -51,6 +51,10 @@ enum class Worker {
 };
 constexpr int kWorkerCount = 7;
 
+// The four kinds of queue item, for a test that makes the creation of one kind fail.
+enum class ItemKind { kLogin, kVersionQuery, kUpload, kProgressWatch };
+constexpr std::size_t kItemKindCount = 4;
+
 struct UpgradeCounts {
   int total = 0;
   int successes = 0;
@@ -104,6 +108,8 @@ class Engine {
   }
 
   // Queue operations: 0 when queued, -1 when the item could not be created (the row says so).
+  // They judge nothing: the caller sets the device's verdict, with the completion check that
+  // goes with it.
   int QueueLogin(discovery::DeviceRecord& record);
   int QueueVersionQuery(discovery::DeviceRecord& record, int phase);
   int QueueUpload(discovery::DeviceRecord& record);
@@ -156,8 +162,10 @@ class Engine {
   RecordList& RestorePending() { return m_restorePending; }
   ConfigPushList& PushList() { return m_pushList; }
 
-  // The next count item creations fail as if memory had run out.
-  void FailNextAllocationsForTesting(int count) { m_failAllocations.store(count); }
+  // The next count creations of this kind of item fail as if memory had run out.
+  void FailNextAllocationsForTesting(ItemKind kind, int count) {
+    m_failAllocations[static_cast<std::size_t>(kind)].store(count);
+  }
 
  private:
   template <typename Item>
@@ -169,7 +177,7 @@ class Engine {
   std::shared_ptr<platform::AutoResetEvent> m_loginEvent;
   BatchOperations* m_operations = nullptr;
   UpgradeSteps* m_upgrade = nullptr;
-  std::atomic<int> m_failAllocations{0};
+  std::array<std::atomic<int>, kItemKindCount> m_failAllocations{};
   std::atomic<std::int32_t> m_loginIdle{1};
 
   // The eleven locks, each named for the list it guards.

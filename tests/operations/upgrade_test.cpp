@@ -5,10 +5,13 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "batch/messages.h"
+#include "operations/upgrade.h"
 #include "operations_fixture.h"
 #include "platform/dialog_service.h"
+#include "text/text.h"
 #include "wire/firmware.h"
 
 namespace optest {
@@ -116,12 +119,49 @@ TEST_F(Upgrading, EveryDeviceEndsItsOwnWayAndTheInstructionEndsOnce) {
   EXPECT_EQ(window().Devices().RecordAt(RowOf("SN1005"))->upgradeState, 3);
 }
 
+TEST_F(Upgrading, ADeviceWhoseNextStepCannotBeQueuedFailsAndEveryRunStillEndsOnce) {
+  camsim::Scenario scenario = testsupport::Cameras(2);
+  for (auto& device : scenario.devices) device.version = kOldVersion;
+  StartWith(scenario);
+  MessageWatch watch;
+  window().installEventFilter(&watch);
+  FindDevices(2);
+  OperationsTest::Choose({batch::kRowUpgrade});
+  Choose(WriteFirmware("new.bin"));
+  // The first version query after a login and the first upload after a version answer cannot
+  // be created: each device fails at another step, and neither is the last to succeed.
+  batch::Engine& engine = window().Engine();
+  engine.FailNextAllocationsForTesting(batch::ItemKind::kVersionQuery, 1);
+  engine.FailNextAllocationsForTesting(batch::ItemKind::kUpload, 1);
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd(120000));
+  const auto ends = [&] { return std::multiset<QString>{StatusOf("SN1000"), StatusOf("SN1001")}; };
+  EXPECT_EQ(ends(), (std::multiset<QString>{QStringLiteral("内存申请失败"),
+                                            QStringLiteral("上传文件内存申请失败")}));
+  EXPECT_EQ(watch.counts[batch::kMsgUpgradeFinished], 1);
+  const QString allFailed =
+      QStringLiteral("升级完成, 总共:2, 成功:0, 失败:2。是否播放视频来找出这些设备?");
+  EXPECT_EQ(ShownTexts(), std::vector<QString>{allFailed});
+
+  // Failed devices stay logged in, so the next run asks each for its version on 2127 itself.
+  engine.FailNextAllocationsForTesting(batch::ItemKind::kVersionQuery, 2);
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd(120000));
+  EXPECT_EQ(ends(), (std::multiset<QString>{QStringLiteral("内存申请失败"),
+                                            QStringLiteral("内存申请失败")}));
+  EXPECT_EQ(watch.counts[batch::kMsgUpgradeFinished], 2);
+  EXPECT_EQ(ShownTexts(), (std::vector<QString>{allFailed, allFailed}));
+  EXPECT_EQ(Journal("SN1000", 1012).size() + Journal("SN1001", 1012).size(), 1u);
+  EXPECT_TRUE(Journal("SN1000", 1008).empty());
+  EXPECT_TRUE(Journal("SN1001", 1008).empty());
+}
+
 TEST_F(Upgrading, OverOnvifTheUploadsStatusAndTheVersionAfterTheRestartJudgeEachDevice) {
   camsim::Scenario scenario = testsupport::Cameras(6);
   for (auto& device : scenario.devices) device.version = kOldVersion;
-  scenario.devices[2].faults.keepVersion = true;      // same version after the restart
-  scenario.devices[3].faults.refuseFirmware = true;   // the POST answers 415
-  scenario.devices[4].onvif.httpUpgrade = false;      // StartFirmwareUpgrade is refused
+  scenario.devices[2].faults.keepVersion = true;        // same version after the restart
+  scenario.devices[3].faults.refuseFirmware = true;     // the POST answers 415
+  scenario.devices[4].onvif.httpUpgrade = false;        // StartFirmwareUpgrade is refused
   scenario.devices[5].onvif.rebootBeforeStatus = true;  // takes the file, restarts, no status
   m_protocol = camsim::Protocol::kOnvif;
   StartWith(scenario);
