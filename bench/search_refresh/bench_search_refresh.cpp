@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the search did not list %d devices\n", kDevices);
     return 1;
   }
-  std::printf("search of %d devices: listed after %lld ms\n", kDevices, static_cast<long long>(searchTime.elapsed()));
+  std::printf("search of %d devices: listed after %lld ms\n", kDevices,
+              static_cast<long long>(searchTime.elapsed()));
 
   std::vector<double> ticks;
   for (int i = 0; i < 20; ++i) {
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     ticks.push_back(tick.nsecsElapsed() / 1e6);
   }
   std::sort(ticks.begin(), ticks.end());
-  std::printf("refresh tick with %d rows: median %.2f ms, worst %.2f ms (aim: under 50 ms)\n", kDevices,
-              ticks[ticks.size() / 2], ticks.back());
+  std::printf("refresh tick with %d rows: median %.2f ms, worst %.2f ms (aim: under 50 ms)\n",
+              kDevices, ticks[ticks.size() / 2], ticks.back());
   return 0;
 }

@@ -7,9 +7,9 @@ namespace sdk {
 
 std::int32_t DeviceInfoBlock::Channel() const {
   const unsigned char* p = &m_bytes[kChannel.offset];
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                   (static_cast<std::uint32_t>(p[2]) << 16) |
-                                   (static_cast<std::uint32_t>(p[3]) << 24));
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+      (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
 }
 
 std::uint16_t DeviceInfoBlock::Port() const {

@@ -142,11 +142,11 @@ inline constexpr std::array<TextPair, kTextPairCount> kTextPairs = {{
     {u"第 %1 行无法使用：需要用户名（不含冒号，不以 # 开头），用户名最多 39 字节，密码最多 63 "
      u"字节。",
      u"Row %1 cannot be used: a user is needed (without a colon, not starting with #), of at most "
-     u"39 bytes, and a password of at most 63 bytes."},                       // 116
+     u"39 bytes, and a password of at most 63 bytes."},  // 116
     {u"无法保存摄像机设置：%1 不能写入，设置仅本次运行有效。",
      u"The camera settings cannot be saved in %1; they hold for this run only."},  // 117
-    {u"确定", u"OK"},                                                         // 118
-    {u"取消", u"Cancel"},                                                     // 119
+    {u"确定", u"OK"},                                                              // 118
+    {u"取消", u"Cancel"},                                                          // 119
 }};
 
 }  // namespace texts

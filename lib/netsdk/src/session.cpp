@@ -321,8 +321,8 @@ void Session::FinishUpgrade(bool transferred) {
 }
 
 std::shared_ptr<LivePreview> Session::MakePreview(const PreviewTarget& target,
-                                              StreamDelivery& delivery,
-                                              std::shared_ptr<StreamDelivery::Feed> feed) {
+                                                  StreamDelivery& delivery,
+                                                  std::shared_ptr<StreamDelivery::Feed> feed) {
   return std::make_shared<Preview>(m_context, target, delivery, std::move(feed));
 }
 
