@@ -23,6 +23,7 @@ struct PreviewSlot {
   std::atomic<int> previewHandle{0};  // > 0 while the preview runs
 };
 
+// The name reads "multi-play": many devices' live video at once.
 class CMULPLay : public platform::Dialog {
  public:
   // At most kMaxPanes records are taken, in the order given.

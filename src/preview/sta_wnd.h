@@ -14,6 +14,7 @@ namespace preview {
 constexpr COLORREF kUpgradedColour = RGB(0, 255, 0);
 constexpr COLORREF kFailedColour = RGB(255, 0, 0);
 
+// The name reads "status window": the pane shows a device's state as well as its video.
 class CStaWnd : public QWidget {
  public:
   explicit CStaWnd(QWidget* parent = nullptr);

@@ -104,7 +104,7 @@ TEST_F(RtspStreamTest, EveryProfileStreamsItsCodecAsFfmpegDecodesIt) {
     ASSERT_GE(avformat_find_stream_info(input.get(), nullptr), 0);
     const AVCodecParameters* video = input->streams[0]->codecpar;
     EXPECT_EQ(video->codec_id, expected.codec);
-    EXPECT_GT(video->extradata_size, 0) << "the parameter sets of the description";
+    EXPECT_GT(video->extradata_size, 0) << "the SDP carries the parameter sets";
     const AVCodec* codec = avcodec_find_decoder(video->codec_id);
     ASSERT_NE(codec, nullptr);
     std::unique_ptr<AVCodecContext, CodecFree> decoder(avcodec_alloc_context3(codec));

@@ -63,7 +63,7 @@ TEST_F(RtspStreamTest, FfmpegPlaysTheDevicesPicturesAndSoundWithItsOddPassword) 
   const AVCodecParameters* video = input->streams[0]->codecpar;
   const AVCodecParameters* audio = input->streams[1]->codecpar;
   EXPECT_EQ(video->codec_id, AV_CODEC_ID_H264);
-  EXPECT_GT(video->extradata_size, 0) << "the parameter sets of the description";
+  EXPECT_GT(video->extradata_size, 0) << "the SDP carries the parameter sets";
   EXPECT_EQ(audio->codec_id, AV_CODEC_ID_PCM_MULAW);
   EXPECT_EQ(audio->sample_rate, 8000);
 
