@@ -177,19 +177,15 @@ Journal& Simulator::GetJournal() {
 
 std::optional<DeviceSnapshot> Simulator::Device(const std::string& serial) const {
   return m_impl->OnNetworkThread([this, &serial]() -> std::optional<DeviceSnapshot> {
-    for (const auto& device : m_impl->lan.Devices()) {
-      if (device->Serial() == serial) return device->Snapshot();
+    for (DeviceSnapshot& snapshot : m_impl->lan.Snapshots()) {
+      if (snapshot.serial == serial) return std::move(snapshot);
     }
     return std::nullopt;
   });
 }
 
 std::vector<DeviceSnapshot> Simulator::Devices() const {
-  return m_impl->OnNetworkThread([this] {
-    std::vector<DeviceSnapshot> snapshots;
-    for (const auto& device : m_impl->lan.Devices()) snapshots.push_back(device->Snapshot());
-    return snapshots;
-  });
+  return m_impl->OnNetworkThread([this] { return m_impl->lan.Snapshots(); });
 }
 
 }  // namespace camsim

@@ -1,7 +1,7 @@
-// One simulated device: answers probes, ModifyIPC, logins and commands with its own delays, takes
-// firmware, restarts, restores, and misbehaves as its faults say. The behaviour that does not
-// depend on the protocol is public, so that the ONVIF face drives the same device as the framed
-// links do. Runs on the simulator's network thread only.
+// One simulated device, whatever protocol reaches it: its settings, clock and address, its own
+// delays, restarts, restores and firmware checks, the journal of what it was asked, and the
+// faults that bend it. The framed face (FramedDevice) and the ONVIF face (OnvifDevice) both drive
+// it. Runs on the simulator's network thread only.
 #pragma once
 
 #include <asio.hpp>
@@ -14,12 +14,11 @@
 #include <vector>
 
 #include "sim/detail/clip_library.h"
-#include "sim/detail/config_document.h"
-#include "sim/detail/link.h"
 #include "sim/detail/sim_clock.h"
 #include "sim/device_config.h"
 #include "sim/journal.h"
 #include "sim/simulator.h"
+#include "wire/firmware.h"
 #include "wire/messages.h"
 
 namespace camsim::detail {
@@ -52,6 +51,7 @@ class Device {
   bool Online() const { return m_online; }
   // Online at this address and port.
   bool At(const std::string& ip, std::uint16_t port) const;
+  // Everything but the logins, which the framed face counts on its links.
   DeviceSnapshot Snapshot() const;
   // The current settings and the faults.
   const DeviceConfig& Config() const { return m_config; }
@@ -101,50 +101,23 @@ class Device {
   // Leaves for the upgrade restart and comes back with version, unless it keeps its old one.
   void RestartWithFirmware(const std::string& version);
 
-  void OnProbe(const std::shared_ptr<wire::FramedConnection>& lan, std::uint32_t searchId);
-  void OnModify(const std::shared_ptr<wire::FramedConnection>& lan, std::uint32_t id,
-                const wire::Modify& modify);
-  void Attach(const std::shared_ptr<Link>& link);
-  void Detach(Link& link);
-  void OnLogin(const std::shared_ptr<Link>& link, const wire::Login& login);
-  void OnCommand(const std::shared_ptr<Link>& link, std::uint32_t id, const wire::Command& command);
-  void OnStreamStart(const std::shared_ptr<Link>& link, const wire::StreamStart& start);
-  void OnUpgradeBegin(const std::shared_ptr<Link>& link, std::uint64_t size);
-  void OnUpgradeData(const std::shared_ptr<Link>& link, std::uint64_t offset,
-                     const std::uint8_t* data, std::size_t size);
+  // Called whenever the device leaves the network (a restart) or moves to another address:
+  // every connection a face holds to it is gone.
+  void OnLinksLost(std::function<void()> listener);
+  // ModifyIPC's all-network switch, on devices that have one.
+  void SetAllNetState(std::uint8_t state) { m_config.allNetState = state; }
 
  private:
   // Leaves the network for ms (forever when negative), then runs onBack and answers again.
   void GoAway(double ms, std::function<void()> onBack);
-  void DropLinks();
-  void EndStream(Link& link);
-  void Answer(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code, bool ok,
-              std::string text, double delayMs);
-  // Sends a command's answer now, if the link is still there.
-  static void Reply(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
-                    bool ok, const std::string& text);
-  // Accepts an action, then does it: the answer still goes out first.
-  void AnswerThen(const std::shared_ptr<Link>& link, std::uint32_t id, std::uint32_t code,
-                  std::function<void()> then);
-
-  void RebootCommand(const std::shared_ptr<Link>& link, std::uint32_t id);
-  void RestoreCommand(const std::shared_ptr<Link>& link, std::uint32_t id);
-  void SetTimeCommand(const std::shared_ptr<Link>& link, std::uint32_t id, const std::string& text);
-  void Format(const std::shared_ptr<Link>& link, std::uint32_t id, std::int32_t disk);
-  void TakeConfig(const std::shared_ptr<Link>& link, std::uint32_t id, const wire::Command& command,
-                  const ConfigDocument& document);
-  // Ethernet moves the device, the account changes its password.
-  void ApplyConfig(std::uint32_t code, const std::map<std::string, std::string>& settings);
-  void AckUpload(const std::shared_ptr<Link>& link);
-  void CheckFirmware(const std::shared_ptr<Link>& link, std::shared_ptr<Upload> upload);
+  void LoseLinks();
 
   DeviceConfig m_config;  // the current settings; factory values stay in their own fields
   Environment& m_env;
   bool m_online = true;
   unsigned m_generation = 0;   // counts restarts; actions of an earlier life are dropped
   int m_wrongLoginsInRow = 0;  // this life's, for the lockout
-  std::vector<std::weak_ptr<Link>> m_links;
-  Link* m_uploader = nullptr;  // one firmware transfer at a time
+  std::vector<std::function<void()>> m_linksLost;
   std::string m_clock;
   std::int64_t m_clockOffsetS = 0;
   std::string m_factoryTimeZone;

@@ -10,7 +10,14 @@ Lan::Lan(Environment& environment, Scenario scenario)
     : m_env(environment), m_acceptor(environment.io) {
   for (DeviceConfig& config : scenario.devices) {
     m_devices.push_back(std::make_unique<Device>(std::move(config), m_env));
+    m_framed.push_back(std::make_unique<FramedDevice>(*m_devices.back(), m_env));
   }
+}
+
+std::vector<DeviceSnapshot> Lan::Snapshots() const {
+  std::vector<DeviceSnapshot> snapshots;
+  for (const auto& device : m_framed) snapshots.push_back(device->Snapshot());
+  return snapshots;
 }
 
 bool Lan::Listen(const wire::Endpoint& endpoint, std::string* error) {
@@ -65,9 +72,9 @@ void Lan::Accept() {
   });
 }
 
-Device* Lan::FindAt(const std::string& ip, std::uint16_t port) {
-  for (const auto& device : m_devices) {
-    if (device->At(ip, port)) return device.get();
+FramedDevice* Lan::FindAt(const std::string& ip, std::uint16_t port) {
+  for (const auto& device : m_framed) {
+    if (device->GetDevice().At(ip, port)) return device.get();
   }
   return nullptr;
 }
@@ -77,15 +84,16 @@ void Lan::OnFrame(const std::shared_ptr<Link>& link, wire::Frame& frame) {
   bool valid = true;
   switch (frame.type) {
     case wire::MsgType::kProbe:
-      for (const auto& device : m_devices) device->OnProbe(link->connection, frame.id);
+      for (const auto& device : m_framed) device->OnProbe(link->connection, frame.id);
       break;
     case wire::MsgType::kModify: {
       wire::Modify modify;
       valid = wire::Decode(frame.payload, &modify);
       if (!valid) break;
       // Nobody answers for a device that is not at the named place any more.
-      for (const auto& device : m_devices) {
-        if (device->At(modify.targetIp, modify.targetPort) && device->Serial() == modify.serial) {
+      for (const auto& device : m_framed) {
+        const Device& model = device->GetDevice();
+        if (model.At(modify.targetIp, modify.targetPort) && model.Serial() == modify.serial) {
           device->OnModify(link->connection, frame.id, modify);
           break;
         }
@@ -96,10 +104,10 @@ void Lan::OnFrame(const std::shared_ptr<Link>& link, wire::Frame& frame) {
       wire::Hello hello;
       valid = wire::Decode(frame.payload, &hello);
       if (!valid || link->device != nullptr) break;
-      if (Device* device = FindAt(hello.ip, hello.port)) {
+      if (FramedDevice* device = FindAt(hello.ip, hello.port)) {
         device->Attach(link);
         link->connection->Send(wire::MsgType::kHelloAnswer, frame.id,
-                               wire::EncodeText(device->Serial()));
+                               wire::EncodeText(device->GetDevice().Serial()));
       }
       break;
     }

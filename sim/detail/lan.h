@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/detail/device.h"
+#include "sim/detail/framed_device.h"
 #include "sim/detail/link.h"
 #include "sim/scenario.h"
 #include "wire/endpoint.h"
@@ -25,16 +26,19 @@ class Lan {
   void Serve();
   void Close();
   const std::vector<std::unique_ptr<Device>>& Devices() const { return m_devices; }
+  // Every device's snapshot, in the scenario's order.
+  std::vector<DeviceSnapshot> Snapshots() const;
 
  private:
   void Accept();
   void OnFrame(const std::shared_ptr<Link>& link, wire::Frame& frame);
-  Device* FindAt(const std::string& ip, std::uint16_t port);
+  FramedDevice* FindAt(const std::string& ip, std::uint16_t port);
 
   Environment& m_env;
   asio::ip::tcp::acceptor m_acceptor;
   std::uint16_t m_port = 0;
   std::vector<std::unique_ptr<Device>> m_devices;
+  std::vector<std::unique_ptr<FramedDevice>> m_framed;  // one face per device, in the same order
   std::set<std::shared_ptr<Link>> m_links;
 };
 

@@ -11,7 +11,7 @@
 
 namespace camsim::detail {
 
-class Device;
+class FramedDevice;
 
 // A firmware file arriving on a link. Only its header and running checksum are kept, so 250
 // devices receiving 16 MiB each hold no file.
@@ -27,7 +27,7 @@ struct Link {
   explicit Link(std::shared_ptr<wire::FramedConnection> link) : connection(std::move(link)) {}
 
   std::shared_ptr<wire::FramedConnection> connection;
-  Device* device = nullptr;  // the LAN owns the devices and outlives every link
+  FramedDevice* device = nullptr;  // the LAN owns the devices and outlives every link
   bool loggedIn = false;
   std::unique_ptr<Upload> upload;
   std::shared_ptr<StreamSender> stream;  // a preview connection's live stream
