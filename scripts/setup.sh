@@ -16,6 +16,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   iproute2 procps util-linux
   librsvg2-bin desktop-file-utils
+  clang-format
   fonts-wqy-zenhei fonts-dejavu-core
 )
 

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer and warnings as errors, and runs the whole test suite.
+# UndefinedBehaviorSanitizer and warnings as errors, checks the formatting and runs the whole test
+# suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=build-test
 ./scripts/setup.sh "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DRAVENDOCK_WERROR=ON \
   -DRAVENDOCK_SANITIZE=address,undefined
+
+./scripts/check_format.sh
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
