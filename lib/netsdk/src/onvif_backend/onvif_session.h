@@ -2,7 +2,8 @@
 // GetCapabilities) and, authenticated, its information: event 4, or 5 refused / unreachable. A
 // keep-alive query every kKeepAliveMs notices a device that went away (event 6) and, with
 // auto-reconnect, logs in again (event 4, reconnected). Public methods may be called from any
-// thread; the rest runs on the network thread.
+// thread; the rest runs on the network thread. The stream lookup is in onvif_session_stream.cpp,
+// the firmware upgrade in onvif_session_upgrade.cpp.
 #pragma once
 
 #include <asio.hpp>
