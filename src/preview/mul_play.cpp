@@ -24,24 +24,21 @@ CMULPLay::~CMULPLay() {
 }
 
 void CMULPLay::OnCreate() {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    setGeometry(QRect(QPoint(0, 0), screen->geometry().size()));
-  }
+  FitFrameToScreen();
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
   setAutoFillBackground(true);
 
-  const std::vector<QRect> panes = PaneRects(GridSize(m_deviceCount), rect());
-  for (const QRect& area : panes) {
+  const std::size_t paneCount = PaneRects(GridSize(m_deviceCount), rect()).size();
+  for (; static_cast<std::size_t>(m_paneCount) < paneCount; ++m_paneCount) {
     auto* pane = new CStaWnd(this);
-    pane->setGeometry(area);
     pane->show();
     PreviewSlot& slot = m_slots[static_cast<std::size_t>(m_paneCount)];
     slot.pane = pane;
     pane->SetRecord(slot.record);
-    ++m_paneCount;
   }
+  LayOutPanes();
   // Devices not logged in are not played; their panes stay black.
   for (int i = 0; i < m_deviceCount; ++i) {
     PreviewSlot& slot = m_slots[static_cast<std::size_t>(i)];
@@ -49,6 +46,52 @@ void CMULPLay::OnCreate() {
       slot.previewHandle.store(StartPreview(*slot.record, &CMULPLay::OnStream, &slot));
     }
   }
+}
+
+void CMULPLay::FitFrameToScreen() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                         frame.right() - client.right(), frame.bottom() - client.bottom());
+  QRect wanted = (m_wholeScreenRefused ? screen->availableGeometry() : screen->geometry())
+                     .marginsRemoved(margins);
+  if (client == wanted) return;
+  if (wanted == m_askedClient) {
+    // Asked for already, and placed otherwise: the window manager keeps part of the screen. It
+    // gets one more request, for the available area, and is never fought.
+    if (m_wholeScreenRefused) return;
+    m_wholeScreenRefused = true;
+    wanted = screen->availableGeometry().marginsRemoved(margins);
+    if (client == wanted) return;
+  }
+  m_askedClient = wanted;
+  setGeometry(wanted);
+}
+
+void CMULPLay::LayOutPanes() {
+  const std::vector<QRect> panes = PaneRects(GridSize(m_deviceCount), rect());
+  for (int i = 0; i < m_paneCount; ++i) {
+    m_slots[static_cast<std::size_t>(i)].pane->setGeometry(panes[static_cast<std::size_t>(i)]);
+  }
+}
+
+// The frame is known only once the window manager has put it around the window.
+void CMULPLay::showEvent(QShowEvent* event) {
+  Dialog::showEvent(event);
+  FitFrameToScreen();
+}
+
+void CMULPLay::moveEvent(QMoveEvent* event) {
+  Dialog::moveEvent(event);
+  FitFrameToScreen();
+}
+
+// Whatever size the window ends up with, every pane and its border stays inside it.
+void CMULPLay::resizeEvent(QResizeEvent* event) {
+  Dialog::resizeEvent(event);
+  LayOutPanes();
 }
 
 int CMULPLay::OnStream(int /*previewHandle*/, int dataKind, const unsigned char* data, int size,

@@ -3,6 +3,7 @@
 // borrowed from the device table for as long as the window lives.
 #pragma once
 
+#include <QRect>
 #include <array>
 #include <atomic>
 #include <vector>
@@ -39,8 +40,17 @@ class CMULPLay : public platform::Dialog {
   int PaneCount() const { return m_paneCount; }
   const PreviewSlot& Slot(int index) const { return m_slots[static_cast<std::size_t>(index)]; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void OnCreate();
+  // The whole window, frame included, covers the primary screen; where the window manager will
+  // not have that, it covers the screen's available area.
+  void FitFrameToScreen();
+  void LayOutPanes();
   static int OnStream(int previewHandle, int dataKind, const unsigned char* data, int size,
                       const NETSDK_FRAME_INFO* frame);
 
@@ -49,6 +59,9 @@ class CMULPLay : public platform::Dialog {
   int m_deviceCount = 0;
   int m_paneCount = 0;
   bool m_destroyed = false;
+  // The client area last asked for, and whether the window manager refused the whole screen.
+  QRect m_askedClient;
+  bool m_wholeScreenRefused = false;
 };
 
 }  // namespace preview

@@ -77,7 +77,7 @@ TEST_F(PreviewWindows, TheGridPlaysTheLoggedInDevicesInsideTheirResultBordersAnd
       [&](preview::CMULPLay& grid) {
         EXPECT_EQ(grid.DeviceCount(), 4);
         EXPECT_EQ(grid.PaneCount(), 4);
-        EXPECT_EQ(grid.geometry().size(), QGuiApplication::primaryScreen()->geometry().size());
+        EXPECT_EQ(grid.frameGeometry(), QGuiApplication::primaryScreen()->geometry());
         const auto pane = [&](const std::string& serial) -> preview::CStaWnd& {
           for (int i = 0; i < grid.DeviceCount(); ++i)
             if (grid.Slot(i).record == &Record(serial)) return *grid.Slot(i).pane;
@@ -104,6 +104,12 @@ TEST_F(PreviewWindows, TheGridPlaysTheLoggedInDevicesInsideTheirResultBordersAnd
         EXPECT_EQ(pane("SN1004").Surface().PicturesShown(), 0);
         EXPECT_EQ(grid.Slot(3).record, &Record("SN1004"));
         EXPECT_EQ(grid.Slot(3).previewHandle.load(), 0);
+        // A window manager that keeps the window off part of the screen leaves it less room:
+        // every pane, border included, stays inside what is left.
+        grid.resize(grid.width() - 37, grid.height() - 61);
+        for (int i = 0; i < grid.PaneCount(); ++i) {
+          EXPECT_TRUE(grid.rect().contains(grid.Slot(i).pane->geometry())) << "pane " << i;
+        }
         for (int i = 0; i < grid.DeviceCount(); ++i) ports.push_back(grid.Slot(i).port.load());
         grid.DestroyWindow();
         for (int i = 0; i < grid.DeviceCount(); ++i) {
