@@ -1,6 +1,5 @@
 #include "sim/detail/framed_device.h"
 
-
 #include "wire/codes.h"
 #include "wire/endpoint.h"
 
