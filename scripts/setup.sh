@@ -2,6 +2,7 @@
 # Installs the Debian packages the project builds with (only those missing), then configures and
 # builds. Idempotent: a second run only rebuilds what changed.
 #   scripts/setup.sh [build-dir] [extra cmake args...]
+# With RAVENDOCK_BUILD_TARGETS set (space-separated), only those targets are built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,4 +36,5 @@ fi
 build_dir="${1:-build}"
 shift || true
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build_dir"
+# shellcheck disable=SC2086  # the list splits into targets on purpose
+cmake --build "$build_dir" ${RAVENDOCK_BUILD_TARGETS:+--target $RAVENDOCK_BUILD_TARGETS}
