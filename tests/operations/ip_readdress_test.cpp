@@ -137,6 +137,37 @@ TEST_F(IpReaddressing, DevicesBeyondTheLastFreeNumberCountAsFailedAfterTheReSear
   EXPECT_EQ(ShownTexts(), std::vector<QString>{kStops});
 }
 
+// A device logged in by an earlier run is logged out before its address changes; the re-search
+// that does not find the expected count asks after its window, Yes waits a whole window more and
+// asks again, No stops the search and ends the run.
+TEST_F(IpReaddressing, LoggedInDevicesAreLoggedOutFirstAndTheReSearchAsksUntilNo) {
+  FindDevices(3);
+  Choose({batch::kRowSetTime});
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  const int loginHandle = window().Devices().RecordAt(RowOf("SN1000"))->loginHandle;
+  ASSERT_GT(loginHandle, 0);
+  ASSERT_EQ(sim().Device("SN1000")->logins, 1);
+
+  SetExpectedCount(4);
+  Choose({batch::kRowModifyIp});
+  dialogs().QueueAnswer(platform::IDYES);
+  dialogs().QueueAnswer(platform::IDNO);
+  ClickRun();
+  ASSERT_TRUE(WaitForRunEnd(120000));
+
+  const QString question = QStringLiteral("搜索到的IPC数量与设备升级数量不一致，是否继续搜索？");
+  EXPECT_EQ(ShownTexts(), (std::vector<QString>{question, question}));
+  EXPECT_EQ(IP_NET_DVR_Logout(loginHandle), -1) << "the handle was the library's still";
+  EXPECT_EQ(ModifyText("SN1000"), "IP=192.168.1.4 Mask=255.255.255.0 Gateway=192.168.1.1 AllNet=0");
+  // The search stopped with the No: the table keeps the three found at their new addresses.
+  EXPECT_EQ(list().GetItemCount(), 3);
+  EXPECT_EQ(Cell(RowOf("SN1002"), kColumnIp), QStringLiteral("192.168.1.6"));
+  EXPECT_FALSE(window().Devices().IsBusy());
+  EXPECT_EQ(window().GetDlgItemText(1062), QStringLiteral("执行结束"));
+  EXPECT_TRUE(window().IsDlgItemEnabled(1014));
+}
+
 TEST_F(IpReaddressing, TheHiddenButtonRunsThePassAloneInEnglishAndHoldsTheTableMeanwhile) {
   FindDevices(3);
   Choose({batch::kRowReboot});
