@@ -5,7 +5,7 @@
 //
 // Single int32 fields are written by one thread and read by others without a lock (each has
 // one writer at any phase of a run), so they are atomics: the C++ form of those plain reads and
-// writes. The status text is written by the thread that then posts message 2126 and read by the
+// writes. The status text is written by the thread that then posts kMsgRowStatus and read by the
 // window when the message arrives; a worker may already write the next text meanwhile, so the
 // text has a small lock of its own and is never seen half-written.
 #pragma once

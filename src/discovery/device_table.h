@@ -1,6 +1,6 @@
 // The device table: one row per device found by the library's LAN search, each row owning its
-// device record. Starts and merges the search (timer 1000), keeps the total and checked counters,
-// the check marks, and the re-found check that a factory restore relies on (timer 1008).
+// device record. Starts and merges the search (kTimerSearch), keeps the total and checked counters,
+// the check marks, and the re-found check that a factory restore relies on (kTimerRefound).
 #pragma once
 
 #include <QPoint>
@@ -46,15 +46,15 @@ class DeviceTable {
   DeviceTable(const DeviceTable&) = delete;
   DeviceTable& operator=(const DeviceTable&) = delete;
 
-  // Button 1002 and the search instruction.
+  // IDC_SEARCH and the search instruction.
   void StartSearch();
   // Logs out every logged-in device, lets go of every record and deletes every row. The records
   // are retired: freed once nothing outside the table can reach them any more (at once when
   // nothing does).
   void Clear();
-  // Timer 1000.
+  // kTimerSearch.
   void OnSearchTimer();
-  // Merges the library's results into the table (timers 1000 and 1007).
+  // Merges the library's results into the table (kTimerSearch and the IP re-search's kTimerModifyIpSearch).
   void Refresh();
 
   // The 20-second window of a search that timer timerId refreshes. BeginSearchWindow opens it.
@@ -69,12 +69,12 @@ class DeviceTable {
   // re-search after IP re-addressing); the next StartSearch checks every row again.
   void CheckOnlySerials(std::set<std::string> serials);
 
-  // Check marks: 1036; 1037 and 1022; 1003.
+  // Check marks: IDC_SELECT_ALL; IDC_INVERT and IDC_INVERT_HIDDEN; IDC_CHECK_ALL_BY_STATE.
   void CheckAll();
   void Invert();
   void SetAllChecks(bool checked);
 
-  // Notifications of list 1000.
+  // Notifications of IDC_DEVICE_LIST.
   void OnItemChanged(const ui::ItemChange& change);
   // Return 1 to keep a row's check mark while a batch runs or the table is busy; the second
   // click of a double click is a click too.
@@ -95,7 +95,7 @@ class DeviceTable {
   // Whether the table holds the expected device count (the end of a search).
   bool ReachedExpectedCount() const;
 
-  // Timer 1008; the factory-restore worker resets the cursor before it starts the timer.
+  // kTimerRefound; the factory-restore worker resets the cursor before it starts the timer.
   void OnRefoundTimer();
   void ResetSearchCursor() { m_searchCursor = 0; }
 

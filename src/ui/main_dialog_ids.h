@@ -9,8 +9,9 @@ constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDR_MAINFRAME = 128;
 constexpr int IDS_ABOUTBOX = 101;
 constexpr unsigned IDM_ABOUTBOX = 16;
-// Items of the system menu beside the About box: the two languages (radios 1063 and 1064
-// are hidden), the export of the device table and the cameras window.
+// Items of the system menu beside the About box: the two languages (the radios
+// IDC_LANGUAGE_CHINESE and IDC_LANGUAGE_ENGLISH are hidden), the export of the device table and
+// the cameras window.
 constexpr unsigned IDM_LANGUAGE_CHINESE = 32;
 constexpr unsigned IDM_LANGUAGE_ENGLISH = 48;
 constexpr unsigned IDM_EXPORT_TABLE = 64;

@@ -1,6 +1,6 @@
 // The other-settings window (dialog 132, "其它设置"): the page tree on the left and, right of it,
 // the fifteen settings pages, of which exactly one is visible. Created once, hidden, at start-up;
-// shown by the main window's button 1073 and hidden again by its close button, never modal.
+// shown by the main window's IDC_OTHER_SETTINGS and hidden again by its close button, never modal.
 #pragma once
 
 #include <array>
@@ -31,7 +31,7 @@ class COtherSetDlg : public platform::Dialog {
   // Creates the tree and the fifteen pages; page 0 is the visible one.
   BOOL OnInitDialog();
 
-  // Button 1073: shows the window centred over its owner, with the page and edits as they were.
+  // IDC_OTHER_SETTINGS: shows the window centred over its owner, with the page and edits as they were.
   void ShowWindow();
 
   // Right after config.dat has been read: every page shows its group, in page order, and the set
