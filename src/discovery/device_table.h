@@ -54,7 +54,8 @@ class DeviceTable {
   void Clear();
   // kTimerSearch.
   void OnSearchTimer();
-  // Merges the library's results into the table (kTimerSearch and the IP re-search's kTimerModifyIpSearch).
+  // Merges the library's results into the table (kTimerSearch and the IP re-search's
+  // kTimerModifyIpSearch).
   void Refresh();
 
   // The 20-second window of a search that timer timerId refreshes. BeginSearchWindow opens it.

@@ -31,7 +31,8 @@ class COtherSetDlg : public platform::Dialog {
   // Creates the tree and the fifteen pages; page 0 is the visible one.
   BOOL OnInitDialog();
 
-  // IDC_OTHER_SETTINGS: shows the window centred over its owner, with the page and edits as they were.
+  // IDC_OTHER_SETTINGS: shows the window centred over its owner, with the page and edits as they
+  // were.
   void ShowWindow();
 
   // Right after config.dat has been read: every page shows its group, in page order, and the set
