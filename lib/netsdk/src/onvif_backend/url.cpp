@@ -50,7 +50,7 @@ bool ParseUrl(const std::string& text, Url* url) {
   url->host = host;
   url->port = port;
   url->path = pathStart == std::string::npos ? "/" : text.substr(pathStart);
-  if (url->path[0] == '?') url->path.insert(0, "/");
+  if (url->path[0] == '?') url->path.insert(url->path.begin(), '/');
   return true;
 }
 
