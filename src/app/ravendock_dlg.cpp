@@ -95,10 +95,12 @@ QWidget* CreateControl(const app::ControlSpec& entry, QWidget* parent) {
 
 }  // namespace
 
-CRavendockDlg::CRavendockDlg(const QString& programDirectory, QWidget* parent)
+CRavendockDlg::CRavendockDlg(const QString& programDirectory, batch::LibraryCalls library,
+                             QWidget* parent)
     : Dialog(IDD_RAVENDOCK_DIALOG, parent),
       m_icon(app::AppIcon()),
       m_programDirectory(programDirectory),
+      m_library(std::move(library)),
       m_cameras(std::make_unique<config::CameraSettings>()) {
   setWindowTitle(QString::fromUtf16(kTitle));
   setFont(QFont(QStringLiteral("Arial"), 9));
@@ -224,7 +226,7 @@ void CRavendockDlg::StartDeviceServices() {
       [this](UINT message, WPARAM wParam, LPARAM lParam) {
         return SendMessage(message, wParam, lParam);
       }};
-  m_engine = std::make_unique<batch::Engine>(std::move(link), m_languageIndex);
+  m_engine = std::make_unique<batch::Engine>(std::move(link), m_languageIndex, m_library);
   batch::RegisterCallbacks(*m_engine);
 }
 

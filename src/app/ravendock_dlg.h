@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "batch/library_calls.h"
 #include "batch/run_host.h"
 #include "discovery/search_host.h"
 #include "platform/dialog.h"
@@ -39,8 +40,10 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   Q_OBJECT
 
  public:
-  // programDirectory: where config.dat lives; the executable's directory when empty.
-  explicit CRavendockDlg(const QString& programDirectory = QString(), QWidget* parent = nullptr);
+  // programDirectory: where config.dat lives; the executable's directory when empty. library:
+  // the device library calls of the engine and the push, which a test may wrap.
+  explicit CRavendockDlg(const QString& programDirectory = QString(),
+                         batch::LibraryCalls library = {}, QWidget* parent = nullptr);
   ~CRavendockDlg() override;
 
   // Start-up: libraries, list, combos, settings; returns TRUE as the framework expects.
@@ -132,6 +135,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   config::COtherSetDlg* m_otherSetDlg = nullptr;
   QIcon m_icon;
   QString m_programDirectory;
+  batch::LibraryCalls m_library;
   std::unique_ptr<config::CameraSettings> m_cameras;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
   std::unique_ptr<batch::RunController> m_runController;

@@ -4,7 +4,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <future>
 
+#include "batch/library_calls.h"
+#include "batch/record_borrow.h"
 #include "config/config_fields.h"
 #include "config/config_set.h"
 #include "config/pages/other_set_dlg.h"
@@ -138,6 +141,34 @@ TEST_F(Pushing, ClosingTheWindowDuringAPushStopsItsThreads) {
   // Both threads wait for an answer that never comes; the close does not wait for them.
   EXPECT_TRUE(window().DestroyWindow());
   EXPECT_EQ(window().Devices().RecordAt(0)->pushDone, 0);
+}
+
+// A push thread still inside a library call when the window closes is left behind; the window,
+// its engine and the push runner are then destroyed, and the call returns: the thread must end
+// without touching any of them (AddressSanitizer watches).
+TEST_F(Pushing, AThreadLeftInALibraryCallReturnsAfterTheWindowIsGoneAndTouchesNothing) {
+  std::promise<void> entered;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  batch::LibraryCalls library;
+  library.login = [&entered, released](const char*, int, const char*, const char*) {
+    entered.set_value();
+    released.wait();
+    return -1;
+  };
+  SetLibraryCalls(library);
+  StartWith(testsupport::Cameras(1));
+  FindDevices(1);
+  Enable({config::kCloudGroupFlag});
+  Choose({batch::kRowOtherSettings});
+  ClickRun();
+  entered.get_future().wait();
+
+  EXPECT_FALSE(window().DestroyWindow()) << "the thread is in its call";
+  CloseWindow();
+  release.set_value();
+  EXPECT_TRUE(RunUntil([] { return !batch::RecordBorrow::AnyOutstanding(); }));
+  EXPECT_TRUE(Journal("SN1000", 335).empty());
 }
 
 // What the operator sets on the pages is what the device gets: every group ticked on its page, a

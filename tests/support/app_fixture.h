@@ -39,9 +39,12 @@ class AppFixture : public testing::Test {
   // Closes the window (if open) and starts a new one on the same directory, as a restart would.
   void OpenWindow() {
     m_window.reset();
-    m_window = std::make_unique<CRavendockDlg>(m_directory.path());
+    m_window = std::make_unique<CRavendockDlg>(m_directory.path(), m_library);
     m_window->OnInitDialog();
   }
+
+  // The device library calls the next window's engine makes.
+  void SetLibraryCalls(batch::LibraryCalls library) { m_library = std::move(library); }
 
   CRavendockDlg& window() { return *m_window; }
   platform::ScriptedDialogs& dialogs() { return m_dialogs; }
@@ -51,6 +54,7 @@ class AppFixture : public testing::Test {
  private:
   QTemporaryDir m_directory;
   platform::ScriptedDialogs m_dialogs;
+  batch::LibraryCalls m_library;
   std::unique_ptr<CRavendockDlg> m_window;
 };
 

@@ -52,8 +52,12 @@ void PushRunner::Start() {
     record->pushThread = thread.get();
     // The thread borrows the record for as long as it runs.
     batch::RecordBorrow::Hold();
-    thread->Start([this, record](const platform::StopToken& stop) {
-      Push(*record, stop);
+    thread->Start([this, record, gate = m_gate,
+                   library = m_engine.Library()](const platform::StopToken& stop) {
+      {
+        platform::BlockingCallGate::Pass pass(gate);
+        if (pass) Push(*record, PushThread{stop, pass, library});
+      }
       batch::RecordBorrow::Release();
     });
     m_threads.push_back(std::move(thread));
@@ -69,6 +73,8 @@ bool PushRunner::Stop(DWORD waitMs) {
     const DWORD elapsed = platform::GetTickCount() - start;
     allEnded = thread->Stop(elapsed < waitMs ? waitMs - elapsed : 0) && allEnded;
   }
+  // Those still running are asked to stop: inside the gate they end at once.
+  m_gate->Close();
   return allEnded;
 }
 
@@ -76,38 +82,48 @@ void PushRunner::Show(discovery::DeviceRecord& record, const QString& text) cons
   m_engine.ShowStatus(record, text);
 }
 
-void PushRunner::Push(discovery::DeviceRecord& record, const platform::StopToken& stop) {
-  if (LogIn(record, stop)) {
+void PushRunner::Push(discovery::DeviceRecord& record, const PushThread& thread) {
+  if (LogIn(record, thread)) {
     for (const PushGroupEntry& entry : kPushOrder) {
-      if (stop.StopRequested()) return;
+      if (!thread.GoOn()) return;
       if (ProcessConfigSet().Get(entry.enableFlag) != 1) continue;
       // Two attempts at most, 15 s after each failure; a failed group never stops the next.
       for (int attempt = 0; attempt < 2; ++attempt) {
-        const GroupOutcome outcome = RunGroup(record, entry, stop);
+        const GroupOutcome outcome = RunGroup(record, entry, thread);
         if (outcome != GroupOutcome::kFailed) break;
-        if (!stop.Sleep(kRetryPauseMs)) return;
+        if (!thread.stop.Sleep(kRetryPauseMs)) return;
       }
     }
   }
-  if (stop.StopRequested()) return;
+  if (!thread.GoOn()) return;
   record.pushDone = 1;
   // The last act: the window may finish the run and empty the push list at once.
   m_window.PostMessage(batch::kMsgPushThreadEnded, 0, 0);
 }
 
-bool PushRunner::LogIn(discovery::DeviceRecord& record, const platform::StopToken& stop) {
+bool PushRunner::LogIn(discovery::DeviceRecord& record, const PushThread& thread) {
   if (record.loginHandle > 0 && record.loginState == discovery::kLoginConfirmed) return true;
   // A stale handle is closed before it is forgotten.
-  if (record.loginHandle > 0) m_engine.Library().logout(record.loginHandle);
+  if (const int stale = record.loginHandle; stale > 0) {
+    if (!thread.pass.Outside([&] { thread.library.logout(stale); })) return false;
+  }
   record.loginHandle = 0;
   record.loginState = discovery::kLoginUnknown;
   Show(record, QString::fromUtf16(kTextPushLogin));
 
   batch::LoginQueue& logins = m_engine.Logins();
   logins.BeginLoginCall();
-  const int handle =
-      m_engine.Library().login(record.info.Ip().c_str(), record.info.Port(),
-                               record.info.User().c_str(), record.info.Password().c_str());
+  // The call gets the thread's own copies: the record may be gone when it returns.
+  const std::string ip = record.info.Ip();
+  const std::string user = record.info.User();
+  const std::string password = record.info.Password();
+  const int port = record.info.Port();
+  int handle = 0;
+  if (!thread.pass.Outside([&] {
+        handle = thread.library.login(ip.c_str(), port, user.c_str(), password.c_str());
+      })) {
+    return false;
+  }
   if (handle < 1) {
     logins.EndLoginCall(handle);
     Show(record, QString::fromUtf16(kTextPushLoginFailed));
@@ -123,7 +139,7 @@ bool PushRunner::LogIn(discovery::DeviceRecord& record, const platform::StopToke
 
   const DWORD start = platform::GetTickCount();
   for (;;) {
-    if (!stop.Sleep(kPushPollMs)) return false;
+    if (!thread.stop.Sleep(kPushPollMs)) return false;
     if (record.loginState == discovery::kLoginConfirmed) {
       Show(record, QString::fromUtf16(kTextPushLoginOk));
       return true;
@@ -147,7 +163,8 @@ std::optional<std::string> PushRunner::Document(const PushGroupEntry& entry,
 
 PushRunner::GroupOutcome PushRunner::RunGroup(discovery::DeviceRecord& record,
                                               const PushGroupEntry& entry,
-                                              const platform::StopToken& stop) {
+                                              const PushThread& thread) {
+  const platform::StopToken& stop = thread.stop;
   Show(record, QString::fromUtf16(entry.statusName));
   if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
   bool neverSendable = false;
@@ -155,7 +172,15 @@ PushRunner::GroupOutcome PushRunner::RunGroup(discovery::DeviceRecord& record,
   std::atomic<std::int32_t>& flag = record.responseFlags[static_cast<std::size_t>(entry.group)];
   flag = 0;
   // A document that cannot be sent whole is not sent at all.
-  if (!document || SendConfigCommand(CommandOf(entry.group), record.loginHandle, *document) != 0) {
+  int sent = -1;
+  if (document) {
+    const int handle = record.loginHandle;
+    if (!thread.pass.Outside(
+            [&] { sent = SendConfigCommand(CommandOf(entry.group), handle, *document); })) {
+      return GroupOutcome::kNeverSendable;
+    }
+  }
+  if (sent != 0) {
     Show(record, Named(kTextGroupFailed, entry));
     if (!stop.Sleep(kPushPollMs)) return GroupOutcome::kNeverSendable;
     return neverSendable ? GroupOutcome::kNeverSendable : GroupOutcome::kFailed;

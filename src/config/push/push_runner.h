@@ -15,6 +15,7 @@
 #include "batch/run_controller.h"
 #include "config/push/push_groups.h"
 #include "discovery/device_table.h"
+#include "platform/blocking_call_gate.h"
 #include "platform/dialog.h"
 #include "platform/worker_thread.h"
 #include "ui/report_ctrl.h"
@@ -43,17 +44,29 @@ class PushRunner {
   void Register();
   // Window thread.
   void Start();
-  // Closing: asks every push thread to stop and waits at most waitMs for them together. True
-  // when every one has ended; a thread left behind keeps its record borrowed.
+  // Closing: asks every push thread to stop and waits at most waitMs for them together, then
+  // shuts the gate: a thread left behind in a library call returns from it without touching the
+  // runner, the engine, the window or its record again. True when every one has ended; a thread
+  // left behind keeps its record borrowed. No push starts afterwards.
   bool Stop(DWORD waitMs);
 
  private:
   enum class GroupOutcome { kAcknowledged, kFailed, kNeverSendable };
 
-  void Push(discovery::DeviceRecord& record, const platform::StopToken& stop);
-  bool LogIn(discovery::DeviceRecord& record, const platform::StopToken& stop);
+  // What a push thread owns: its stop request, its passage through the gate, which it leaves for
+  // every library call, and its own copy of the library calls.
+  struct PushThread {
+    const platform::StopToken& stop;
+    platform::BlockingCallGate::Pass& pass;
+    const batch::LibraryCalls& library;
+    // False once closing has begun: the thread must return at once.
+    bool GoOn() const { return pass && !stop.StopRequested(); }
+  };
+
+  void Push(discovery::DeviceRecord& record, const PushThread& thread);
+  bool LogIn(discovery::DeviceRecord& record, const PushThread& thread);
   GroupOutcome RunGroup(discovery::DeviceRecord& record, const PushGroupEntry& entry,
-                        const platform::StopToken& stop);
+                        const PushThread& thread);
   // The group's document from one copy of the set; nullopt with never-sendable set when no
   // attempt could ever send it (a password that differs from its confirmation, Ethernet to
   // several devices), nullopt alone when this attempt cannot.
@@ -68,6 +81,9 @@ class PushRunner {
   // Counted once when the push starts: one Ethernet address must not go to several devices.
   std::atomic<int> m_deviceCount{0};
   std::vector<std::unique_ptr<platform::WorkerThread>> m_threads;
+  // Shared with the threads, so that one left behind still finds it.
+  std::shared_ptr<platform::BlockingCallGate> m_gate =
+      std::make_shared<platform::BlockingCallGate>();
 };
 
 }  // namespace config
