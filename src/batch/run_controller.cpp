@@ -43,6 +43,18 @@ void RunController::SetOperation(int row, Operation start) {
   if (row >= 0 && row < kInstructionCount) m_operations[row] = std::move(start);
 }
 
+void RunController::SetPrecondition(int row, Precondition check) {
+  if (row >= 0 && row < kInstructionCount) m_preconditions[row] = std::move(check);
+}
+
+bool RunController::PreconditionHolds(int row) {
+  if (!m_preconditions[row]) return true;
+  const QString refusal = m_preconditions[row]();
+  if (refusal.isEmpty()) return true;
+  platform::AfxMessageBox(&m_window, refusal);
+  return false;
+}
+
 QString RunController::Text(TextId id) const {
   return texts::Text(id, m_host.LanguageIndex());
 }
@@ -70,6 +82,8 @@ void RunController::OnRunBatch() {
     platform::AfxMessageBox(&m_window, Text(kTextSelectUpgradeFileFirst));
     return;
   }
+  for (int row = 0; row < kInstructionCount; ++row)
+    if (IsChecked(row) && !PreconditionHolds(row)) return;
   m_host.EmptyPushList();
   EnableRunControls(false);
   m_running = true;
@@ -78,7 +92,7 @@ void RunController::OnRunBatch() {
 }
 
 void RunController::RunSingle(int row) {
-  if (m_running || row < 0 || row >= kInstructionCount) return;
+  if (m_running || row < 0 || row >= kInstructionCount || !PreconditionHolds(row)) return;
   m_host.EmptyPushList();
   EnableRunControls(false);
   m_running = true;

@@ -4,6 +4,7 @@
 // Everything here runs on the window thread.
 #pragma once
 
+#include <QString>
 #include <array>
 #include <functional>
 
@@ -25,11 +26,16 @@ constexpr unsigned kAfterModifyIpPauseMs = 1500;
 class RunController {
  public:
   using Operation = std::function<void()>;
+  // Why a row cannot start with the settings as they are; empty when it can.
+  using Precondition = std::function<QString()>;
 
   RunController(platform::Dialog& window, CReportCtrl& list, RunHost& host);
 
   // Fills row's entry of the instruction table with the operation that starts it.
   void SetOperation(int row, Operation start);
+  // Checked before a run that includes row disables anything: a refusal is shown and no run
+  // starts.
+  void SetPrecondition(int row, Precondition check);
 
   // Button 1014.
   void OnRunBatch();
@@ -63,6 +69,8 @@ class RunController {
   // other rows).
   bool IsChecked(int row) const;
   bool AnyChecked(int fromRow, int toRow) const;
+  // Shows the row's refusal, if it has one; true when it may start.
+  bool PreconditionHolds(int row);
   void StartRow(int row);
   void EnableRunControls(bool enable);
   QString Text(texts::TextId id) const;
@@ -75,6 +83,7 @@ class RunController {
   CReportCtrl& m_list;
   RunHost& m_host;
   std::array<Operation, kInstructionCount> m_operations;
+  std::array<Precondition, kInstructionCount> m_preconditions;
   bool m_running = false;
   bool m_single = false;
   int m_currentRow = -1;

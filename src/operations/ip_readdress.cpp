@@ -38,6 +38,15 @@ bool UsableSettings(const std::string& pcAddress, const StartAddressSettings& se
 
 void IpReaddress::Register() {
   m_context.runs.SetOperation(batch::kRowModifyIp, [this] { Start(); });
+  m_context.runs.SetPrecondition(batch::kRowModifyIp, [this] { return StartAddressRefusal(); });
+}
+
+QString IpReaddress::StartAddressRefusal() const {
+  const StartAddressSettings settings = StoredSettings();
+  if (settings.mode != 1) return {};
+  if (!IsDottedQuad(settings.mask)) return m_context.Text(texts::kTextStartMaskInvalid);
+  if (!IsDottedQuad(settings.gateway)) return m_context.Text(texts::kTextStartGatewayInvalid);
+  return {};
 }
 
 void IpReaddress::Start() {

@@ -37,6 +37,9 @@ class IpReaddress {
   explicit IpReaddress(OperationContext& context) : m_context(context) {}
 
   void Register();
+  // In start-address mode a mask or gateway that is no address refuses the run before it starts,
+  // naming the field; the start address itself is judged by the pass.
+  QString StartAddressRefusal() const;
   // The instruction and button 1029.
   void Start();
   // Timer 1007: the re-search and the verification.

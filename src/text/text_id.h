@@ -126,10 +126,12 @@ enum TextId : int {
   kTextCamerasCannotSave = 117,          // cameras window: message
   kTextCamerasOk = 118,                  // cameras window: button
   kTextCamerasCancel = 119,              // cameras window: button
+  kTextStartMaskInvalid = 120,           // message: a run refused before it starts
+  kTextStartGatewayInvalid = 121,        // message: a run refused before it starts
 };
 
 // The pairs the program has always had, first in the table.
 inline constexpr int kHistoricTextPairCount = 90;
-inline constexpr int kTextPairCount = 120;
+inline constexpr int kTextPairCount = 122;
 
 }  // namespace texts

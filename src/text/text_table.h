@@ -147,6 +147,10 @@ inline constexpr std::array<TextPair, kTextPairCount> kTextPairs = {{
      u"The camera settings cannot be saved in %1; they hold for this run only."},  // 117
     {u"确定", u"OK"},                                                              // 118
     {u"取消", u"Cancel"},                                                          // 119
+    {u"修改IP起始地址的子网掩码无效，请在“设定IP”中重新填写。",
+     u"The subnet mask for the start address is not valid; enter it again under “设定IP”."},  // 120
+    {u"修改IP起始地址的网关无效，请在“设定IP”中重新填写。",
+     u"The gateway for the start address is not valid; enter it again under “设定IP”."},  // 121
 }};
 
 }  // namespace texts

@@ -168,6 +168,36 @@ TEST_F(IpReaddressing, LoggedInDevicesAreLoggedOutFirstAndTheReSearchAsksUntilNo
   EXPECT_TRUE(window().IsDlgItemEnabled(1014));
 }
 
+// In start-address mode a blank mask or a malformed gateway refuses the run before any control
+// is disabled, naming the field, from button 1014 and from the hidden button alike.
+TEST_F(IpReaddressing, ABadMaskOrGatewayRefusesTheRunBeforeItStartsNamingTheField) {
+  FindDevices(3);
+  Choose({batch::kRowModifyIp, batch::kRowReboot});
+  UseStartAddress("10.0.0.250", "", "10.0.0.1");
+  ClickRun();
+  EXPECT_FALSE(window().Runs().IsRunning());
+  UseStartAddress("10.0.0.250", "255.0.0.0", "10.0.0");
+  window().SetLanguage(1);
+  window().DlgItem<QPushButton>(1029)->click();
+  EXPECT_FALSE(window().Runs().IsRunning());
+
+  EXPECT_EQ(
+      ShownTexts(),
+      (std::vector<QString>{
+          QStringLiteral("修改IP起始地址的子网掩码无效，请在“设定IP”中重新填写。"),
+          QStringLiteral(
+              "The gateway for the start address is not valid; enter it again under “设定IP”.")}));
+  EXPECT_TRUE(window().IsDlgItemEnabled(1014));
+  EXPECT_TRUE(window().IsDlgItemEnabled(1211));
+  EXPECT_FALSE(window().Devices().IsBusy());
+  for (int i = 0; i < 3; ++i) {
+    const std::string serial = "SN100" + std::to_string(i);
+    EXPECT_TRUE(Journal(serial, 1003).empty()) << serial;
+    EXPECT_TRUE(Journal(serial, 1001).empty()) << serial;
+    EXPECT_TRUE(StatusOf(serial).isEmpty()) << serial;
+  }
+}
+
 TEST_F(IpReaddressing, TheHiddenButtonRunsThePassAloneInEnglishAndHoldsTheTableMeanwhile) {
   FindDevices(3);
   Choose({batch::kRowReboot});
