@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
-#include <algorithm>
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
@@ -51,9 +50,6 @@ namespace {
 constexpr char16_t kTitle[] = u"Ravendock_V2.0.1";
 // String resource 101.
 constexpr char16_t kAboutMenuText[] = u"about Ravendock(&A)...";
-constexpr int kExpectedCountItems = 250;
-constexpr int kMsPerMinute = 60000;
-constexpr int kMaxComboTextChars = 64;
 
 // The colours of the upgrade verdict in column 5.
 constexpr COLORREF kUpgradeSucceededColor = RGB(0, 200, 0);
@@ -192,9 +188,8 @@ BOOL CRavendockDlg::OnInitDialog() {
   m_otherSetDlg->OnInitDialog();
   m_otherSetDlg->hide();
 
-  FillExpectedCountCombo();
   CheckDlgButton(IDC_LANGUAGE_CHINESE, true);
-  LoadSettings();
+  m_settings.Load(*m_otherSetDlg);
 
   // The controls keep their template captions until the language is changed.
   m_languageIndex = texts::kLanguageChinese;
@@ -204,9 +199,9 @@ BOOL CRavendockDlg::OnInitDialog() {
 
 void CRavendockDlg::FillInstructionTable() {
   m_runController->SetOperation(batch::kRowSearch, [this] { m_deviceTable->StartSearch(); });
-  m_operations = std::make_unique<operations::Operations>(
-      operations::OperationContext{*this, *m_deviceList, *m_deviceTable, *m_engine,
-                                   *m_runController, [this] { return m_formatTimeoutMs; }});
+  m_operations = std::make_unique<operations::Operations>(operations::OperationContext{
+      *this, *m_deviceList, *m_deviceTable, *m_engine, *m_runController,
+      [this] { return m_settings.FormatTimeoutMs(); }});
   m_pushRunner = std::make_unique<config::PushRunner>(*this, *m_deviceList, *m_deviceTable,
                                                       *m_engine, *m_runController);
   m_pushRunner->Register();
@@ -261,9 +256,9 @@ void CRavendockDlg::ConnectHandlers() {
   OnClicked(IDC_CHECK_ALL_BY_STATE,
             [this] { m_deviceTable->SetAllChecks(IsDlgButtonChecked(IDC_CHECK_ALL_BY_STATE)); });
   for (const config::InstructionFlag& flag : config::kInstructionFlags)
-    OnClicked(flag.checkBoxId, [this, id = flag.checkBoxId] { OnInstructionCheck(id); });
-  OnClicked(IDC_DO_ALLNET_ON, [this] { OnAllNetworkCheck(IDC_DO_ALLNET_ON); });
-  OnClicked(IDC_DO_ALLNET_OFF, [this] { OnAllNetworkCheck(IDC_DO_ALLNET_OFF); });
+    OnClicked(flag.checkBoxId, [this, id = flag.checkBoxId] { m_settings.OnInstructionCheck(id); });
+  OnClicked(IDC_DO_ALLNET_ON, [this] { m_settings.OnAllNetworkCheck(IDC_DO_ALLNET_ON); });
+  OnClicked(IDC_DO_ALLNET_OFF, [this] { m_settings.OnAllNetworkCheck(IDC_DO_ALLNET_OFF); });
   OnClicked(IDC_LANGUAGE_CHINESE, [this] { SetLanguage(texts::kLanguageChinese); });
   OnClicked(IDC_LANGUAGE_ENGLISH, [this] { SetLanguage(texts::kLanguageEnglish); });
   OnClicked(IDC_RUN_BATCH, [this] { m_runController->OnRunBatch(); });
@@ -271,9 +266,9 @@ void CRavendockDlg::ConnectHandlers() {
     if (m_otherSetDlg != nullptr) m_otherSetDlg->ShowWindow();
   });
 
+  m_settings.FillCombos();
   connect(DlgItem<QComboBox>(IDC_EXPECTED_COUNT), &QComboBox::activated, this,
           [this] { OnSelchangeExpectedCount(); });
-  FillFormatTimeoutCombo();
 }
 
 void CRavendockDlg::SetUpDeviceList() {
@@ -285,88 +280,12 @@ void CRavendockDlg::SetUpDeviceList() {
                                entry.width);
 }
 
-void CRavendockDlg::FillExpectedCountCombo() {
-  auto* combo = DlgItem<QComboBox>(IDC_EXPECTED_COUNT);
-  for (int count = 1; count <= kExpectedCountItems; ++count)
-    combo->addItem(QString::asprintf("%d", count));
-}
-
-// Combo 1038 is filled from the template's initial data, before the dialog's initialisation.
-void CRavendockDlg::FillFormatTimeoutCombo() {
-  auto* combo = DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT);
-  for (const char16_t* item : app::kFormatTimeoutItems) combo->addItem(QString::fromUtf16(item));
-  connect(combo, &QComboBox::activated, this, [this] { OnSelchangeFormatTimeout(); });
-}
-
 void CRavendockDlg::OnSelchangeExpectedCount() {
-  m_expectedCount = std::clamp(GetDlgItemText(IDC_EXPECTED_COUNT).toInt(), 1, kExpectedCountItems);
-  config::ProcessConfigSet().Set(config::kDeviceCountIndex,
-                                 DlgItem<QComboBox>(IDC_EXPECTED_COUNT)->currentIndex());
-  config::StoreConfig();
+  m_settings.OnSelchangeExpectedCount();
 }
 
 void CRavendockDlg::OnSelchangeFormatTimeout() {
-  const QString text = GetDlgItemText(IDC_FORMAT_TIMEOUT).left(kMaxComboTextChars);
-  m_formatTimeoutMs = text.toInt() * kMsPerMinute;
-  config::ProcessConfigSet().Set(config::kFormatTimeoutIndex,
-                                 DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)->currentIndex());
-  config::StoreConfig();
-}
-
-void CRavendockDlg::OnInstructionCheck(int checkBoxId) {
-  const std::vector<int> uncheck = config::RecordInstructionCheck(
-      config::ProcessConfigSet(), checkBoxId, IsDlgButtonChecked(checkBoxId));
-  for (int id : uncheck) CheckDlgButton(id, false);
-  config::StoreConfig();
-}
-
-void CRavendockDlg::OnAllNetworkCheck(int checkBoxId) {
-  // "开启全网通" and "关闭全网通" exclude each other; neither is stored.
-  if (IsDlgButtonChecked(IDC_DO_ALLNET_ON) && IsDlgButtonChecked(IDC_DO_ALLNET_OFF))
-    CheckDlgButton(checkBoxId == IDC_DO_ALLNET_ON ? IDC_DO_ALLNET_OFF : IDC_DO_ALLNET_ON, false);
-}
-
-void CRavendockDlg::LoadSettings() {
-  if (config::LoadConfig() == 0) {
-    RestoreSettings();
-    m_otherSetDlg->LoadAllPages();
-  } else {
-    ApplyDefaultSettings();
-    // The defaults file holds zero groups; from here on the set holds what the pages show,
-    // which is what a push sends.
-    m_otherSetDlg->StoreShownValues();
-  }
-}
-
-void CRavendockDlg::ApplyDefaultSettings() {
-  DlgItem<QComboBox>(IDC_EXPECTED_COUNT)->setCurrentIndex(config::kDefaultDeviceCountIndex);
-  OnSelchangeExpectedCount();
-  DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)->setCurrentIndex(config::kDefaultFormatTimeoutIndex);
-  OnSelchangeFormatTimeout();
-  for (int id : config::kDefaultCheckedBoxes) {
-    CheckDlgButton(id, true);
-    if (auto field = config::InstructionFlagField(id)) config::ProcessConfigSet().Set(*field, 1);
-  }
-  config::StoreConfig();
-}
-
-void CRavendockDlg::RestoreSettings() {
-  const config::ConfigSet& set = config::ProcessConfigSet();
-  // An index that names no item (a hand-edited file) falls back to the default selection, so the
-  // search never waits for zero devices.
-  auto restoreCombo = [this](int id, int index, int fallback) {
-    auto* combo = DlgItem<QComboBox>(id);
-    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : fallback);
-  };
-  restoreCombo(IDC_EXPECTED_COUNT, set.Get(config::kDeviceCountIndex),
-               config::kDefaultDeviceCountIndex);
-  restoreCombo(IDC_FORMAT_TIMEOUT, set.Get(config::kFormatTimeoutIndex),
-               config::kDefaultFormatTimeoutIndex);
-  for (const config::InstructionFlag& flag : config::kInstructionFlags)
-    CheckDlgButton(flag.checkBoxId, set.Get(flag.field) != 0);
-  m_expectedCount = std::clamp(GetDlgItemText(IDC_EXPECTED_COUNT).toInt(), 1, kExpectedCountItems);
-  m_formatTimeoutMs =
-      GetDlgItemText(IDC_FORMAT_TIMEOUT).left(kMaxComboTextChars).toInt() * kMsPerMinute;
+  m_settings.OnSelchangeFormatTimeout();
 }
 
 void CRavendockDlg::SetLanguage(int languageIndex) {

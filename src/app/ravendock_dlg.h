@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/main_window_settings.h"
 #include "batch/library_calls.h"
 #include "batch/run_host.h"
 #include "discovery/search_host.h"
@@ -59,11 +60,11 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   // The cameras choice, loaded by OnInitDialog.
   config::CameraSettings& Cameras() { return *m_cameras; }
 
-  int FormatTimeoutMs() const { return m_formatTimeoutMs; }
+  int FormatTimeoutMs() const { return m_settings.FormatTimeoutMs(); }
 
   // SearchHost.
   int LanguageIndex() const override { return m_languageIndex; }
-  int ExpectedCount() const override { return m_expectedCount; }
+  int ExpectedCount() const override { return m_settings.ExpectedCount(); }
   bool IsBatchRunning() const override;
   void OnSearchStarting() override;
   void DetachRecords() override;
@@ -91,11 +92,9 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   QMenu* SystemMenu() const { return m_systemMenu; }
   void OnSysCommand(UINT id);
 
-  // Handlers of the combos, the instruction check boxes and the language buttons.
+  // Handlers of the combos and the language buttons.
   void OnSelchangeExpectedCount();
   void OnSelchangeFormatTimeout();
-  void OnInstructionCheck(int checkBoxId);
-  void OnAllNetworkCheck(int checkBoxId);
   void SetLanguage(int languageIndex);
 
  protected:
@@ -116,11 +115,6 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   void SetUpDeviceList();
   void StartDeviceServices();
   void FillInstructionTable();
-  void FillExpectedCountCombo();
-  void FillFormatTimeoutCombo();
-  void LoadSettings();
-  void ApplyDefaultSettings();
-  void RestoreSettings();
   void Retitle();
   void ShowRowStatus(discovery::DeviceRecord* record, int column);
   void ShowAboutBox();
@@ -135,6 +129,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   config::COtherSetDlg* m_otherSetDlg = nullptr;
   QIcon m_icon;
   QString m_programDirectory;
+  app::MainWindowSettings m_settings{*this};
   batch::LibraryCalls m_library;
   std::unique_ptr<config::CameraSettings> m_cameras;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
@@ -145,8 +140,6 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   // After the engine: its push threads use the engine and are stopped first.
   std::unique_ptr<config::PushRunner> m_pushRunner;
 
-  int m_formatTimeoutMs = 0;
   // Read by the workers when they produce a text.
   std::atomic<int> m_languageIndex{0};
-  int m_expectedCount = 0;
 };

@@ -1,0 +1,120 @@
+#include "app/main_window_settings.h"
+
+#include <QComboBox>
+#include <algorithm>
+
+#include "app/main_dialog_layout.h"
+#include "config/config_file.h"
+#include "config/config_set.h"
+#include "config/instruction_flags.h"
+#include "config/pages/other_set_dlg.h"
+#include "ui/main_dialog_ids.h"
+
+namespace app {
+namespace {
+
+using namespace ids;
+
+constexpr int kExpectedCountItems = 250;
+constexpr int kMsPerMinute = 60000;
+constexpr int kMaxComboTextChars = 64;
+
+}  // namespace
+
+void MainWindowSettings::FillCombos() {
+  auto* counts = m_window.DlgItem<QComboBox>(IDC_EXPECTED_COUNT);
+  for (int count = 1; count <= kExpectedCountItems; ++count)
+    counts->addItem(QString::asprintf("%d", count));
+  // The format time-out combo is filled from the template's initial data, before the dialog's
+  // initialisation.
+  auto* timeouts = m_window.DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT);
+  for (const char16_t* item : kFormatTimeoutItems) timeouts->addItem(QString::fromUtf16(item));
+  QObject::connect(timeouts, &QComboBox::activated, timeouts,
+                   [this] { OnSelchangeFormatTimeout(); });
+}
+
+void MainWindowSettings::ReadExpectedCount() {
+  m_expectedCount =
+      std::clamp(m_window.GetDlgItemText(IDC_EXPECTED_COUNT).toInt(), 1, kExpectedCountItems);
+}
+
+void MainWindowSettings::ReadFormatTimeout() {
+  m_formatTimeoutMs =
+      m_window.GetDlgItemText(IDC_FORMAT_TIMEOUT).left(kMaxComboTextChars).toInt() * kMsPerMinute;
+}
+
+void MainWindowSettings::OnSelchangeExpectedCount() {
+  ReadExpectedCount();
+  config::ProcessConfigSet().Set(config::kDeviceCountIndex,
+                                 m_window.DlgItem<QComboBox>(IDC_EXPECTED_COUNT)->currentIndex());
+  config::StoreConfig();
+}
+
+void MainWindowSettings::OnSelchangeFormatTimeout() {
+  ReadFormatTimeout();
+  config::ProcessConfigSet().Set(config::kFormatTimeoutIndex,
+                                 m_window.DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)->currentIndex());
+  config::StoreConfig();
+}
+
+void MainWindowSettings::OnInstructionCheck(int checkBoxId) {
+  const std::vector<int> uncheck = config::RecordInstructionCheck(
+      config::ProcessConfigSet(), checkBoxId, m_window.IsDlgButtonChecked(checkBoxId));
+  for (int id : uncheck) m_window.CheckDlgButton(id, false);
+  config::StoreConfig();
+}
+
+void MainWindowSettings::OnAllNetworkCheck(int checkBoxId) {
+  // "开启全网通" and "关闭全网通" exclude each other; neither is stored.
+  if (m_window.IsDlgButtonChecked(IDC_DO_ALLNET_ON) &&
+      m_window.IsDlgButtonChecked(IDC_DO_ALLNET_OFF)) {
+    m_window.CheckDlgButton(checkBoxId == IDC_DO_ALLNET_ON ? IDC_DO_ALLNET_OFF : IDC_DO_ALLNET_ON,
+                            false);
+  }
+}
+
+void MainWindowSettings::Load(config::COtherSetDlg& pages) {
+  if (config::LoadConfig() == 0) {
+    Restore();
+    pages.LoadAllPages();
+  } else {
+    ApplyDefaults();
+    // The defaults file holds zero groups; from here on the set holds what the pages show,
+    // which is what a push sends.
+    pages.StoreShownValues();
+  }
+}
+
+void MainWindowSettings::ApplyDefaults() {
+  m_window.DlgItem<QComboBox>(IDC_EXPECTED_COUNT)
+      ->setCurrentIndex(config::kDefaultDeviceCountIndex);
+  OnSelchangeExpectedCount();
+  m_window.DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)
+      ->setCurrentIndex(config::kDefaultFormatTimeoutIndex);
+  OnSelchangeFormatTimeout();
+  for (int id : config::kDefaultCheckedBoxes) {
+    m_window.CheckDlgButton(id, true);
+    if (auto field = config::InstructionFlagField(id)) config::ProcessConfigSet().Set(*field, 1);
+  }
+  config::StoreConfig();
+}
+
+void MainWindowSettings::Restore() {
+  const config::ConfigSet& set = config::ProcessConfigSet();
+  // An index that names no item (a hand-edited file) falls back to the default selection, so the
+  // search never waits for zero devices.
+  auto restoreCombo = [this](int id, int index, int fallback) {
+    auto* combo = m_window.DlgItem<QComboBox>(id);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : fallback);
+  };
+  restoreCombo(IDC_EXPECTED_COUNT, set.Get(config::kDeviceCountIndex),
+               config::kDefaultDeviceCountIndex);
+  restoreCombo(IDC_FORMAT_TIMEOUT, set.Get(config::kFormatTimeoutIndex),
+               config::kDefaultFormatTimeoutIndex);
+  for (const config::InstructionFlag& flag : config::kInstructionFlags)
+    m_window.CheckDlgButton(flag.checkBoxId, set.Get(flag.field) != 0);
+  ReadExpectedCount();
+  ReadFormatTimeout();
+}
+
+}  // namespace app
