@@ -116,9 +116,11 @@ struct HttpReply {
   }
 };
 
-class HttpClient {
+// A test client's TCP connection to the simulator on loopback: what it sends, and what has
+// arrived and is not taken yet.
+class LoopbackStream {
  public:
-  explicit HttpClient(std::uint16_t port) : m_socket(m_io) {
+  explicit LoopbackStream(std::uint16_t port) : m_socket(m_io) {
     std::error_code error;
     m_socket.connect({asio::ip::make_address_v4("127.0.0.1"), port}, error);
     m_closed = static_cast<bool>(error);
@@ -128,6 +130,29 @@ class HttpClient {
     std::error_code ignored;
     asio::write(m_socket, asio::buffer(bytes), ignored);
   }
+
+ protected:
+  // Appends what arrives within patience to m_in; false when nothing came.
+  bool Fill(std::chrono::milliseconds patience) {
+    if (m_closed) return false;
+    const std::size_t size = ReadWithin(m_io, m_socket, m_buffer, patience, &m_closed);
+    if (size == 0) return false;
+    m_in.append(m_buffer.data(), size);
+    return true;
+  }
+
+  std::string m_in;
+  bool m_closed = false;  // the peer ended the connection
+
+ private:
+  asio::io_context m_io;
+  asio::ip::tcp::socket m_socket;
+  ReadBuffer m_buffer{};
+};
+
+class HttpClient : public LoopbackStream {
+ public:
+  using LoopbackStream::LoopbackStream;
 
   // The next reply; nullopt when the connection ended or nothing came within patience.
   std::optional<HttpReply> Receive(std::chrono::milliseconds patience = kPatience) {
@@ -173,20 +198,7 @@ class HttpClient {
   bool Closed() const { return m_closed || m_ending; }
 
  private:
-  bool Fill(std::chrono::milliseconds patience) {
-    if (m_closed) return false;
-    const std::size_t size = ReadWithin(m_io, m_socket, m_buffer, patience, &m_closed);
-    if (size == 0) return false;
-    m_in.append(m_buffer.data(), size);
-    return true;
-  }
-
-  asio::io_context m_io;
-  asio::ip::tcp::socket m_socket;
-  ReadBuffer m_buffer{};
-  std::string m_in;
-  bool m_closed = false;  // the peer ended the connection
-  bool m_ending = false;  // the peer said it will
+  bool m_ending = false;  // the peer said it will end the connection
 };
 
 inline std::string Post(const std::string& target, const std::string& body,

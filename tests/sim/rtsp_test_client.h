@@ -52,18 +52,10 @@ struct Interleaved {
 };
 
 // RTSP over one TCP connection; interleaved packets that arrive meanwhile are kept in order.
-class RtspClient {
+class RtspClient : public onvif_test::LoopbackStream {
  public:
-  explicit RtspClient(std::uint16_t port) : m_socket(m_io) {
-    std::error_code error;
-    m_socket.connect({asio::ip::make_address_v4("127.0.0.1"), port}, error);
-    m_closed = static_cast<bool>(error);
-  }
+  using LoopbackStream::LoopbackStream;
 
-  void Send(const std::string& bytes) {
-    std::error_code ignored;
-    asio::write(m_socket, asio::buffer(bytes), ignored);
-  }
   std::optional<RtspReply> Request(const std::string& method, const std::string& uri,
                                    const std::vector<std::string>& headers = {}) {
     std::string text =
@@ -164,20 +156,9 @@ class RtspClient {
     m_in.erase(0, 4 + size());
     return true;
   }
-  bool Fill() {
-    if (m_closed) return false;
-    const std::size_t size = onvif_test::ReadWithin(m_io, m_socket, m_buffer, kPatience, &m_closed);
-    if (size == 0) return false;
-    m_in.append(m_buffer.data(), size);
-    return true;
-  }
+  bool Fill() { return LoopbackStream::Fill(kPatience); }
 
-  asio::io_context m_io;
-  asio::ip::tcp::socket m_socket;
-  onvif_test::ReadBuffer m_buffer{};
-  std::string m_in;
   int m_cseq = 0;
-  bool m_closed = false;
 };
 
 inline std::string PercentEncoded(const std::string& text) {
