@@ -82,6 +82,11 @@ void Engine::ShowStatus(discovery::DeviceRecord& record, const QString& text, LP
   PostToWindow(kMsgRowStatus, reinterpret_cast<WPARAM>(&record), column);
 }
 
+void Engine::ShowUpgradeProgress(discovery::DeviceRecord& record, const QString& text) const {
+  if (record.SetProgressText(text))
+    PostToWindow(kMsgRowStatus, reinterpret_cast<WPARAM>(&record), kColumnStatus);
+}
+
 void Engine::PostToWindow(UINT message, WPARAM wParam, LPARAM lParam) const {
   if (m_window.post) m_window.post(message, wParam, lParam);
 }

@@ -92,6 +92,9 @@ class Engine {
   // Writes the record's status text and posts 2126 for the column.
   void ShowStatus(discovery::DeviceRecord& record, const QString& text,
                   LPARAM column = kColumnStatus) const;
+  // The same for an upgrade's in-progress text, which never covers a verdict: nothing is written
+  // once the record's upgrade has a result.
+  void ShowUpgradeProgress(discovery::DeviceRecord& record, const QString& text) const;
   void PostToWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   LRESULT SendToWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 

@@ -25,9 +25,20 @@ void DeviceRecord::ResetFrom(const sdk::DeviceInfoBlock& block) {
 }
 
 void DeviceRecord::SetStatusText(const QString& text) {
+  std::lock_guard lock(m_statusLock);
+  WriteStatusText(text);
+}
+
+bool DeviceRecord::SetProgressText(const QString& text) {
+  std::lock_guard lock(m_statusLock);
+  if (upgradeResult.load() != kUpgradeNone) return false;
+  WriteStatusText(text);
+  return true;
+}
+
+void DeviceRecord::WriteStatusText(const QString& text) {
   const std::size_t units =
       std::min<std::size_t>(static_cast<std::size_t>(text.size()), kStatusTextUnits - 1);
-  std::lock_guard lock(m_statusLock);
   m_statusText.fill(0);
   std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), units, m_statusText.begin());
 }

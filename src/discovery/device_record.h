@@ -71,6 +71,10 @@ struct DeviceRecord {
   // The status text, at most 255 UTF-16 units.
   void SetStatusText(const QString& text);
   QString StatusText() const;
+  // An upgrade's in-progress text: written only while the upgrade has no result, checked under
+  // the text's lock. A verdict's text, written after its result is set, therefore always comes
+  // after it. False when a result was there.
+  bool SetProgressText(const QString& text);
 
   // Version texts, 8-bit, at most 255 bytes.
   static void CopyVersion(std::array<char, kVersionTextBytes>& field, const char* text);
@@ -111,6 +115,9 @@ struct DeviceRecord {
   std::array<AtomicInt, kConfigGroupCount> responseFlags{};
 
  private:
+  // Under m_statusLock.
+  void WriteStatusText(const QString& text);
+
   mutable std::mutex m_statusLock;
   std::array<char16_t, kStatusTextUnits> m_statusText{};
 };

@@ -63,9 +63,9 @@ batch::StepOutcome Upgrade::StepProgressWatch(batch::ProgressWatch& watch) {
     return batch::StepOutcome::kDone;
   }
   const QString uploading = m_context.Text(texts::kTextUploadingFile);
-  m_context.engine.ShowStatus(*record, value >= 100
-                                           ? QStringLiteral("%1 100%").arg(uploading)
-                                           : QStringLiteral("%1 %2%").arg(uploading).arg(value));
+  m_context.engine.ShowUpgradeProgress(
+      *record, value >= 100 ? QStringLiteral("%1 100%").arg(uploading)
+                            : QStringLiteral("%1 %2%").arg(uploading).arg(value));
   return batch::StepOutcome::kKeep;
 }
 
@@ -74,9 +74,10 @@ batch::StepOutcome Upgrade::StepVerify(discovery::DeviceRecord& record, DWORD no
   if (state == 1 || state == 2 || Judged(record)) return batch::StepOutcome::kDone;
   const DWORD elapsed = now - record.verifyStartTime;
   if (elapsed < kFileCheckMs) {
-    m_context.engine.ShowStatus(record, QStringLiteral("%1 %2(s)")
-                                            .arg(m_context.Text(texts::kTextCheckingFileSeconds))
-                                            .arg(elapsed / 1000));
+    m_context.engine.ShowUpgradeProgress(record,
+                                         QStringLiteral("%1 %2(s)")
+                                             .arg(m_context.Text(texts::kTextCheckingFileSeconds))
+                                             .arg(elapsed / 1000));
     return batch::StepOutcome::kKeep;
   }
   // A 1009 that comes after this is ignored.

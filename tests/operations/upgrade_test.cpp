@@ -119,6 +119,41 @@ TEST_F(Upgrading, EveryDeviceEndsItsOwnWayAndTheInstructionEndsOnce) {
   EXPECT_EQ(window().Devices().RecordAt(RowOf("SN1005"))->upgradeState, 3);
 }
 
+// A verdict that lands while the transfer goes on (as a transfer-failed event does, between the
+// progress poller's reading and its text) is the row's last word: no later round of the poller
+// writes "上传文件 N%" over it.
+TEST_F(Upgrading, AVerdictIsNeverOverwrittenByTheProgressOfATransferStillUnderWay) {
+  camsim::Scenario scenario = testsupport::Cameras(1);
+  scenario.devices[0].version = kOldVersion;
+  scenario.devices[0].timings.rateKiBps = 8;  // about two minutes of device time for the file
+  StartWith(scenario);
+  FindDevices(1);
+  OperationsTest::Choose({batch::kRowUpgrade});
+  Choose(WriteFirmware("slow.bin"));
+  ClickRun();
+  const QString uploading = QStringLiteral("上传文件");
+  ASSERT_TRUE(RunUntil([&] { return StatusOf("SN1000").startsWith(uploading); }, 60000));
+
+  discovery::DeviceRecord& record = *window().Devices().RecordAt(RowOf("SN1000"));
+  const QString verdict = QStringLiteral("上传文件失败");
+  std::int32_t none = discovery::kUpgradeNone;
+  ASSERT_TRUE(record.upgradeResult.compare_exchange_strong(none, discovery::kUpgradeFailed));
+  window().Engine().ShowStatus(record, verdict);
+  window().Engine().CheckUpgradeCompletion();
+  ASSERT_TRUE(WaitForRunEnd());
+
+  // Many poller rounds while the file keeps flowing.
+  std::set<QString> seen;
+  RunUntil(
+      [&] {
+        seen.insert(StatusOf("SN1000"));
+        return false;
+      },
+      2000);
+  EXPECT_EQ(seen, std::set<QString>{verdict});
+  EXPECT_EQ(record.StatusText(), verdict);
+}
+
 TEST_F(Upgrading, ADeviceWhoseNextStepCannotBeQueuedFailsAndEveryRunStillEndsOnce) {
   camsim::Scenario scenario = testsupport::Cameras(2);
   for (auto& device : scenario.devices) device.version = kOldVersion;
