@@ -405,10 +405,7 @@ void CRavendockDlg::OnSearchAbandoned() {
 
 void CRavendockDlg::VisitRestorePending(
     const std::function<bool(discovery::DeviceRecord&)>& visit) {
-  batch::RecordList& pending = m_engine->RestorePending();
-  platform::CriticalSectionLock lock(pending.Lock());
-  for (discovery::DeviceRecord* record : pending.Snapshot())
-    if (record != nullptr && visit(*record)) return;
+  m_engine->VisitPending(batch::Engine::Pending::kRestore, visit);
 }
 
 int CRavendockDlg::CheckedCount() const {
@@ -420,13 +417,11 @@ batch::UpgradeCounts CRavendockDlg::CountUpgradeResults() {
 }
 
 bool CRavendockDlg::AllPushRecordsDone() {
-  for (const discovery::DeviceRecord* record : m_engine->PushList().Snapshot())
-    if (record->pushDone == 0) return false;
-  return true;
+  return m_engine->AllPushesDone();
 }
 
 void CRavendockDlg::EmptyPushList() {
-  m_engine->PushList().Clear();
+  m_engine->EmptyPushList();
 }
 
 void CRavendockDlg::PreviewCheckedDevices() {

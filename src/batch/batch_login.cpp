@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "batch/engine.h"
+#include "batch/engine_parts.h"
 
 namespace batch {
 namespace {
@@ -15,12 +16,13 @@ bool LoggedIn(const discovery::DeviceRecord& record) {
 }  // namespace
 
 bool BatchLogin(Engine& engine, const platform::StopToken& stop) {
-  LoginQueue& logins = engine.Logins();
+  LoginQueue& logins = EngineParts::Logins(engine);
   std::vector<LoginRequest*>& batchLogins = logins.BatchLoginList();
   batchLogins.clear();
   logins.FreeEndedBatchLogins();
 
-  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDevices().Snapshot();
+  const std::vector<discovery::DeviceRecord*> devices =
+      EngineParts::BatchDevices(engine).Snapshot();
   std::vector<discovery::DeviceRecord*> queued;
   for (discovery::DeviceRecord* record : devices) {
     if (record == nullptr || record->loginHandle.load() > 0) continue;

@@ -2,6 +2,7 @@
 
 #include "batch/config_response_codes.h"
 #include "batch/engine.h"
+#include "batch/engine_parts.h"
 #include "batch/record_borrow.h"
 #include "batch/response_text.h"
 
@@ -9,21 +10,21 @@ namespace batch {
 namespace {
 
 void SettleLogin(Engine& engine, int loginHandle, int result, int loginState) {
-  engine.Logins().ApplyOutcome(loginHandle, result);
-  engine.LoginEvent().Set();
-  if (discovery::DeviceRecord* record = engine.PushList().FindByHandle(loginHandle)) {
+  EngineParts::Logins(engine).ApplyOutcome(loginHandle, result);
+  EngineParts::LoginEvent(engine).Set();
+  if (discovery::DeviceRecord* record = EngineParts::PushList(engine).FindByHandle(loginHandle)) {
     record->loginState.store(loginState);
   }
 }
 
 void OnConfigAnswer(Engine& engine, int loginHandle, int flagIndex, bool succeeded) {
-  if (discovery::DeviceRecord* record = engine.PushList().FindByHandle(loginHandle)) {
+  if (discovery::DeviceRecord* record = EngineParts::PushList(engine).FindByHandle(loginHandle)) {
     record->responseFlags[static_cast<std::size_t>(flagIndex)].store(succeeded ? 1 : -1);
   }
 }
 
 void OnTimeAnswer(Engine& engine, int loginHandle, bool succeeded) {
-  RecordList& pending = engine.TimeSyncPending();
+  RecordList& pending = EngineParts::TimeSyncPending(engine);
   platform::CriticalSectionLock lock(pending.Lock());
   if (discovery::DeviceRecord* record = pending.FindByHandle(loginHandle)) {
     record->timeSyncState.store(succeeded ? discovery::kStateDone : discovery::kStateFailed);
@@ -31,7 +32,7 @@ void OnTimeAnswer(Engine& engine, int loginHandle, bool succeeded) {
 }
 
 void OnVersionAnswer(Engine& engine, int loginHandle, const char* text) {
-  ItemQueue<VersionQuery>& queue = engine.VersionQueue();
+  ItemQueue<VersionQuery>& queue = EngineParts::VersionQueue(engine);
   // The coordinator gets the query before the lock is left, so the version query worker never
   // sees an answered query still queued.
   platform::CriticalSectionLock lock(queue.Lock());
@@ -45,7 +46,7 @@ void OnVersionAnswer(Engine& engine, int loginHandle, const char* text) {
 }
 
 void OnStorageAnswer(Engine& engine, int loginHandle, const char* text) {
-  RecordList& pending = engine.StoragePending();
+  RecordList& pending = EngineParts::StoragePending(engine);
   platform::CriticalSectionLock lock(pending.Lock());
   discovery::DeviceRecord* record = pending.FindByHandle(loginHandle);
   if (record == nullptr) return;
@@ -59,7 +60,7 @@ void OnStorageAnswer(Engine& engine, int loginHandle, const char* text) {
 }
 
 void OnFormatAnswer(Engine& engine, int loginHandle, bool succeeded, const char* text) {
-  RecordList& pending = engine.FormatPending();
+  RecordList& pending = EngineParts::FormatPending(engine);
   platform::CriticalSectionLock lock(pending.Lock());
   discovery::DeviceRecord* record = pending.FindByHandle(loginHandle);
   if (record == nullptr) return;

@@ -1,5 +1,6 @@
 #include "batch/engine.h"
 
+#include <algorithm>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -210,8 +211,155 @@ UpgradeCounts Engine::CountUpgradeResults() const {
   return counts;
 }
 
+bool Engine::StartUpgradeOf(const std::vector<discovery::DeviceRecord*>& records) {
+  m_verifyList.Clear();
+  bool any = false;
+  platform::CriticalSectionLock lock(m_upgradeLock);
+  for (discovery::DeviceRecord* record : records) {
+    AddUpgradeDevice(*record);
+    any = PostUpgradeDevice(*record) || any;
+  }
+  return any;
+}
+
+void Engine::OnUpgradingDevice(int loginHandle,
+                               const std::function<void(discovery::DeviceRecord&)>& step) {
+  platform::CriticalSectionLock lock(m_upgradeLock);
+  if (discovery::DeviceRecord* record = m_upgradeDevices.FindByHandle(loginHandle)) step(*record);
+}
+
+discovery::DeviceRecord* Engine::WatchedRecord(const ProgressWatch& watch) const {
+  platform::CriticalSectionLock lock(m_progressLock);
+  return watch.endState > kTransferRunning ? nullptr : watch.record;
+}
+
+Engine::ProgressReading Engine::ReadProgress(ProgressWatch& watch, int value, DWORD now,
+                                             DWORD stallMs) {
+  platform::CriticalSectionLock lock(m_progressLock);
+  if (watch.endState > kTransferRunning || watch.record == nullptr) return ProgressReading::kEnded;
+  if (value > 0 && value > watch.lastProgress) {
+    watch.lastProgress = value;
+    watch.lastChangeTime = now;
+    return ProgressReading::kAdvanced;
+  }
+  if (now - watch.lastChangeTime < stallMs) return ProgressReading::kWaiting;
+  watch.record = nullptr;
+  return ProgressReading::kStalled;
+}
+
+discovery::DeviceRecord* Engine::EndProgressWatch(int loginHandle, int endState) {
+  platform::CriticalSectionLock lock(m_progressLock);
+  ProgressWatch* watch = m_progressWatches.FindFirst([loginHandle](const ProgressWatch& w) {
+    return w.record != nullptr && w.record->loginHandle.load() == loginHandle;
+  });
+  if (watch == nullptr) return nullptr;
+  discovery::DeviceRecord* record = watch->record;
+  watch->record = nullptr;
+  watch->endState = endState;
+  return record;
+}
+
+void Engine::StartFileCheck(discovery::DeviceRecord& record) {
+  m_verifyList.Append(&record);
+}
+
 void Engine::SetBatchDevices(std::vector<discovery::DeviceRecord*> records) {
   m_batchDevices.Assign(std::move(records));
+}
+
+std::vector<discovery::DeviceRecord*> Engine::BatchDeviceSnapshot() const {
+  return m_batchDevices.Snapshot();
+}
+
+RecordList& Engine::PendingList(Pending list) {
+  return const_cast<RecordList&>(std::as_const(*this).PendingList(list));
+}
+
+const RecordList& Engine::PendingList(Pending list) const {
+  switch (list) {
+    case Pending::kStorage:
+      return m_storagePending;
+    case Pending::kFormat:
+      return m_formatPending;
+    case Pending::kTimeSync:
+      return m_timeSyncPending;
+    case Pending::kRestore:
+      break;
+  }
+  return m_restorePending;
+}
+
+void Engine::SetPending(Pending list, std::vector<discovery::DeviceRecord*> records) {
+  PendingList(list).Assign(std::move(records));
+}
+
+bool Engine::AddPending(Pending list, discovery::DeviceRecord& record) {
+  return PendingList(list).AppendUnique(&record);
+}
+
+void Engine::RemovePending(Pending list, const discovery::DeviceRecord& record) {
+  PendingList(list).Remove(&record);
+}
+
+bool Engine::AnyPending(Pending list) const {
+  return PendingList(list).Size() > 0;
+}
+
+bool Engine::AllPending(Pending list, const RecordTest& test) const {
+  return PendingList(list).AllOf(test);
+}
+
+std::vector<discovery::DeviceRecord*> Engine::TakePending(Pending list, const RecordTest& test) {
+  return PendingList(list).TakeIf(test);
+}
+
+void Engine::VisitPending(Pending list,
+                          const std::function<bool(discovery::DeviceRecord&)>& visit) {
+  RecordList& records = PendingList(list);
+  platform::CriticalSectionLock lock(records.Lock());
+  for (discovery::DeviceRecord* record : records.Snapshot())
+    if (record != nullptr && visit(*record)) return;
+}
+
+bool Engine::AddToPushList(discovery::DeviceRecord& record) {
+  return m_pushList.Append(&record);
+}
+
+bool Engine::PushListEmpty() const {
+  return m_pushList.Size() == 0;
+}
+
+bool Engine::AllPushesDone() const {
+  const std::vector<discovery::DeviceRecord*> records = m_pushList.Snapshot();
+  return std::all_of(records.begin(), records.end(),
+                     [](const discovery::DeviceRecord* record) { return record->pushDone != 0; });
+}
+
+void Engine::EmptyPushList() {
+  m_pushList.Clear();
+}
+
+std::optional<Engine::NowLogin> Engine::LogInNow(discovery::DeviceRecord& record,
+                                                 const std::function<std::optional<int>()>& call,
+                                                 DWORD waitMs) {
+  m_logins.BeginLoginCall();
+  const std::optional<int> handle = call();
+  // Nothing of the engine may be touched any more.
+  if (!handle) return std::nullopt;
+  NowLogin login{*handle, kLoginPending};
+  if (login.handle > 0) {
+    record.loginHandle.store(login.handle);
+    // The event is signalled for every device's outcome; only the outcome for this handle counts.
+    const DWORD start = platform::GetTickCount();
+    for (;;) {
+      login.outcome = m_logins.TakeEarlyOutcome(login.handle);
+      const DWORD elapsed = platform::GetTickCount() - start;
+      if (login.outcome != kLoginPending || elapsed >= waitMs) break;
+      m_loginEvent->Wait(waitMs - elapsed);
+    }
+  }
+  m_logins.EndLoginCall(login.handle);
+  return login;
 }
 
 bool Engine::PostUpgradeDevice(discovery::DeviceRecord& record) const {

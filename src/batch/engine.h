@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "batch/guarded_list.h"
@@ -128,8 +129,67 @@ class Engine {
   void CheckUpgradeCompletion();
   UpgradeCounts CountUpgradeResults() const;
 
+  // Adds the records to the upgrade device list and posts 2127 for each, in one hold of the
+  // upgrade lock: a device that fails at once must not find the list complete while later ones
+  // are still to be added. The verify list starts empty. True when any 2127 went out.
+  bool StartUpgradeOf(const std::vector<discovery::DeviceRecord*>& records);
+  // Runs step on the record of the upgrade device list that this login belongs to, if any, under
+  // the upgrade lock, which the device's verdicts and the completion check also take.
+  void OnUpgradingDevice(int loginHandle,
+                         const std::function<void(discovery::DeviceRecord&)>& step);
+  // The record of a progress watch that runs; null once the watch has ended.
+  discovery::DeviceRecord* WatchedRecord(const ProgressWatch& watch) const;
+  // One reading of a transfer's progress for its watch, judged under the watch list's lock.
+  // kStalled: no progress for stallMs, and the watch no longer names its record, so that no
+  // transfer event reaches the device through it any more.
+  enum class ProgressReading { kEnded, kAdvanced, kWaiting, kStalled };
+  ProgressReading ReadProgress(ProgressWatch& watch, int value, DWORD now, DWORD stallMs);
+  // The transfer to this login ended (the device took the file, or the transfer failed): its
+  // watch lets go of the record and keeps endState. The record, or null when no watch runs.
+  discovery::DeviceRecord* EndProgressWatch(int loginHandle, int endState);
+  // The record's file check begins: it joins the verify list.
+  void StartFileCheck(discovery::DeviceRecord& record);
+
   // Window thread, while no batch runs: the batch device list becomes these records.
   void SetBatchDevices(std::vector<discovery::DeviceRecord*> records);
+  // The batch device list as it is now.
+  std::vector<discovery::DeviceRecord*> BatchDeviceSnapshot() const;
+
+  // The records whose answer a batch operation awaits. The callbacks settle a record they find
+  // in its list under the list's lock; these verbs take the same lock.
+  enum class Pending { kStorage, kFormat, kTimeSync, kRestore };
+  using RecordTest = std::function<bool(const discovery::DeviceRecord&)>;
+  // The list becomes these records, less any retired one; none empties it.
+  void SetPending(Pending list, std::vector<discovery::DeviceRecord*> records = {});
+  // False when the record is retired or already there.
+  bool AddPending(Pending list, discovery::DeviceRecord& record);
+  void RemovePending(Pending list, const discovery::DeviceRecord& record);
+  bool AnyPending(Pending list) const;
+  // True when test holds for every record of the list (an empty list included).
+  bool AllPending(Pending list, const RecordTest& test) const;
+  // Takes out, in one hold of the lock, the records test picks: an answer that comes later
+  // finds none of them.
+  std::vector<discovery::DeviceRecord*> TakePending(Pending list, const RecordTest& test);
+  // Runs visit on each record of the list while holding its lock; visit returns true to stop.
+  void VisitPending(Pending list, const std::function<bool(discovery::DeviceRecord&)>& visit);
+
+  // The configuration push list: the records of a push, each until its thread has ended.
+  bool AddToPushList(discovery::DeviceRecord& record);
+  bool PushListEmpty() const;
+  bool AllPushesDone() const;
+  void EmptyPushList();
+
+  // One login of record now, outside the login queue (a push, a single preview). call makes the
+  // library call and gives its handle, or nothing when its caller must return at once without
+  // touching the engine again (the window is closing). An outcome that arrives before the handle
+  // is stored is kept for this call, and the call waits up to waitMs for one; a later outcome
+  // finds the record by its handle wherever its caller keeps it.
+  struct NowLogin {
+    int handle = 0;  // ≤ 0: the call failed
+    int outcome = kLoginPending;
+  };
+  std::optional<NowLogin> LogInNow(discovery::DeviceRecord& record,
+                                   const std::function<std::optional<int>()>& call, DWORD waitMs);
 
   // Clearing the device table, after it has marked its records retired: every record leaves
   // every list (the login queue's requests are discarded, the push list is emptied). From then
@@ -146,8 +206,19 @@ class Engine {
   bool LoginIdle() const { return m_loginIdle.load() != 0; }
   void SetLoginIdle(bool idle) { m_loginIdle.store(idle ? 1 : 0); }
 
-  platform::AutoResetEvent& LoginEvent() const { return *m_loginEvent; }
   const LibraryCalls& Library() const { return m_library; }
+
+  // The next count creations of this kind of item fail as if memory had run out.
+  void FailNextAllocationsForTesting(ItemKind kind, int count) {
+    m_failAllocations[static_cast<std::size_t>(kind)].store(count);
+  }
+
+ private:
+  // The engine's own parts (its workers, the callbacks, the batch login) and their tests reach
+  // the lists through EngineParts (engine_parts.h); nothing else does.
+  friend class EngineParts;
+
+  platform::AutoResetEvent& LoginEvent() const { return *m_loginEvent; }
 
   // The shared lists; each carries the lock that guards it. An item or record found in a list is
   // touched by another thread only while it holds that list's lock: once taken out, an item
@@ -164,13 +235,9 @@ class Engine {
   RecordList& TimeSyncPending() { return m_timeSyncPending; }
   RecordList& RestorePending() { return m_restorePending; }
   ConfigPushList& PushList() { return m_pushList; }
+  RecordList& PendingList(Pending list);
+  const RecordList& PendingList(Pending list) const;
 
-  // The next count creations of this kind of item fail as if memory had run out.
-  void FailNextAllocationsForTesting(ItemKind kind, int count) {
-    m_failAllocations[static_cast<std::size_t>(kind)].store(count);
-  }
-
- private:
   template <typename Item>
   std::unique_ptr<Item> NewItem(discovery::DeviceRecord& record);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "batch/engine.h"
+#include "batch/engine_parts.h"
 #include "batch/record_borrow.h"
 #include "platform/clock.h"
 
@@ -44,12 +45,12 @@ void EndLogin(Engine& engine, std::unique_ptr<LoginRequest> request, bool succee
   if (IsUpgradePhase(phase)) {
     engine.HandToCoordinator(kMsgLoginEnded, std::move(request));
   } else if (phase == discovery::kPhaseBatchLogin) {
-    engine.Logins().KeepEndedBatchLogin(std::move(request));
+    EngineParts::Logins(engine).KeepEndedBatchLogin(std::move(request));
   }
 }
 
 void WorkRequest(Engine& engine, LoginRequest* request, const platform::StopToken& stop) {
-  LoginQueue& logins = engine.Logins();
+  LoginQueue& logins = EngineParts::Logins(engine);
   discovery::DeviceRecord& record = *request->record;
   std::unique_ptr<LoginRequest> ended;
   bool succeeded = false;
@@ -104,7 +105,7 @@ void WorkRequest(Engine& engine, LoginRequest* request, const platform::StopToke
 }  // namespace
 
 void RunLoginWorker(Engine& engine, const platform::StopToken& stop) {
-  LoginQueue& logins = engine.Logins();
+  LoginQueue& logins = EngineParts::Logins(engine);
   while (!stop.StopRequested()) {
     logins.FreeDiscarded();
     const std::vector<LoginRequest*> copy = logins.Snapshot();
@@ -130,29 +131,15 @@ int LoginAndWait(Engine& engine, discovery::DeviceRecord& record) {
   if (record.loginHandle.load() > 0 && record.loginState.load() == discovery::kLoginConfirmed) {
     return 0;
   }
-  LoginQueue& logins = engine.Logins();
-  logins.BeginLoginCall();
-  const int handle = CallLogin(engine.Library(), record);
-  if (handle <= 0) {
-    logins.EndLoginCall(handle);
-    return -2;
-  }
-  record.loginHandle.store(handle);
-  // The event is signalled for every device's outcome; only the outcome for this handle counts.
-  const DWORD start = platform::GetTickCount();
-  int outcome = kLoginPending;
-  for (;;) {
-    outcome = logins.TakeEarlyOutcome(handle);
-    const DWORD elapsed = platform::GetTickCount() - start;
-    if (outcome != kLoginPending || elapsed >= kSyncLoginWaitMs) break;
-    engine.LoginEvent().Wait(kSyncLoginWaitMs - elapsed);
-  }
-  logins.EndLoginCall(handle);
-  if (outcome == kLoginSucceeded) {
+  const std::optional<Engine::NowLogin> login = engine.LogInNow(
+      record, [&]() -> std::optional<int> { return CallLogin(engine.Library(), record); },
+      kSyncLoginWaitMs);
+  if (login->handle <= 0) return -2;
+  if (login->outcome == kLoginSucceeded) {
     record.loginState.store(discovery::kLoginConfirmed);
     return 0;
   }
-  engine.Library().logout(handle);
+  engine.Library().logout(login->handle);
   record.loginHandle.store(0);
   record.loginState.store(discovery::kLoginUnknown);
   return -1;

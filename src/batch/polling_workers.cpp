@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "batch/engine.h"
+#include "batch/engine_parts.h"
 #include "batch/record_borrow.h"
 #include "platform/clock.h"
 
@@ -66,7 +67,7 @@ void PollList(const platform::StopToken& stop, List& list, DWORD emptySlotPauseM
 }  // namespace
 
 void RunVersionQueryWorker(Engine& engine, const platform::StopToken& stop) {
-  ItemQueue<VersionQuery>& queue = engine.VersionQueue();
+  ItemQueue<VersionQuery>& queue = EngineParts::VersionQueue(engine);
   PollList(stop, queue, 0, [&](VersionQuery* query, DWORD) {
     int handle = 0;
     {
@@ -94,7 +95,7 @@ void RunVersionQueryWorker(Engine& engine, const platform::StopToken& stop) {
 }
 
 void RunUploadWorker(Engine& engine, const platform::StopToken& stop) {
-  ItemQueue<UploadRequest>& queue = engine.UploadQueue();
+  ItemQueue<UploadRequest>& queue = EngineParts::UploadQueue(engine);
   PollList(stop, queue, kEmptySlotPauseMs, [&](UploadRequest* request, DWORD) {
     UpgradeSteps* steps = engine.Upgrade();
     if (steps != nullptr && steps->StepUpload(*request) == StepOutcome::kKeep) return;
@@ -103,7 +104,7 @@ void RunUploadWorker(Engine& engine, const platform::StopToken& stop) {
 }
 
 void RunProgressPoller(Engine& engine, const platform::StopToken& stop) {
-  ItemQueue<ProgressWatch>& list = engine.ProgressWatches();
+  ItemQueue<ProgressWatch>& list = EngineParts::ProgressWatches(engine);
   PollList(stop, list, kEmptySlotPauseMs, [&](ProgressWatch* watch, DWORD) {
     UpgradeSteps* steps = engine.Upgrade();
     if (steps != nullptr && steps->StepProgressWatch(*watch) == StepOutcome::kKeep) return;
@@ -112,7 +113,7 @@ void RunProgressPoller(Engine& engine, const platform::StopToken& stop) {
 }
 
 void RunVerifyWatcher(Engine& engine, const platform::StopToken& stop) {
-  RecordList& list = engine.VerifyList();
+  RecordList& list = EngineParts::VerifyList(engine);
   PollList(stop, list, 0, [&](discovery::DeviceRecord* record, DWORD now) {
     UpgradeSteps* steps = engine.Upgrade();
     if (steps != nullptr && steps->StepVerify(*record, now) == StepOutcome::kKeep) return;

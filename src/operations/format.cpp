@@ -11,6 +11,8 @@
 namespace operations {
 namespace {
 
+using Pending = batch::Engine::Pending;
+
 // The current action by disk index 1, 2, 3.
 constexpr std::array<texts::TextId, 3> kFormattingActions = {
     texts::kTextFormattingSd1, texts::kTextFormattingSd2, texts::kTextFormattingUsb};
@@ -73,20 +75,19 @@ void Format::ShowDiskStatus(discovery::DeviceRecord& record, int diskIndex, text
 
 bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
   batch::Engine& engine = m_context.engine;
-  batch::RecordList& pending = engine.StoragePending();
-  pending.Clear();
-  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDevices().Snapshot();
+  engine.SetPending(Pending::kStorage);
+  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDeviceSnapshot();
   for (discovery::DeviceRecord* record : devices) {
     if (record->loginState.load() <= 0) {
       record->formatState = discovery::kStateFailed;
       continue;
     }
     engine.ShowStatus(*record, engine.Text(texts::kTextGetStorageInfo));
-    pending.AppendUnique(record);
+    engine.AddPending(Pending::kStorage, *record);
     if (IP_NET_DVR_SystemControl(record->loginHandle, sdk::kCmdGetStorage, 0,
                                  sdk::kStorageRequest) != 0) {
       record->formatState = discovery::kStateFailed;
-      pending.Remove(record);
+      engine.RemovePending(Pending::kStorage, *record);
     }
     if (stop.StopRequested()) return false;
   }
@@ -96,12 +97,14 @@ bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
       return Failed(*r) || r->storageInfoReceived.load() != 0;
     });
   };
-  if (pending.Size() > 0 && !PollUntil(stop, kStorageWaitRoundMs, kStorageWaitMs, allSettled))
+  if (engine.AnyPending(Pending::kStorage) &&
+      !PollUntil(stop, kStorageWaitRoundMs, kStorageWaitMs, allSettled))
     return false;
   // The unanswered leave the pending list under its lock: an answer after the wait must neither
   // turn a failed query into a medium to format nor hand its totals to the next disk's query.
-  pending.TakeIf(
-      [](const discovery::DeviceRecord& r) { return r.storageInfoReceived.load() == 0; });
+  engine.TakePending(Pending::kStorage, [](const discovery::DeviceRecord& r) {
+    return r.storageInfoReceived.load() == 0;
+  });
 
   for (discovery::DeviceRecord* record : devices) {
     if (record->storageInfoReceived.load() == 0) {
@@ -120,14 +123,13 @@ bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
 
 bool Format::FormatDisks(const platform::StopToken& stop, int diskIndex) {
   batch::Engine& engine = m_context.engine;
-  batch::RecordList& pending = engine.FormatPending();
-  pending.Clear();
-  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDevices().Snapshot();
+  engine.SetPending(Pending::kFormat);
+  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDeviceSnapshot();
   for (discovery::DeviceRecord* record : devices) {
     if (Failed(*record)) continue;
-    pending.Append(record);
+    engine.AddPending(Pending::kFormat, *record);
     if (IP_NET_DVR_FormatDisk(record->loginHandle, diskIndex - 1) != 0) {
-      pending.Remove(record);
+      engine.RemovePending(Pending::kFormat, *record);
       ShowDiskStatus(*record, diskIndex, texts::kTextFormatFailed);
       record->formatState = discovery::kStateFailed;
     }
@@ -163,15 +165,14 @@ bool Format::FormatDisks(const platform::StopToken& stop, int diskIndex) {
     if (!stop.Sleep(kFormatWaitRoundMs)) return false;
     elapsed = platform::GetTickCount() - start;
   }
-  for (discovery::DeviceRecord* record : devices) {
-    {
-      // Out of the pending list first, under its lock: an answer after the time-out must not
-      // turn the verdict into a success.
-      platform::CriticalSectionLock lock(pending.Lock());
-      if (record->formatState.load() != discovery::kStateWaiting) continue;
-      pending.Remove(record);
-      record->formatState = discovery::kStateFailed;
-    }
+  // Out of the pending list first, in one hold of its lock: an answer after the time-out must not
+  // turn the verdict into a success.
+  const std::vector<discovery::DeviceRecord*> timedOut =
+      engine.TakePending(Pending::kFormat, [](const discovery::DeviceRecord& r) {
+        return r.formatState.load() == discovery::kStateWaiting;
+      });
+  for (discovery::DeviceRecord* record : timedOut) {
+    record->formatState = discovery::kStateFailed;
     ShowDiskStatus(*record, diskIndex, texts::kTextFormatTimedOut);
   }
   return true;

@@ -17,7 +17,7 @@ void Reboot::Work(const platform::StopToken& stop) {
   batch::Engine& engine = m_context.engine;
   int succeeded = 0;
   int failed = 0;
-  for (discovery::DeviceRecord* record : engine.BatchDevices().Snapshot()) {
+  for (discovery::DeviceRecord* record : engine.BatchDeviceSnapshot()) {
     if (record == nullptr) continue;
     // A device that is not logged in keeps the text its login left.
     if (!LoggedIn(*record)) {

@@ -14,18 +14,18 @@ void Restore::Start() {
 }
 
 bool Restore::AllPendingRefound() const {
-  return m_context.engine.RestorePending().AllOf([](const discovery::DeviceRecord& record) {
-    return record.refoundState.load() > discovery::kRefoundNotSeen;
-  });
+  return m_context.engine.AllPending(
+      batch::Engine::Pending::kRestore, [](const discovery::DeviceRecord& record) {
+        return record.refoundState.load() > discovery::kRefoundNotSeen;
+      });
 }
 
 void Restore::Work(const platform::StopToken& stop) {
   batch::Engine& engine = m_context.engine;
-  batch::RecordList& pending = engine.RestorePending();
-  pending.Clear();
+  engine.SetPending(batch::Engine::Pending::kRestore);
   m_context.table.ResetSearchCursor();
 
-  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDevices().Snapshot();
+  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDeviceSnapshot();
   for (discovery::DeviceRecord* record : devices) {
     if (!LoggedIn(*record)) {
       record->refoundState = discovery::kRefoundNotLoggedIn;
@@ -39,7 +39,7 @@ void Restore::Work(const platform::StopToken& stop) {
       record->refoundState = discovery::kRefoundElsewhere;
       engine.ShowStatus(*record, engine.Text(texts::kTextRestoreFailed));
     } else {
-      pending.Append(record);
+      engine.AddPending(batch::Engine::Pending::kRestore, *record);
     }
   }
 

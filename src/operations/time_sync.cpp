@@ -25,15 +25,16 @@ void TimeSync::Start() {
 }
 
 bool TimeSync::AllPendingAnswered() const {
-  return m_context.engine.TimeSyncPending().AllOf([](const discovery::DeviceRecord& record) {
-    return record.timeSyncState.load() > discovery::kStateWaiting;
-  });
+  return m_context.engine.AllPending(
+      batch::Engine::Pending::kTimeSync, [](const discovery::DeviceRecord& record) {
+        return record.timeSyncState.load() > discovery::kStateWaiting;
+      });
 }
 
 void TimeSync::Work(const platform::StopToken& stop) {
   batch::Engine& engine = m_context.engine;
-  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDevices().Snapshot();
-  engine.TimeSyncPending().Assign(devices);
+  const std::vector<discovery::DeviceRecord*> devices = engine.BatchDeviceSnapshot();
+  engine.SetPending(batch::Engine::Pending::kTimeSync, devices);
 
   for (discovery::DeviceRecord* record : devices) {
     platform::SYSTEMTIME now{};

@@ -62,7 +62,6 @@ void Upgrade::Start() {
         m_context.window.GetDlgItemText(ids::IDC_FILE_PATH).left(kMaxPathChars), kMaxPathBytes);
   }
   engine.BeginUpgrade();
-  engine.VerifyList().Clear();
   std::vector<discovery::DeviceRecord*> records;
   for (int row = 0; row < m_context.list.GetItemCount(); ++row) {
     discovery::DeviceRecord* record = m_context.table.RecordAt(row);
@@ -80,17 +79,7 @@ void Upgrade::Start() {
     }
     records.push_back(record);
   }
-  // The whole list under one hold of the lock: a device that fails at once must not find the
-  // list complete while later devices are still to be added.
-  bool any = false;
-  {
-    platform::CriticalSectionLock lock(engine.UpgradeDevices().Lock());
-    for (discovery::DeviceRecord* record : records) {
-      engine.AddUpgradeDevice(*record);
-      any = engine.PostUpgradeDevice(*record) || any;
-    }
-  }
-  if (!any) m_context.runs.Finish();
+  if (!engine.StartUpgradeOf(records)) m_context.runs.Finish();
 }
 
 bool Upgrade::SetResult(discovery::DeviceRecord& record, int result) {
@@ -183,66 +172,51 @@ void Upgrade::OnUploadEnded(std::unique_ptr<batch::UploadRequest> request) {
   }
 }
 
-discovery::DeviceRecord* Upgrade::EndProgressWatch(int loginHandle, int endState) {
-  batch::ItemQueue<batch::ProgressWatch>& watches = m_context.engine.ProgressWatches();
-  platform::CriticalSectionLock lock(watches.Lock());
-  batch::ProgressWatch* watch = watches.FindFirst([loginHandle](const batch::ProgressWatch& w) {
-    return w.record != nullptr && w.record->loginHandle.load() == loginHandle;
-  });
-  if (watch == nullptr) return nullptr;
-  discovery::DeviceRecord* record = watch->record;
-  watch->record = nullptr;
-  watch->endState = endState;
-  return record;
-}
-
 void Upgrade::OnFileTransferred(int loginHandle) {
-  discovery::DeviceRecord* record = EndProgressWatch(loginHandle, batch::kTransferFinished);
+  discovery::DeviceRecord* record =
+      m_context.engine.EndProgressWatch(loginHandle, batch::kTransferFinished);
   if (record == nullptr || Judged(*record)) return;
   record->verifyStartTime = platform::GetTickCount();
-  m_context.engine.VerifyList().Append(record);
+  m_context.engine.StartFileCheck(*record);
   m_context.engine.ShowStatus(*record, m_context.Text(texts::kTextUploadedCheckingFile));
 }
 
 void Upgrade::OnTransferFailed(int loginHandle) {
-  if (discovery::DeviceRecord* record = EndProgressWatch(loginHandle, batch::kTransferFailed))
+  if (discovery::DeviceRecord* record =
+          m_context.engine.EndProgressWatch(loginHandle, batch::kTransferFailed))
     Fail(*record, texts::kTextUploadFailed);
 }
 
-discovery::DeviceRecord* Upgrade::FindUpgrading(int loginHandle) const {
-  return m_context.engine.UpgradeDevices().FindByHandle(loginHandle);
-}
-
 void Upgrade::OnFirmwareTaken(int loginHandle) {
-  batch::RecordList& upgrading = m_context.engine.UpgradeDevices();
-  platform::CriticalSectionLock lock(upgrading.Lock());
-  discovery::DeviceRecord* record = FindUpgrading(loginHandle);
-  if (record == nullptr || Judged(*record)) return;
-  // A check that timed out (state 3) stays a failure.
-  std::int32_t checking = 0;
-  if (!record->upgradeState.compare_exchange_strong(checking, 1)) return;
-  // The pause is this device's alone: the coordinator goes on with the others.
-  After(kBeforeLogoutMs, *record, [this, loginHandle](discovery::DeviceRecord& taken) {
-    batch::Engine& engine = m_context.engine;
-    platform::CriticalSectionLock upgradeLock(engine.UpgradeDevices().Lock());
-    if (Judged(taken)) return;
-    IP_NET_DVR_Logout(loginHandle);
-    taken.loginHandle = 0;
-    taken.loginState = discovery::kLoginUnknown;
-    taken.workPhase = discovery::kPhaseUpgradeRestarting;
-    engine.ShowStatus(taken, m_context.Text(texts::kTextUpgrading));
-    if (engine.QueueLogin(taken) != 0) Fail(taken);
-  });
+  m_context.engine.OnUpgradingDevice(
+      loginHandle, [this, loginHandle](discovery::DeviceRecord& record) {
+        if (Judged(record)) return;
+        // A check that timed out (state 3) stays a failure.
+        std::int32_t checking = 0;
+        if (!record.upgradeState.compare_exchange_strong(checking, 1)) return;
+        // The pause is this device's alone: the coordinator goes on with the others.
+        After(kBeforeLogoutMs, record, [this, loginHandle](discovery::DeviceRecord& taken) {
+          batch::Engine& engine = m_context.engine;
+          engine.OnUpgradingDevice(loginHandle, [&](discovery::DeviceRecord& upgrading) {
+            if (&upgrading != &taken || Judged(taken)) return;
+            IP_NET_DVR_Logout(loginHandle);
+            taken.loginHandle = 0;
+            taken.loginState = discovery::kLoginUnknown;
+            taken.workPhase = discovery::kPhaseUpgradeRestarting;
+            engine.ShowStatus(taken, m_context.Text(texts::kTextUpgrading));
+            if (engine.QueueLogin(taken) != 0) Fail(taken);
+          });
+        });
+      });
 }
 
 void Upgrade::OnFirmwareRefused(int loginHandle) {
-  batch::RecordList& upgrading = m_context.engine.UpgradeDevices();
-  platform::CriticalSectionLock lock(upgrading.Lock());
-  discovery::DeviceRecord* record = FindUpgrading(loginHandle);
-  if (record == nullptr || Judged(*record)) return;
-  std::int32_t checking = 0;
-  if (!record->upgradeState.compare_exchange_strong(checking, 2)) return;
-  Fail(*record, texts::kTextFileCannotUpgrade);
+  m_context.engine.OnUpgradingDevice(loginHandle, [this](discovery::DeviceRecord& record) {
+    if (Judged(record)) return;
+    std::int32_t checking = 0;
+    if (!record.upgradeState.compare_exchange_strong(checking, 2)) return;
+    Fail(record, texts::kTextFileCannotUpgrade);
+  });
 }
 
 void Upgrade::After(DWORD ms, discovery::DeviceRecord& record,

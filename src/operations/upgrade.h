@@ -73,11 +73,6 @@ class Upgrade : public batch::UpgradeSteps {
   // Result 2 with the row text, then the completion check; nothing for a device already judged.
   void Fail(discovery::DeviceRecord& record, texts::TextId text);
   void Fail(discovery::DeviceRecord& record);
-  // The record of the upgrade device list with this login handle, under the upgrade lock.
-  discovery::DeviceRecord* FindUpgrading(int loginHandle) const;
-  // Takes the record out of the progress watch that has this handle (the watch is the
-  // poller's from then on) and sets its end state; null when no watch has it.
-  discovery::DeviceRecord* EndProgressWatch(int loginHandle, int endState);
   void After(DWORD ms, discovery::DeviceRecord& record,
              std::function<void(discovery::DeviceRecord&)> step);
   void Judge(discovery::DeviceRecord& record);

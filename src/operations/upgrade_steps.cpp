@@ -28,39 +28,23 @@ batch::StepOutcome Upgrade::StepUpload(batch::UploadRequest& request) {
 }
 
 batch::StepOutcome Upgrade::StepProgressWatch(batch::ProgressWatch& watch) {
-  batch::ItemQueue<batch::ProgressWatch>& watches = m_context.engine.ProgressWatches();
-  discovery::DeviceRecord* record = nullptr;
-  {
-    // The coordinator takes the record out of the watch under this lock when the transfer ends.
-    platform::CriticalSectionLock lock(watches.Lock());
-    if (watch.endState > batch::kTransferRunning || watch.record == nullptr)
-      return batch::StepOutcome::kDone;
-    record = watch.record;
-  }
+  batch::Engine& engine = m_context.engine;
+  // The coordinator takes the record out of the watch when the transfer ends.
+  discovery::DeviceRecord* record = engine.WatchedRecord(watch);
+  if (record == nullptr) return batch::StepOutcome::kDone;
   const int handle = record->loginHandle;
   int value = IP_NET_DVR_GetUpgradeState(handle);
   if (value == 0) value = IP_NET_DVR_GetUpgradeProgress(handle);
-  const DWORD now = platform::GetTickCount();
-
-  bool advanced = false;
-  {
-    platform::CriticalSectionLock lock(watches.Lock());
-    if (watch.endState > batch::kTransferRunning || watch.record == nullptr)
+  switch (engine.ReadProgress(watch, value, platform::GetTickCount(), kTransferStallMs)) {
+    case batch::Engine::ProgressReading::kEnded:
       return batch::StepOutcome::kDone;
-    if (value > 0 && value > watch.lastProgress) {
-      watch.lastProgress = value;
-      watch.lastChangeTime = now;
-      advanced = true;
-    } else if (now - watch.lastChangeTime < kTransferStallMs) {
+    case batch::Engine::ProgressReading::kWaiting:
       return batch::StepOutcome::kKeep;
-    } else {
-      // No event may reach this device through the watch any more.
-      watch.record = nullptr;
-    }
-  }
-  if (!advanced) {
-    Fail(*record, texts::kTextProgressFailed);
-    return batch::StepOutcome::kDone;
+    case batch::Engine::ProgressReading::kStalled:
+      Fail(*record, texts::kTextProgressFailed);
+      return batch::StepOutcome::kDone;
+    case batch::Engine::ProgressReading::kAdvanced:
+      break;
   }
   const QString uploading = m_context.Text(texts::kTextUploadingFile);
   m_context.engine.ShowUpgradeProgress(

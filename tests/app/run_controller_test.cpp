@@ -324,15 +324,15 @@ TEST_F(Runs, ThePushEndsTheRunOnlyWhenEveryRecordIsDone) {
   ASSERT_EQ(started, std::vector<int>{batch::kRowOtherSettings});
   discovery::DeviceRecord* first = window().Devices().RecordAt(0);
   discovery::DeviceRecord* second = window().Devices().RecordAt(1);
-  window().Engine().PushList().Append(first);
-  window().Engine().PushList().Append(second);
+  window().Engine().AddToPushList(*first);
+  window().Engine().AddToPushList(*second);
   first->pushDone = 1;
   Deliver(batch::kMsgPushThreadEnded);
   EXPECT_TRUE(window().Runs().IsRunning());
   second->pushDone = 1;
   Deliver(batch::kMsgPushThreadEnded);
   ExpectRunEnded();
-  EXPECT_EQ(window().Engine().PushList().Size(), 0u);
+  EXPECT_TRUE(window().Engine().PushListEmpty());
 }
 
 TEST_F(Runs, WhileARunGoesOnNeitherAClickNorADoubleClickChangesACheckMark) {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "batch/config_response_codes.h"
+#include "batch/engine_parts.h"
 #include "sim/detail/config_document.h"
 #include "sim_fixture.h"
 #include "wire/firmware.h"
@@ -32,8 +33,8 @@ TEST_F(Callbacks, TimeAnswersSettleTheTimeSyncPendingRecord) {
   camsim::Scenario scenario = testsupport::Cameras(3);
   scenario.devices[1].faults.refuseCodes.insert(1005);
   StartLoggedIn(scenario);
-  engine->TimeSyncPending().Append(records[0].get());
-  engine->TimeSyncPending().Append(records[1].get());
+  batch::EngineParts::TimeSyncPending(*engine).Append(records[0].get());
+  batch::EngineParts::TimeSyncPending(*engine).Append(records[1].get());
   for (int device = 0; device < 3; ++device) {
     ASSERT_EQ(IP_NET_DVR_SystemControl(Handle(device), 1005, 0, kTimeRequest), 0);
   }
@@ -41,7 +42,8 @@ TEST_F(Callbacks, TimeAnswersSettleTheTimeSyncPendingRecord) {
       WaitUntil([&] { return records[0]->timeSyncState && records[1]->timeSyncState; }, 5000));
   EXPECT_EQ(records[0]->timeSyncState, discovery::kStateDone);
   EXPECT_EQ(records[1]->timeSyncState, discovery::kStateFailed);
-  EXPECT_EQ(engine->TimeSyncPending().Size(), 2u);  // the batch worker empties it
+  EXPECT_EQ(batch::EngineParts::TimeSyncPending(*engine).Size(),
+            2u);  // the batch worker empties it
   platform::Sleep(2000);
   EXPECT_EQ(records[2]->timeSyncState, 0);  // answered, but not pending: nothing
 }
@@ -56,7 +58,7 @@ TEST_F(Callbacks, AVersionAnswerReachesTheCoordinatorWithItsTextAndAnUnansweredO
   EXPECT_EQ(window.LastText(*records[0]), batchtest::Zh(texts::kTextGetVersion));
 
   ASSERT_TRUE(WaitUntil([&] { return upgrade.Events().size() == 2; }, 90000));
-  EXPECT_EQ(engine->VersionQueue().Size(), 0u);
+  EXPECT_EQ(batch::EngineParts::VersionQueue(*engine).Size(), 0u);
   upgrade.Inspect([&](const batchtest::RecordingUpgrade& seen) {
     const batch::VersionQuery& answered = *seen.queries.at(0);
     EXPECT_EQ(answered.record, records[0].get());
@@ -85,11 +87,13 @@ TEST_F(Callbacks, StorageAnswersGiveTheTotalsAndLeaveThePendingList) {
   scenario.devices[1].faults.shortStorage = true;
   scenario.devices[3].faults.refuseCodes.insert(1014);
   StartLoggedIn(scenario);
-  for (int device : {0, 1, 3}) engine->StoragePending().Append(records[device].get());
+  for (int device : {0, 1, 3})
+    batch::EngineParts::StoragePending(*engine).Append(records[device].get());
   for (int device = 0; device < 4; ++device) {
     ASSERT_EQ(IP_NET_DVR_SystemControl(Handle(device), 1014, 0, ""), 0);
   }
-  ASSERT_TRUE(WaitUntil([&] { return engine->StoragePending().Size() == 1; }, 5000));
+  ASSERT_TRUE(
+      WaitUntil([&] { return batch::EngineParts::StoragePending(*engine).Size() == 1; }, 5000));
   EXPECT_EQ(records[0]->storageInfoReceived, 1);
   EXPECT_EQ(records[0]->sd1Total, 30436);
   EXPECT_EQ(records[0]->sd2Total, 15000);
@@ -100,7 +104,7 @@ TEST_F(Callbacks, StorageAnswersGiveTheTotalsAndLeaveThePendingList) {
   platform::Sleep(2000);
   EXPECT_EQ(records[2]->storageInfoReceived, 0);  // not pending
   EXPECT_EQ(records[3]->storageInfoReceived, 0);  // refused: nothing
-  EXPECT_TRUE(engine->StoragePending().Contains(records[3].get()));
+  EXPECT_TRUE(batch::EngineParts::StoragePending(*engine).Contains(records[3].get()));
 }
 
 TEST_F(Callbacks, StorageTextsWithoutTotalsOrClosingQuoteAreReadAsFarAsTheyGo) {
@@ -117,13 +121,13 @@ TEST_F(Callbacks, StorageTextsWithoutTotalsOrClosingQuoteAreReadAsFarAsTheyGo) {
   for (const auto& answer : answers) {
     record.sd1Total = record.sd2Total = record.usbTotal = 55;
     record.storageInfoReceived = 0;
-    engine->StoragePending().Append(&record);
+    batch::EngineParts::StoragePending(*engine).Append(&record);
     batch::ResponseCallback(Handle(0), 1014, answer.text, engine.get());
     EXPECT_EQ(record.storageInfoReceived, 1);
     EXPECT_EQ(record.sd1Total, answer.sd1);
     EXPECT_EQ(record.sd2Total, answer.sd2);
     EXPECT_EQ(record.usbTotal, answer.usb);
-    EXPECT_FALSE(engine->StoragePending().Contains(&record));
+    EXPECT_FALSE(batch::EngineParts::StoragePending(*engine).Contains(&record));
   }
 }
 
@@ -134,10 +138,11 @@ TEST_F(Callbacks, AFormatAnswerSettlesOnlyAPendingDeviceAndOnlyForTheDiskItForma
   StartLoggedIn(scenario);
   for (auto& record : records) {
     record->diskIndex = 1;
-    engine->FormatPending().Append(record.get());
+    batch::EngineParts::FormatPending(*engine).Append(record.get());
   }
   for (int device = 0; device < 2; ++device) ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(device), 0), 0);
-  ASSERT_TRUE(WaitUntil([&] { return engine->FormatPending().Size() == 0; }, 20000));
+  ASSERT_TRUE(
+      WaitUntil([&] { return batch::EngineParts::FormatPending(*engine).Size() == 0; }, 20000));
   EXPECT_EQ(records[0]->formatState, discovery::kStateDone);
   EXPECT_EQ(records[1]->formatState, discovery::kStateFailed);
 
@@ -151,15 +156,16 @@ TEST_F(Callbacks, AFormatAnswerSettlesOnlyAPendingDeviceAndOnlyForTheDiskItForma
 
   // Formatting SD2 now: a late SD1 answer is not SD2's, the SD2 answer is.
   records[0]->diskIndex = 2;
-  engine->FormatPending().Append(records[0].get());
+  batch::EngineParts::FormatPending(*engine).Append(records[0].get());
   ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(0), 0), 0);
   ASSERT_TRUE(WaitUntil(
       [&] { return sim().GetJournal().Find(records[0]->info.Serial(), 1017).size() == 3; }, 5000));
   platform::Sleep(10000);
   EXPECT_EQ(records[0]->formatState, discovery::kStateWaiting);
-  EXPECT_TRUE(engine->FormatPending().Contains(records[0].get()));
+  EXPECT_TRUE(batch::EngineParts::FormatPending(*engine).Contains(records[0].get()));
   ASSERT_EQ(IP_NET_DVR_FormatDisk(Handle(0), 1), 0);
-  ASSERT_TRUE(WaitUntil([&] { return engine->FormatPending().Size() == 0; }, 20000));
+  ASSERT_TRUE(
+      WaitUntil([&] { return batch::EngineParts::FormatPending(*engine).Size() == 0; }, 20000));
   EXPECT_EQ(records[0]->formatState, discovery::kStateDone);
 }
 
@@ -167,7 +173,8 @@ TEST_F(Callbacks, ConfigurationAnswersSetTheFlagOfTheirGroup) {
   camsim::Scenario scenario = testsupport::Cameras(2);
   scenario.devices[1].faults.refuseCodes.insert(523);  // video encoding
   StartLoggedIn(scenario);
-  for (auto& record : records) ASSERT_TRUE(engine->PushList().Append(record.get()));
+  for (auto& record : records)
+    ASSERT_TRUE(batch::EngineParts::PushList(*engine).Append(record.get()));
   for (int device = 0; device < 2; ++device) {
     for (int code : batch::kConfigResponseCodes) {
       const std::string document =

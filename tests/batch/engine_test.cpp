@@ -6,6 +6,7 @@
 
 #include "batch/callbacks.h"
 #include "batch/engine.h"
+#include "batch/engine_parts.h"
 #include "engine_harness.h"
 #include "text/text.h"
 
@@ -53,8 +54,8 @@ TEST_F(EngineAlone, QueueOperationsThatCannotCreateTheirItemSayWhyInTheCurrentLa
   record.workPhase = discovery::kPhaseBatchLogin;
   EXPECT_EQ(engine->QueueLogin(record), -1);
   EXPECT_EQ(window.LastText(record), QStringLiteral("登录内存申请失败"));
-  EXPECT_EQ(engine->Logins().Size(), 0u);
-  EXPECT_TRUE(engine->Logins().BatchLoginList().empty());
+  EXPECT_EQ(batch::EngineParts::Logins(*engine).Size(), 0u);
+  EXPECT_TRUE(batch::EngineParts::Logins(*engine).BatchLoginList().empty());
 
   EXPECT_EQ(engine->QueueVersionQuery(record, 2), -1);
   EXPECT_EQ(window.LastText(record), QStringLiteral("内存申请失败"));
@@ -73,8 +74,9 @@ TEST_F(EngineAlone, QueueOperationsThatCannotCreateTheirItemSayWhyInTheCurrentLa
   for (const batchtest::Posted& posted : window.RowStatus(record)) {
     EXPECT_EQ(posted.lParam, batch::kColumnStatus);
   }
-  EXPECT_EQ(engine->VersionQueue().Size() + engine->UploadQueue().Size() +
-                engine->ProgressWatches().Size(),
+  EXPECT_EQ(batch::EngineParts::VersionQueue(*engine).Size() +
+                batch::EngineParts::UploadQueue(*engine).Size() +
+                batch::EngineParts::ProgressWatches(*engine).Size(),
             0u);
 
   // Allocation works again: the items carry their time-outs and phase.
@@ -82,12 +84,12 @@ TEST_F(EngineAlone, QueueOperationsThatCannotCreateTheirItemSayWhyInTheCurrentLa
   ASSERT_EQ(engine->QueueLogin(record), 0);
   ASSERT_EQ(engine->QueueVersionQuery(record, 3), 0);
   EXPECT_EQ(window.LastText(record), QStringLiteral("get version"));
-  platform::CriticalSectionLock lock(engine->Logins().Lock());
-  const auto logins = engine->Logins().Snapshot();
+  platform::CriticalSectionLock lock(batch::EngineParts::Logins(*engine).Lock());
+  const auto logins = batch::EngineParts::Logins(*engine).Snapshot();
   ASSERT_EQ(logins.size(), 1u);
   EXPECT_EQ(logins[0]->timeoutMs, 180000u);
-  EXPECT_TRUE(engine->Logins().BatchLoginList().empty());
-  const auto queries = engine->VersionQueue().Snapshot();
+  EXPECT_TRUE(batch::EngineParts::Logins(*engine).BatchLoginList().empty());
+  const auto queries = batch::EngineParts::VersionQueue(*engine).Snapshot();
   ASSERT_EQ(queries.size(), 1u);
   EXPECT_EQ(queries[0]->phase, 3);
   EXPECT_EQ(queries[0]->timeoutMs, 80000u);
@@ -157,11 +159,12 @@ TEST_F(EngineAlone, PollingWorkersHandTheirFinishedItemsOn) {
   engine->Start();
   ASSERT_EQ(engine->QueueUpload(records[0]), 0);
   ASSERT_EQ(engine->QueueProgressWatch(records[1]), 0);
-  engine->VerifyList().Append(&records[2]);
+  batch::EngineParts::VerifyList(*engine).Append(&records[2]);
 
   // The upload request is stepped once a round until its step lets it go, then reaches the
   // coordinator as 2030.
-  ASSERT_TRUE(WaitUntil([&] { return engine->UploadQueue().Size() == 0; }, 10000));
+  ASSERT_TRUE(
+      WaitUntil([&] { return batch::EngineParts::UploadQueue(*engine).Size() == 0; }, 10000));
   ASSERT_TRUE(WaitUntil([&] { return upgrade.Events().size() == 1; }, 5000));
   upgrade.Inspect([&](const RecordingUpgrade& seen) {
     EXPECT_EQ(seen.events.at(0).message, batch::kMsgUploadEnded);
@@ -172,16 +175,17 @@ TEST_F(EngineAlone, PollingWorkersHandTheirFinishedItemsOn) {
 
   // The watch and the record stay until their state changes.
   platform::Sleep(3000);
-  EXPECT_EQ(engine->ProgressWatches().Size(), 1u);
-  EXPECT_EQ(engine->VerifyList().Size(), 1u);
+  EXPECT_EQ(batch::EngineParts::ProgressWatches(*engine).Size(), 1u);
+  EXPECT_EQ(batch::EngineParts::VerifyList(*engine).Size(), 1u);
   {
-    auto& watches = engine->ProgressWatches();
+    auto& watches = batch::EngineParts::ProgressWatches(*engine);
     platform::CriticalSectionLock lock(watches.Lock());
     watches.FindFirst([](const batch::ProgressWatch&) { return true; })->endState = 1;
   }
   records[2].upgradeState = 1;
-  EXPECT_TRUE(WaitUntil([&] { return engine->ProgressWatches().Size() == 0; }, 5000));
-  EXPECT_TRUE(WaitUntil([&] { return engine->VerifyList().Size() == 0; }, 5000));
+  EXPECT_TRUE(
+      WaitUntil([&] { return batch::EngineParts::ProgressWatches(*engine).Size() == 0; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return batch::EngineParts::VerifyList(*engine).Size() == 0; }, 5000));
 }
 
 TEST_F(EngineAlone, BatchWorkerRunsTheBatchLoginThenTheOperationOfEachMessage) {
@@ -220,14 +224,14 @@ TEST_F(EngineAlone, VersionQueriesAreSentAgainUntilTheLibraryTakesThem) {
   platform::Sleep(4000);
   EXPECT_EQ(calls.load(), 3);  // sent: never again
   {
-    auto& queue = engine->VersionQueue();
+    auto& queue = batch::EngineParts::VersionQueue(*engine);
     platform::CriticalSectionLock lock(queue.Lock());
     ASSERT_EQ(queue.Size(), 1u);
     EXPECT_EQ(queue.Snapshot()[0]->state, batch::kQuerySent);
   }
   // Unanswered, it goes back to the coordinator after its 80000 ms.
   ASSERT_TRUE(WaitUntil([&] { return upgrade.Events().size() == 1; }, 90000));
-  EXPECT_EQ(engine->VersionQueue().Size(), 0u);
+  EXPECT_EQ(batch::EngineParts::VersionQueue(*engine).Size(), 0u);
   upgrade.Inspect([&](const RecordingUpgrade& seen) {
     EXPECT_EQ(seen.events[0].message, batch::kMsgVersionQueryEnded);
     EXPECT_EQ(seen.queries.at(0)->state, batch::kQuerySent);

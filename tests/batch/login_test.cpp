@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "batch/engine_parts.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -228,17 +229,17 @@ TEST_F(BatchLogin, WithTheSimulatorGoneMidwayTheLoginsTimeOutAndEveryRowSaysWhy)
     EXPECT_EQ(record->loginState, discovery::kLoginRefused);
     EXPECT_EQ(record->loginHandle, 0);
   }
-  EXPECT_EQ(engine->Logins().Size(), 0u);
+  EXPECT_EQ(batch::EngineParts::Logins(*engine).Size(), 0u);
   EXPECT_TRUE(engine->LoginIdle());
 }
 
 TEST_F(BatchLogin, AFloodOfCallbacksForUnknownHandlesChangesNothing) {
   Start(testsupport::Cameras(3));
   DeviceRecord& watched = *records[0];
-  engine->StoragePending().Append(&watched);
-  engine->FormatPending().Append(&watched);
-  engine->TimeSyncPending().Append(&watched);
-  ASSERT_TRUE(engine->PushList().Append(&watched));
+  batch::EngineParts::StoragePending(*engine).Append(&watched);
+  batch::EngineParts::FormatPending(*engine).Append(&watched);
+  batch::EngineParts::TimeSyncPending(*engine).Append(&watched);
+  ASSERT_TRUE(batch::EngineParts::PushList(*engine).Append(&watched));
 
   std::atomic<bool> flooding{true};
   std::atomic<int> sent{0};
@@ -265,8 +266,8 @@ TEST_F(BatchLogin, AFloodOfCallbacksForUnknownHandlesChangesNothing) {
     EXPECT_EQ(window.LastText(*record), Zh(texts::kTextLoginOk));
   }
   EXPECT_TRUE(upgrade.Events().empty());
-  EXPECT_EQ(engine->StoragePending().Size(), 1u);
-  EXPECT_EQ(engine->FormatPending().Size(), 1u);
+  EXPECT_EQ(batch::EngineParts::StoragePending(*engine).Size(), 1u);
+  EXPECT_EQ(batch::EngineParts::FormatPending(*engine).Size(), 1u);
   EXPECT_EQ(watched.storageInfoReceived, 0);
   EXPECT_EQ(watched.sd1Total, 0);
   EXPECT_EQ(watched.formatState, 0);

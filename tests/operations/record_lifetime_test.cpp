@@ -2,6 +2,7 @@
 // and the records the table let go of are freed once nothing can reach them. Run under
 // AddressSanitizer, a late answer that reached a freed record would end the test.
 #include "batch/engine.h"
+#include "batch/engine_parts.h"
 #include "batch/record_borrow.h"
 #include "operations_fixture.h"
 
@@ -21,7 +22,7 @@ TEST_F(RecordLifetime, ANewSearchWhileTimeAnswersAndVersionQueriesAreOutstanding
   Choose({batch::kRowSetTime});
   ClickRun();
   ASSERT_TRUE(WaitForRunEnd());
-  ASSERT_EQ(window().Engine().TimeSyncPending().Size(), 3u);
+  ASSERT_EQ(batch::EngineParts::TimeSyncPending(window().Engine()).Size(), 3u);
   // Queued version queries too, sent and never answered: items that name the records.
   for (discovery::DeviceRecord* record : window().Devices().CheckedRecords())
     ASSERT_EQ(window().Engine().QueueVersionQuery(*record, discovery::kPhaseUpgradeBeforeTransfer),
@@ -30,14 +31,14 @@ TEST_F(RecordLifetime, ANewSearchWhileTimeAnswersAndVersionQueriesAreOutstanding
 
   window().Devices().StartSearch();
   EXPECT_EQ(window().Devices().RetiredCount(), 3u);
-  EXPECT_EQ(window().Engine().TimeSyncPending().Size(), 0u);
+  EXPECT_EQ(batch::EngineParts::TimeSyncPending(window().Engine()).Size(), 0u);
   // The late time answers arrive now, and the version queries are dropped by their worker.
   const DWORD cleared = platform::GetTickCount();
   ASSERT_TRUE(RunUntil([&] {
     window().Devices().FreeRetiredRecords();
     return window().Devices().RetiredCount() == 0 && platform::GetTickCount() - cleared > 8000;
   }));
-  EXPECT_EQ(window().Engine().VersionQueue().Size(), 0u);
+  EXPECT_EQ(batch::EngineParts::VersionQueue(window().Engine()).Size(), 0u);
   ASSERT_TRUE(RunUntil([&] { return window().IsDlgItemEnabled(1002); }, 30000));
   for (int row = 0; row < 3; ++row)
     EXPECT_EQ(window().Devices().RecordAt(row)->timeSyncState, discovery::kStateWaiting);

@@ -47,7 +47,7 @@ void PushRunner::Start() {
   for (discovery::DeviceRecord* record : records) {
     record->ownerWindow = &m_window;
     record->pushDone = 0;
-    if (!m_engine.PushList().Append(record)) continue;
+    if (!m_engine.AddToPushList(*record)) continue;
     auto thread = std::make_unique<platform::WorkerThread>();
     record->pushThread = thread.get();
     // The thread borrows the record for as long as it runs.
@@ -62,7 +62,7 @@ void PushRunner::Start() {
     });
     m_threads.push_back(std::move(thread));
   }
-  if (m_engine.PushList().Size() == 0) m_runs.Finish();
+  if (m_engine.PushListEmpty()) m_runs.Finish();
 }
 
 bool PushRunner::Stop(DWORD waitMs) {
@@ -111,31 +111,32 @@ bool PushRunner::LogIn(discovery::DeviceRecord& record, const PushThread& thread
   record.loginState = discovery::kLoginUnknown;
   Show(record, QString::fromUtf16(kTextPushLogin));
 
-  batch::LoginQueue& logins = m_engine.Logins();
-  logins.BeginLoginCall();
   // The call gets the thread's own copies: the record may be gone when it returns.
   const std::string ip = record.info.Ip();
   const std::string user = record.info.User();
   const std::string password = record.info.Password();
   const int port = record.info.Port();
-  int handle = 0;
-  if (!thread.pass.Outside([&] {
-        handle = thread.library.login(ip.c_str(), port, user.c_str(), password.c_str());
-      })) {
-    return false;
-  }
-  if (handle < 1) {
-    logins.EndLoginCall(handle);
+  // An outcome that comes before the handle is stored is kept for this call; later ones find the
+  // record in the push list.
+  const std::optional<batch::Engine::NowLogin> login = m_engine.LogInNow(
+      record,
+      [&]() -> std::optional<int> {
+        int handle = 0;
+        if (!thread.pass.Outside([&] {
+              handle = thread.library.login(ip.c_str(), port, user.c_str(), password.c_str());
+            })) {
+          return std::nullopt;
+        }
+        return handle;
+      },
+      0);
+  if (!login) return false;
+  if (login->handle < 1) {
     Show(record, QString::fromUtf16(kTextPushLoginFailed));
     return false;
   }
-  record.loginHandle = handle;
-  // An outcome that came before the handle was stored was kept for this call; later ones find
-  // the record in the push list.
-  const int early = logins.TakeEarlyOutcome(handle);
-  if (early == batch::kLoginSucceeded) record.loginState = discovery::kLoginConfirmed;
-  if (early == batch::kLoginFailed) record.loginState = discovery::kLoginRefused;
-  logins.EndLoginCall(handle);
+  if (login->outcome == batch::kLoginSucceeded) record.loginState = discovery::kLoginConfirmed;
+  if (login->outcome == batch::kLoginFailed) record.loginState = discovery::kLoginRefused;
 
   const DWORD start = platform::GetTickCount();
   for (;;) {
