@@ -383,7 +383,7 @@ void CRavendockDlg::DetachRecords() {
 }
 
 bool CRavendockDlg::RetiredRecordsUnreachable() const {
-  return !batch::RecordBorrow::AnyOutstanding();
+  return !batch::TableBorrow::AnyOutstanding();
 }
 
 // Outside a run (the hidden search button) a search only gives the button back.

@@ -3,8 +3,8 @@
 #include "batch/config_response_codes.h"
 #include "batch/engine.h"
 #include "batch/engine_parts.h"
-#include "batch/record_borrow.h"
 #include "batch/response_text.h"
+#include "batch/table_borrow.h"
 
 namespace batch {
 namespace {
@@ -73,12 +73,12 @@ void OnFormatAnswer(Engine& engine, int loginHandle, bool succeeded, const char*
 
 }  // namespace
 
-// Both callbacks hold a record borrow: the push list is searched without a lock, so a record
+// Both callbacks hold a table borrow: the push list is searched without a lock, so a record
 // found there must outlive the table letting go of it meanwhile.
 int StatusCallback(int loginHandle, int eventCode, int /*value*/, void* user) {
   auto* engine = static_cast<Engine*>(user);
   if (engine == nullptr || loginHandle <= 0) return 0;
-  RecordBorrow borrow;
+  TableBorrow borrow;
   switch (eventCode) {
     case sdk::kEventLoginOk:
       SettleLogin(*engine, loginHandle, kLoginSucceeded, discovery::kLoginConfirmed);
@@ -101,7 +101,7 @@ int StatusCallback(int loginHandle, int eventCode, int /*value*/, void* user) {
 int ResponseCallback(int loginHandle, std::uint32_t code, const char* text, void* user) {
   auto* engine = static_cast<Engine*>(user);
   if (engine == nullptr || loginHandle <= 0) return 0;
-  RecordBorrow borrow;
+  TableBorrow borrow;
   const int normalised = sdk::NormaliseResponseCode(code);
   const bool succeeded = normalised > 0;
   const int command = succeeded ? normalised : -normalised;

@@ -363,9 +363,9 @@ std::optional<Engine::NowLogin> Engine::LogInNow(discovery::DeviceRecord& record
 }
 
 bool Engine::PostUpgradeDevice(discovery::DeviceRecord& record) const {
-  RecordBorrow::Hold();
+  TableBorrow::Hold();
   if (PostToCoordinator(kMsgUpgradeDevice, reinterpret_cast<WPARAM>(&record))) return true;
-  RecordBorrow::Release();
+  TableBorrow::Release();
   return false;
 }
 

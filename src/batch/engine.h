@@ -20,7 +20,7 @@
 #include "batch/messages.h"
 #include "batch/push_list.h"
 #include "batch/queue_items.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "batch/worker_hooks.h"
 #include "batch/worker_periods.h"
 #include "discovery/device_record.h"
@@ -194,8 +194,8 @@ class Engine {
   // Clearing the device table, after it has marked its records retired: every record leaves
   // every list (the login queue's requests are discarded, the push list is emptied). From then
   // on no list, callback or new item reaches those records; the queue items that still name one
-  // are dropped by their workers, and whoever is in the middle of a step holds a record borrow
-  // until it is done (record_borrow.h).
+  // are dropped by their workers, and whoever is in the middle of a step holds a table borrow
+  // until it is done (table_borrow.h).
   void DetachAllRecords();
 
   // 2127: starts the upgrade of a record on the coordinator. The record travels with a borrow

@@ -6,7 +6,7 @@
 
 #include "batch/engine.h"
 #include "batch/engine_parts.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "platform/clock.h"
 
 namespace batch {
@@ -117,7 +117,7 @@ void RunLoginWorker(Engine& engine, const platform::StopToken& stop) {
     engine.SetLoginIdle(false);
     {
       // A request of the copy may be discarded with the table while its login call runs.
-      RecordBorrow borrow;
+      TableBorrow borrow;
       for (LoginRequest* request : copy) {
         WorkRequest(engine, request, stop);
         if (stop.StopRequested()) return;

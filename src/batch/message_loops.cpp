@@ -2,7 +2,7 @@
 
 #include "batch/batch_login.h"
 #include "batch/engine.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "platform/thread_queue.h"
 
 namespace batch {
@@ -50,7 +50,7 @@ void Dispatch(UpgradeSteps* steps, const platform::MSG& msg) {
       if (steps != nullptr && record != nullptr && !record->retired.load()) {
         steps->OnUpgradeDevice(*record);
       }
-      RecordBorrow::Release();  // held by Engine::PostUpgradeDevice
+      TableBorrow::Release();  // held by Engine::PostUpgradeDevice
       break;
     }
     case kMsgLoginEnded:
@@ -92,7 +92,7 @@ void RunBatchWorker(Engine& engine, const platform::StopToken& stop) {
   while (platform::GetMessage(&msg)) {
     if (!IsBatchMessage(msg.message)) continue;
     // The batch device list is read into copies all through the operation.
-    RecordBorrow borrow;
+    TableBorrow borrow;
     if (!BatchLogin(engine, stop)) return;
     if (BatchOperations* operations = engine.Operations()) RunOperation(*operations, msg, stop);
     if (stop.StopRequested()) return;
@@ -106,7 +106,7 @@ void RunUpgradeCoordinator(Engine& engine, const platform::StopToken& stop) {
     const DWORD wait = steps != nullptr ? steps->MsUntilNextStep() : platform::INFINITE;
     const platform::MessageWait got = platform::GetMessage(&msg, wait);
     if (got == platform::MessageWait::kQuit || stop.StopRequested()) return;
-    RecordBorrow borrow;
+    TableBorrow borrow;
     if (got == platform::MessageWait::kMessage) Dispatch(steps, msg);
     if (steps != nullptr) steps->RunDueSteps();
   }

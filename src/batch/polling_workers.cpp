@@ -5,7 +5,7 @@
 
 #include "batch/engine.h"
 #include "batch/engine_parts.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "platform/clock.h"
 
 namespace batch {
@@ -29,14 +29,14 @@ void Drop(ItemQueue<Item>& list, const Item* item) {
 
 // Rounds over a copy of the list. An entry of the copy that has left the list since the copy
 // was taken is an empty slot and costs emptySlotPauseMs; an entry whose record the table has
-// let go of leaves the list unworked. A round holds a record borrow, since its copy outlives
+// let go of leaves the list unworked. A round holds a table borrow, since its copy outlives
 // the list's lock.
 template <typename List, typename Work>
 void PollList(const platform::StopToken& stop, List& list, DWORD emptySlotPauseMs, Work work) {
   while (!stop.StopRequested()) {
     bool hadEntries = false;
     {
-      RecordBorrow borrow;
+      TableBorrow borrow;
       const auto copy = list.Snapshot();
       hadEntries = !copy.empty();
       if (hadEntries) {

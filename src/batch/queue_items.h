@@ -4,7 +4,7 @@
 //
 // Fields that another thread writes while the item sits in its list (a callback's login result,
 // a version answer's state, a progress watch's end state) are atomics; the rest belong to the
-// thread working the list. Every item holds a record borrow for as long as it lives, so that the
+// thread working the list. Every item holds a table borrow for as long as it lives, so that the
 // record it names outlives it even when the table has let go of that record.
 #pragma once
 
@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "discovery/device_record.h"
 #include "platform/win_types.h"
 
@@ -55,7 +55,7 @@ struct LoginRequest {
   DWORD firstSeenTime = 0;
   DWORD lastAttemptTime = 0;
   DWORD timeoutMs = 0;
-  RecordBorrow borrow;
+  TableBorrow borrow;
 };
 
 struct VersionQuery {
@@ -66,14 +66,14 @@ struct VersionQuery {
   std::atomic<std::int32_t> state{kQueryNotSent};
   DWORD firstSeenTime = 0;
   DWORD timeoutMs = kVersionQueryTimeoutMs;
-  RecordBorrow borrow;
+  TableBorrow borrow;
 };
 
 struct UploadRequest {
   discovery::DeviceRecord* record = nullptr;
   std::int32_t attempts = 0;
   std::int32_t result = kUploadPending;
-  RecordBorrow borrow;
+  TableBorrow borrow;
 };
 
 struct ProgressWatch {
@@ -81,7 +81,7 @@ struct ProgressWatch {
   std::int32_t lastProgress = 0;
   DWORD lastChangeTime = 0;
   std::atomic<std::int32_t> endState{kTransferRunning};
-  RecordBorrow borrow;
+  TableBorrow borrow;
 };
 
 // Whether the item's record has been let go by the table; an item without a record (a progress

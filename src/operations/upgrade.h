@@ -65,7 +65,7 @@ class Upgrade : public batch::UpgradeSteps {
   struct TimedStep {
     discovery::DeviceRecord* record;
     std::function<void(discovery::DeviceRecord&)> step;
-    batch::RecordBorrow borrow;
+    batch::TableBorrow borrow;
   };
 
   // The device's final result, set once: false when it had one already.

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <vector>
 
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "discovery/device_record.h"
 #include "platform/dialog.h"
 #include "preview/preview_ids.h"
@@ -54,7 +54,7 @@ class CMULPLay : public platform::Dialog {
   static int OnStream(int previewHandle, int dataKind, const unsigned char* data, int size,
                       const NETSDK_FRAME_INFO* frame);
 
-  batch::RecordBorrow m_borrow;
+  batch::TableBorrow m_borrow;
   std::array<PreviewSlot, kMaxPanes> m_slots;
   int m_deviceCount = 0;
   int m_paneCount = 0;

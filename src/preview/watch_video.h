@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "discovery/device_record.h"
 #include "platform/dialog.h"
 #include "preview/video_surface.h"
@@ -47,7 +47,7 @@ class WatchVideo : public platform::Dialog {
   static int OnStream(int previewHandle, int dataKind, const unsigned char* data, int size,
                       const NETSDK_FRAME_INFO* frame);
 
-  batch::RecordBorrow m_borrow;
+  batch::TableBorrow m_borrow;
   discovery::DeviceRecord& m_record;
   batch::Engine& m_engine;
   const bool m_loginAllowed;

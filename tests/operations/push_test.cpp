@@ -7,7 +7,7 @@
 #include <future>
 
 #include "batch/library_calls.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "config/config_fields.h"
 #include "config/config_set.h"
 #include "config/pages/other_set_dlg.h"
@@ -167,7 +167,7 @@ TEST_F(Pushing, AThreadLeftInALibraryCallReturnsAfterTheWindowIsGoneAndTouchesNo
   EXPECT_FALSE(window().DestroyWindow()) << "the thread is in its call";
   CloseWindow();
   release.set_value();
-  EXPECT_TRUE(RunUntil([] { return !batch::RecordBorrow::AnyOutstanding(); }));
+  EXPECT_TRUE(RunUntil([] { return !batch::TableBorrow::AnyOutstanding(); }));
   EXPECT_TRUE(Journal("SN1000", 335).empty());
 }
 

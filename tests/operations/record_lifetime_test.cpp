@@ -3,7 +3,7 @@
 // AddressSanitizer, a late answer that reached a freed record would end the test.
 #include "batch/engine.h"
 #include "batch/engine_parts.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "operations_fixture.h"
 
 namespace optest {

@@ -2,7 +2,7 @@
 
 #include "batch/instruction_table.h"
 #include "batch/messages.h"
-#include "batch/record_borrow.h"
+#include "batch/table_borrow.h"
 #include "platform/clock.h"
 #include "ui/main_dialog_ids.h"
 
@@ -51,14 +51,14 @@ void PushRunner::Start() {
     auto thread = std::make_unique<platform::WorkerThread>();
     record->pushThread = thread.get();
     // The thread borrows the record for as long as it runs.
-    batch::RecordBorrow::Hold();
+    batch::TableBorrow::Hold();
     thread->Start([this, record, gate = m_gate,
                    library = m_engine.Library()](const platform::StopToken& stop) {
       {
         platform::BlockingCallGate::Pass pass(gate);
         if (pass) Push(*record, PushThread{stop, pass, library});
       }
-      batch::RecordBorrow::Release();
+      batch::TableBorrow::Release();
     });
     m_threads.push_back(std::move(thread));
   }

@@ -1,22 +1,23 @@
 // Who may still reach a device record after the table let go of it. Clearing the table takes
 // every record out of every list, but a worker in the middle of a round, a callback in the
 // middle of an answer, or a queue item travelling in a thread message may still hold one. Each
-// of these holds a borrow while it can; the table frees its retired records only when no borrow
-// is outstanding. One count for all of them, so that a borrower that hands a record on to an item
-// before it ends its own borrow never lets the count touch zero in between.
+// of these holds a borrow while it can. A borrow is of the table's retired records as a whole,
+// not of one record: one process-wide count, which the table waits to see at zero before it frees
+// any of them, so that a borrower that hands a record on to an item before it ends its own borrow
+// never lets the count touch zero in between.
 #pragma once
 
 #include <atomic>
 
 namespace batch {
 
-class RecordBorrow {
+class TableBorrow {
  public:
-  RecordBorrow() { Hold(); }
-  ~RecordBorrow() { Release(); }
+  TableBorrow() { Hold(); }
+  ~TableBorrow() { Release(); }
   // An item copied keeps a borrow of its own.
-  RecordBorrow(const RecordBorrow&) { Hold(); }
-  RecordBorrow& operator=(const RecordBorrow&) { return *this; }
+  TableBorrow(const TableBorrow&) { Hold(); }
+  TableBorrow& operator=(const TableBorrow&) { return *this; }
 
   // For a record that travels bare in a thread message (2127): held by the sender, released by
   // the receiver once it has handled the message.
