@@ -155,7 +155,7 @@ void CRavendockDlg::CreateSystemMenu() {
     english->setChecked(m_languageIndex == texts::kLanguageEnglish);
     cameras->setText(texts::Text(texts::kTextCamerasMenu, m_languageIndex));
   });
-  // OnInitDialog step 2: the About item below a separator, when the string resource has a text.
+  // The About item below a separator, when the string resource has a text.
   const QString about = QString::fromUtf16(kAboutMenuText);
   if (!about.isEmpty()) {
     m_systemMenu->addSeparator();
