@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "discovery/device_record.h"
+
 namespace app {
 
 enum class ControlKind {
@@ -42,13 +44,13 @@ struct ColumnSpec {
   const char16_t* heading;
   int width;
 };
-constexpr std::array<ColumnSpec, 8> kDeviceColumns = {{{u"IP地址", 125},
-                                                       {u"物理地址", 125},
-                                                       {u"序列号", 135},
-                                                       {u"设备类型", 115},
-                                                       {u"升级前版本号", 180},
-                                                       {u"升级后版本号", 180},
-                                                       {u"状态信息", 240},
-                                                       {u"全网通", 60}}};
+constexpr std::array<ColumnSpec, discovery::kColumnCount> kDeviceColumns = {{{u"IP地址", 125},
+                                                                             {u"物理地址", 125},
+                                                                             {u"序列号", 135},
+                                                                             {u"设备类型", 115},
+                                                                             {u"升级前版本号", 180},
+                                                                             {u"升级后版本号", 180},
+                                                                             {u"状态信息", 240},
+                                                                             {u"全网通", 60}}};
 
 }  // namespace app

@@ -339,7 +339,8 @@ LRESULT CRavendockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
-  if (record == nullptr || column < batch::kColumnVersionBefore || column > batch::kColumnStatus)
+  if (record == nullptr || column < discovery::kColumnVersionBefore ||
+      column > discovery::kColumnStatus)
     return;
   // Only a record still shown in the table is read: a worker's late message may name one the
   // table has let go of.
@@ -348,11 +349,13 @@ void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
   if (m_deviceTable->RecordAt(row) != record) return;
   const QString text = record->StatusText();
   m_deviceList->SetItemText(row, column, text);
-  const int language = m_languageIndex;
-  if (text == texts::Text(texts::kTextUpgradeSucceeded, language)) {
-    m_deviceList->SetItemTextColor(row, batch::kColumnVersionAfter, kUpgradeSucceededColor);
-  } else if (text == texts::Text(texts::kTextSameVersionFailed, language)) {
-    m_deviceList->SetItemTextColor(row, batch::kColumnVersionAfter, kUpgradeFailedColor);
+  // The verdict's text follows its result: the colour of the version after the upgrade comes
+  // from the result, whatever language the text was written in.
+  const int result = record->upgradeResult;
+  if (result == discovery::kUpgradeSucceeded) {
+    m_deviceList->SetItemTextColor(row, discovery::kColumnVersionAfter, kUpgradeSucceededColor);
+  } else if (result == discovery::kUpgradeKeptOldVersion) {
+    m_deviceList->SetItemTextColor(row, discovery::kColumnVersionAfter, kUpgradeFailedColor);
   }
 }
 

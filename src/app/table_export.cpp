@@ -27,7 +27,7 @@ QString In(const TextPair& pair, int languageIndex) {
 
 QString ResultText(int result, int languageIndex) {
   if (result == discovery::kUpgradeSucceeded) return In(kUpgraded, languageIndex);
-  if (result == discovery::kUpgradeFailed) return In(kUpgradeFailed, languageIndex);
+  if (discovery::UpgradeFailed(result)) return In(kUpgradeFailed, languageIndex);
   return {};
 }
 

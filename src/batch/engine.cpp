@@ -85,7 +85,7 @@ void Engine::ShowStatus(discovery::DeviceRecord& record, const QString& text, LP
 
 void Engine::ShowUpgradeProgress(discovery::DeviceRecord& record, const QString& text) const {
   if (record.SetProgressText(text))
-    PostToWindow(kMsgRowStatus, reinterpret_cast<WPARAM>(&record), kColumnStatus);
+    PostToWindow(kMsgRowStatus, reinterpret_cast<WPARAM>(&record), discovery::kColumnStatus);
 }
 
 void Engine::PostToWindow(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -206,7 +206,7 @@ UpgradeCounts Engine::CountUpgradeResults() const {
     ++counts.total;
     const int result = record->upgradeResult.load();
     if (result == discovery::kUpgradeSucceeded) ++counts.successes;
-    if (result == discovery::kUpgradeFailed) ++counts.failures;
+    if (discovery::UpgradeFailed(result)) ++counts.failures;
   }
   return counts;
 }

@@ -92,7 +92,7 @@ class Engine {
   QString Text(texts::TextId id) const;
   // Writes the record's status text and posts 2126 for the column.
   void ShowStatus(discovery::DeviceRecord& record, const QString& text,
-                  LPARAM column = kColumnStatus) const;
+                  LPARAM column = discovery::kColumnStatus) const;
   // The same for an upgrade's in-progress text, which never covers a verdict: nothing is written
   // once the record's upgrade has a result.
   void ShowUpgradeProgress(discovery::DeviceRecord& record, const QString& text) const;

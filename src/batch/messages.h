@@ -35,11 +35,6 @@ constexpr UINT kMsgSetTimeFinished = 2132;   // 0x854, successes, failures
 constexpr UINT kMsgFormatFinished = 2133;    // 0x855, sent and waited for
 constexpr UINT kMsgModifyIpVerified = 2134;  // 0x856
 
-// Columns of the device table that message 2126 writes.
-constexpr LPARAM kColumnVersionBefore = 4;
-constexpr LPARAM kColumnVersionAfter = 5;
-constexpr LPARAM kColumnStatus = 6;
-
 static_assert(kMsgRowStatus == 2126);
 
 }  // namespace batch

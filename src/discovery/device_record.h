@@ -24,6 +24,19 @@ namespace discovery {
 // lParam = the column 4, 5 or 6).
 constexpr unsigned kMsgRowStatus = 2126;
 
+// The columns of the device table, in their order.
+enum DeviceColumn : int {
+  kColumnIp,
+  kColumnMac,
+  kColumnSerial,
+  kColumnType,
+  kColumnVersionBefore,
+  kColumnVersionAfter,
+  kColumnStatus,
+  kColumnAllNetwork,
+  kColumnCount
+};
+
 // Number of configuration groups whose answers a push waits for.
 constexpr int kConfigGroupCount = 15;
 
@@ -36,6 +49,11 @@ constexpr int kLoginRefused = -1;
 constexpr int kUpgradeNone = 0;
 constexpr int kUpgradeSucceeded = 1;
 constexpr int kUpgradeFailed = 2;
+// Failed as well: the device came back from its restart with the version it had.
+constexpr int kUpgradeKeptOldVersion = 3;
+constexpr bool UpgradeFailed(int result) {
+  return result == kUpgradeFailed || result == kUpgradeKeptOldVersion;
+}
 
 // Re-found state after a factory restore.
 constexpr int kRefoundNotSeen = 0;

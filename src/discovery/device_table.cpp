@@ -38,12 +38,6 @@ bool FetchResult(int index, sdk::DeviceInfoBlock& block) {
   return IP_NET_DVR_GetIPCInfo(index, block.data()) == 0;
 }
 
-constexpr int kColumnIp = 0;
-constexpr int kColumnMac = 1;
-constexpr int kColumnSerial = 2;
-constexpr int kColumnType = 3;
-constexpr int kColumnAllNetwork = 7;
-
 }  // namespace
 
 DeviceTable::DeviceTable(platform::Dialog& window, CReportCtrl& list, SearchHost& host)

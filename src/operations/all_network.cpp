@@ -48,7 +48,7 @@ void AllNetworkSwitch::Switch(int row, discovery::DeviceRecord& record) {
   if (!ok) record.info.SetAllNetState(before);
   m_context.table.ShowAllNetworkState(row);
   m_context.list.SetItemText(
-      row, static_cast<int>(batch::kColumnStatus),
+      row, discovery::kColumnStatus,
       QString::fromUtf16(ok ? texts::kModifySucceeded : texts::kModifyFailed));
 }
 

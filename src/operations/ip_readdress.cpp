@@ -136,7 +136,7 @@ bool IpReaddress::Readdress(int row, discovery::DeviceRecord& record) {
   CopyText(entry.newAddress, address);
   m_modifyIpMap[platform::FromAnsi(serial).left(32)] = entry;
 
-  const int column = static_cast<int>(batch::kColumnStatus);
+  const int column = discovery::kColumnStatus;
   if (IP_NET_DVR_ModifyIPC(record.searchIndex, record.info.data()) == 0) {
     ++m_changed;
     m_context.list.SetItemText(row, column,

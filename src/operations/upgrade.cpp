@@ -74,8 +74,8 @@ void Upgrade::Start() {
       record->upgradeResult = discovery::kUpgradeNone;
       record->versionBefore.fill(0);
       record->versionAfter.fill(0);
-      m_context.list.SetItemText(row, static_cast<int>(batch::kColumnVersionBefore), QString());
-      m_context.list.SetItemText(row, static_cast<int>(batch::kColumnVersionAfter), QString());
+      m_context.list.SetItemText(row, discovery::kColumnVersionBefore, QString());
+      m_context.list.SetItemText(row, discovery::kColumnVersionAfter, QString());
     }
     records.push_back(record);
   }
@@ -87,9 +87,9 @@ bool Upgrade::SetResult(discovery::DeviceRecord& record, int result) {
   return record.upgradeResult.compare_exchange_strong(none, result);
 }
 
-void Upgrade::Fail(discovery::DeviceRecord& record, texts::TextId text) {
+void Upgrade::Fail(discovery::DeviceRecord& record, texts::TextId text, int result) {
   // Whoever sets the result writes the text: a second failure never overwrites the first.
-  if (record.retired || !SetResult(record, discovery::kUpgradeFailed)) return;
+  if (record.retired || !SetResult(record, result)) return;
   m_context.engine.ShowStatus(record, m_context.Text(text));
   m_context.engine.CheckUpgradeCompletion();
 }
@@ -137,7 +137,7 @@ void Upgrade::OnVersionQueryEnded(std::unique_ptr<batch::VersionQuery> query) {
   const QString version = FileSystemVersion(answer);
   if (query->phase == discovery::kPhaseUpgradeBeforeTransfer) {
     discovery::DeviceRecord::CopyVersion(record.versionBefore, answer);
-    engine.ShowStatus(record, version, batch::kColumnVersionBefore);
+    engine.ShowStatus(record, version, discovery::kColumnVersionBefore);
     if (engine.QueueUpload(record) != 0) Fail(record);
     return;
   }
@@ -145,7 +145,7 @@ void Upgrade::OnVersionQueryEnded(std::unique_ptr<batch::VersionQuery> query) {
   // Sent and waited for: the row must have the version before the verdict takes the text.
   record.SetStatusText(version);
   engine.SendToWindow(batch::kMsgRowStatus, reinterpret_cast<WPARAM>(&record),
-                      batch::kColumnVersionAfter);
+                      discovery::kColumnVersionAfter);
   Judge(record);
 }
 
@@ -153,7 +153,7 @@ void Upgrade::Judge(discovery::DeviceRecord& record) {
   const std::string before = record.versionBefore.data();
   const std::string after = record.versionAfter.data();
   if (before.empty() || after.empty() || before == after) {
-    Fail(record, texts::kTextSameVersionFailed);
+    Fail(record, texts::kTextSameVersionFailed, discovery::kUpgradeKeptOldVersion);
     return;
   }
   if (!SetResult(record, discovery::kUpgradeSucceeded)) return;

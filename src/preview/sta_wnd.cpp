@@ -28,7 +28,7 @@ void CStaWnd::paintEvent(QPaintEvent* /*event*/) {
   painter.fillRect(rect(), ToColor(m_background));
   m_surface.Paint(painter);
   const int result = m_record != nullptr ? m_record->upgradeResult.load() : discovery::kUpgradeNone;
-  if (result != discovery::kUpgradeSucceeded && result != discovery::kUpgradeFailed) return;
+  if (result != discovery::kUpgradeSucceeded && !discovery::UpgradeFailed(result)) return;
   const QColor border =
       ToColor(result == discovery::kUpgradeSucceeded ? kUpgradedColour : kFailedColour);
   const QRect client = rect();

@@ -42,6 +42,12 @@ class RowStatus : public testsupport::AppFixture {
     QCoreApplication::processEvents();
   }
 
+  // As the upgrade gives its verdict: the result, then its text and 2126, taken later.
+  void Judge(int row, int result, texts::TextId text) {
+    Record(row).upgradeResult = result;
+    window().Engine().ShowStatus(Record(row), window().Engine().Text(text), 6);
+  }
+
   std::unique_ptr<testsupport::SimNetwork> network;
 };
 
@@ -57,15 +63,24 @@ TEST_F(RowStatus, TheTextLandsInTheRecordsRowAndColumnAlsoAfterASort) {
   EXPECT_EQ(list().GetItemText(2, 2), QStringLiteral("SN1000"));
 }
 
-TEST_F(RowStatus, UpgradeVerdictsColourColumnFive) {
+// The upgrade result colours column 5, whatever language its text was written in: green for an
+// upgrade, red for a device that kept its old version, nothing for other failures or for a text
+// that only reads like a verdict.
+TEST_F(RowStatus, TheUpgradeResultColoursColumnFiveWhateverTheLanguageOfItsText) {
   const COLORREF plain = list().GetItemTextColor(0, 5);
-  Post(0, texts::kTextUpgradeSucceeded, 6);
-  Post(1, texts::kTextSameVersionFailed, 6);
-  Post(2, texts::kTextLoginOk, 6);
+  // Written in Chinese; English is in force by the time the window takes the messages.
+  Judge(0, discovery::kUpgradeSucceeded, texts::kTextUpgradeSucceeded);
+  Judge(1, discovery::kUpgradeKeptOldVersion, texts::kTextSameVersionFailed);
+  window().SetLanguage(1);
+  QCoreApplication::processEvents();
+  Judge(2, discovery::kUpgradeFailed, texts::kTextUploadFailed);
+  QCoreApplication::processEvents();
   EXPECT_EQ(list().GetItemTextColor(0, 5), RGB(0, 200, 0));
   EXPECT_EQ(list().GetItemTextColor(1, 5), RGB(255, 0, 0));
   EXPECT_EQ(list().GetItemTextColor(2, 5), plain);
   EXPECT_EQ(list().GetItemTextColor(0, 6), plain);
+  Post(2, texts::kTextUpgradeSucceeded, 6);
+  EXPECT_EQ(list().GetItemTextColor(2, 5), plain);
 }
 
 TEST_F(RowStatus, AStatusKeepsItsLanguageAndTheNextOneUsesTheNewLanguage) {
@@ -74,9 +89,6 @@ TEST_F(RowStatus, AStatusKeepsItsLanguageAndTheNextOneUsesTheNewLanguage) {
   EXPECT_EQ(list().GetItemText(0, 6), QStringLiteral("正在登录"));
   Post(0, texts::kTextLoginFailed, 6);
   EXPECT_EQ(list().GetItemText(0, 6), QStringLiteral("login failed"));
-  // The English verdict colours too once English is in force.
-  Post(1, texts::kTextUpgradeSucceeded, 6);
-  EXPECT_EQ(list().GetItemTextColor(1, 5), RGB(0, 200, 0));
 }
 
 TEST_F(RowStatus, NoStaleStatusReachesAClearedTable) {

@@ -72,7 +72,7 @@ TEST_F(EngineAlone, QueueOperationsThatCannotCreateTheirItemSayWhyInTheCurrentLa
   EXPECT_EQ(window.Count(batch::kMsgUpgradeFinished), 0);
 
   for (const batchtest::Posted& posted : window.RowStatus(record)) {
-    EXPECT_EQ(posted.lParam, batch::kColumnStatus);
+    EXPECT_EQ(posted.lParam, discovery::kColumnStatus);
   }
   EXPECT_EQ(batch::EngineParts::VersionQueue(*engine).Size() +
                 batch::EngineParts::UploadQueue(*engine).Size() +

@@ -58,7 +58,7 @@ TEST_F(BatchLogin, LogsInEveryDeviceAndRetriesARefusedCallEveryRoundUntilTheTime
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown.front().text, Zh(texts::kTextLoggingIn));
     EXPECT_EQ(shown.back().text, Zh(texts::kTextLoginOk));
-    for (const auto& posted : shown) EXPECT_EQ(posted.lParam, batch::kColumnStatus);
+    for (const auto& posted : shown) EXPECT_EQ(posted.lParam, discovery::kColumnStatus);
     EXPECT_EQ(Logins(device), 1);
   }
   EXPECT_EQ(window.LastText(*records[2]), Zh(texts::kTextLoginFailed));

@@ -25,10 +25,10 @@ namespace optest {
 
 using testsupport::RunUntil;
 
-constexpr int kColumnIp = 0;
-constexpr int kColumnSerial = 2;
-constexpr int kColumnStatus = 6;
-constexpr int kColumnAllNetwork = 7;
+using discovery::kColumnAllNetwork;
+using discovery::kColumnIp;
+using discovery::kColumnSerial;
+using discovery::kColumnStatus;
 
 class OperationsTest : public testsupport::AppFixture {
  protected:
