@@ -174,6 +174,8 @@ BOOL CRavendockDlg::OnInitDialog() {
   m_cameras->Load(configLocation.directory);
   if (!configLocation.writable) {
     platform::AfxMessageBox(this, config::UnwritableConfigMessage(m_programDirectory));
+  } else if (!configLocation.movedFrom.isEmpty()) {
+    platform::AfxMessageBox(this, config::MovedConfigMessage(configLocation));
   }
   // The instructions plug into the engine, so the engine comes first.
   StartDeviceServices();

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config/config_file.h"
+
 namespace config {
 namespace {
 
@@ -73,12 +75,34 @@ QString UserConfigDirectory() {
   return QDir::cleanPath(QDir(base).filePath(QString::fromLatin1(kApplicationFolder)));
 }
 
+bool IsInstalledLayout(const QString& programDirectory) {
+  const QString directory = QDir::cleanPath(QFileInfo(programDirectory).absoluteFilePath());
+  for (const char* prefix : {"/usr/", "/opt/"}) {
+    if (directory.startsWith(QString::fromLatin1(prefix))) return true;
+  }
+  return QFileInfo(directory).fileName() == QStringLiteral("bin") &&
+         QFileInfo(QDir(directory).filePath(QStringLiteral("../lib/ravendock"))).isDir();
+}
+
 ConfigLocation ChooseConfigDirectory(const QString& programDirectory) {
-  if (CanWriteIn(programDirectory)) return {programDirectory, true};
+  const bool installed = IsInstalledLayout(programDirectory);
+  if (!installed && CanWriteIn(programDirectory)) return {programDirectory, true, {}};
   const QString userDirectory = UserConfigDirectory();
-  if (!userDirectory.isEmpty() && MakePrivateDirectory(userDirectory) && CanWriteIn(userDirectory))
-    return {userDirectory, true};
-  return {programDirectory, false};
+  if (userDirectory.isEmpty() || !MakePrivateDirectory(userDirectory) ||
+      !CanWriteIn(userDirectory)) {
+    return {installed ? userDirectory : programDirectory, false, {}};
+  }
+  ConfigLocation location{userDirectory, true, {}};
+  // A config.dat an earlier start left beside the installed executable is taken over once.
+  const QString name = QString::fromLatin1(kConfigFileName);
+  const QString left = QDir(programDirectory).filePath(name);
+  const QString current = QDir(userDirectory).filePath(name);
+  if (installed && QFileInfo(left).isFile() && !QFileInfo::exists(current) &&
+      QFile::copy(left, current)) {
+    QFile::setPermissions(current, QFile::ReadOwner | QFile::WriteOwner);
+    location.movedFrom = programDirectory;
+  }
+  return location;
 }
 
 QString UnwritableConfigMessage(const QString& programDirectory) {
@@ -96,6 +120,15 @@ QString UnwritableConfigMessage(const QString& programDirectory) {
              "Settings cannot be saved: neither %1 nor %2 can be written; changes made "
              "in this run will not be kept.")
       .arg(program, user);
+}
+
+QString MovedConfigMessage(const ConfigLocation& location) {
+  return QStringLiteral(
+             "设置现在保存在 %1。%2 中的 config.dat 已读入，以后不再写入。\n"
+             "Settings now live in %1. The config.dat in %2 has been read and will not be "
+             "written again.")
+      .arg(QDir::toNativeSeparators(location.directory),
+           QDir::toNativeSeparators(location.movedFrom));
 }
 
 }  // namespace config

@@ -1,6 +1,7 @@
-// Where config.dat lives: beside the executable while that folder takes files, as when the program
-// runs from its build or unpacked folder; otherwise (an installed copy under /usr/bin) in the
-// user's configuration folder.
+// Where config.dat and the cameras settings live. An installed program never writes beside its
+// executable: its settings live in the user's configuration folder, whoever runs it (root too).
+// A program run from its build or unpacked folder keeps them beside the executable while that
+// folder takes files, else in the user's folder.
 #pragma once
 
 #include <QString>
@@ -13,7 +14,14 @@ struct ConfigLocation {
   // False when neither folder takes a file: settings still load from directory, but no store can
   // succeed in this run.
   bool writable = false;
+  // An installed program's first start with a config.dat left beside its executable: the folder
+  // it was copied from into directory, to be read once and never written again.
+  QString movedFrom;
 };
+
+// Whether the executable in programDirectory runs from an installed layout: a bin/ with the
+// private ../lib/ravendock beside it, or anywhere under /usr, /usr/local or /opt.
+bool IsInstalledLayout(const QString& programDirectory);
 
 // $XDG_CONFIG_HOME/ravendock, or ~/.config/ravendock when XDG_CONFIG_HOME is unset, empty or
 // relative. Empty when no home folder is known either.
@@ -28,5 +36,7 @@ ConfigLocation ChooseConfigDirectory(const QString& programDirectory);
 // The start-up message when ChooseConfigDirectory found no writable folder. In both languages: it
 // is shown before the stored language is known.
 QString UnwritableConfigMessage(const QString& programDirectory);
+// The start-up message after an installed program took the config.dat beside its executable.
+QString MovedConfigMessage(const ConfigLocation& location);
 
 }  // namespace config

@@ -103,6 +103,54 @@ TEST_F(ConfigLocationTest, WritableProgramFolderKeepsConfigBesideTheExecutable) 
   EXPECT_EQ(ModeOf(ConfigFilePath(program)), 0600);
 }
 
+// An installed program (bin/ beside the private lib/ravendock) writes nothing beside its
+// executable, even where it could (root): its settings live in the user folder, where a
+// config.dat it left there earlier is taken over once, and the old file is never written again.
+TEST_F(ConfigLocationTest,
+       AnInstalledProgramKeepsItsSettingsInTheUserFolderAndTakesTheOldFileOnce) {
+  ASSERT_TRUE(QDir(m_root.path()).mkpath("prefix/bin"));
+  ASSERT_TRUE(QDir(m_root.path()).mkpath("prefix/lib/ravendock"));
+  const QString program = m_root.filePath("prefix/bin");
+  const QString user = m_root.filePath("xdg/ravendock");
+  ConfigSet old;
+  old.Set(kSmtpPassword, QStringLiteral("left beside"));
+  ASSERT_EQ(StoreConfigSet(old, program), kStoreOk);
+  const QByteArray oldBytes = [&] {
+    QFile file(ConfigFilePath(program));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }();
+
+  EXPECT_TRUE(IsInstalledLayout(program));
+  const ConfigLocation first = ChooseConfigDirectory(program);
+  EXPECT_EQ(first.directory, user);
+  EXPECT_TRUE(first.writable);
+  EXPECT_EQ(first.movedFrom, program);
+  EXPECT_EQ(ModeOf(user), 0700);
+  EXPECT_EQ(ModeOf(ConfigFilePath(user)), 0600);
+  EXPECT_TRUE(MovedConfigMessage(first).contains(user));
+  ConfigSet taken;
+  ASSERT_EQ(LoadConfigSet(taken, first.directory), kLoadOk);
+  EXPECT_EQ(taken.Get(kSmtpPassword), QStringLiteral("left beside"));
+  taken.Set(kSmtpPassword, QStringLiteral("changed"));
+  ASSERT_EQ(StoreConfigSet(taken, first.directory), kStoreOk);
+
+  // Later starts use the user folder alone; the old file stays as it was, with no probe left.
+  const ConfigLocation later = ChooseConfigDirectory(program);
+  EXPECT_EQ(later.directory, user);
+  EXPECT_TRUE(later.movedFrom.isEmpty());
+  EXPECT_EQ(EntriesOf(program), QStringList{"config.dat"});
+  QFile file(ConfigFilePath(program));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), oldBytes);
+
+  // The system prefixes count as installed wherever the libraries are; a build folder does not.
+  EXPECT_TRUE(IsInstalledLayout(QStringLiteral("/usr/bin")));
+  EXPECT_TRUE(IsInstalledLayout(QStringLiteral("/usr/local/bin")));
+  EXPECT_TRUE(IsInstalledLayout(QStringLiteral("/opt/ravendock/bin")));
+  EXPECT_FALSE(IsInstalledLayout(m_root.filePath("build/bin")));
+  EXPECT_FALSE(IsInstalledLayout(QStringLiteral("/usrlocal/bin")));
+}
+
 TEST_F(ConfigLocationTest, ProgramFolderWithoutWritesMovesConfigToAPrivateUserFolder) {
   // A user folder whose parents do not exist yet either, as on a first start in a new account.
   ScopedEnvironment xdg("XDG_CONFIG_HOME", m_root.filePath("home/.config"));
