@@ -20,6 +20,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The programs and libraries go stripped; their debug symbols stay in the build tree.
+set(CPACK_STRIP_FILES ON)
 
 # The runtime packages of every library a release build of the programs and our two libraries
 # links directly: Qt, FFmpeg's codec library and scaler, TinyXML, libxml2, OpenSSL's crypto

@@ -16,7 +16,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
   iproute2 procps util-linux
-  librsvg2-bin desktop-file-utils
+  librsvg2-bin desktop-file-utils lintian
   clang-format
   fonts-wqy-zenhei fonts-dejavu-core
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# `cpack -G DEB` into a temporary folder: the control fields, the layout under /usr, and a Depends
-# field that brings in every library the programs and the two libraries link, and names no package
-# none of them links.
+# `cpack -G DEB` into a temporary folder: the control fields, the layout under /usr, a Depends
+# field that brings in every library the programs and the two libraries link and names no package
+# none of them links, and lintian's verdict.
 #   debian_package_test.sh CPACK BUILD_DIR VERSION
 set -euo pipefail
 cpack_command=$1
@@ -75,5 +75,11 @@ missing=$(LC_ALL=C comm -23 "$work/needed-packages" "$work/guaranteed")
 # And nothing named there is stale: each is linked by one of the binaries.
 stale=$(LC_ALL=C comm -13 "$work/needed-packages" "$work/depends")
 [ -z "$stale" ] || fail "Depends names packages no binary links:" $stale
+
+# Debian's own judgement of the package: not one error or warning, and no overrides.
+if ! lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+  fail "lintian finds errors or warnings:"
+  grep -E '^[EW]: ' "$work/lintian.log" >&2 || cat "$work/lintian.log" >&2
+fi
 
 finish
