@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config/cameras/camera_choice.h"
 #include "config/config_file.h"
 
 namespace config {
@@ -93,12 +94,14 @@ ConfigLocation ChooseConfigDirectory(const QString& programDirectory) {
     return {installed ? userDirectory : programDirectory, false, {}};
   }
   ConfigLocation location{userDirectory, true, {}};
-  // A config.dat an earlier start left beside the installed executable is taken over once.
-  const QString name = QString::fromLatin1(kConfigFileName);
-  const QString left = QDir(programDirectory).filePath(name);
-  const QString current = QDir(userDirectory).filePath(name);
-  if (installed && QFileInfo(left).isFile() && !QFileInfo::exists(current) &&
-      QFile::copy(left, current)) {
+  if (!installed) return location;
+  // The files an earlier start left beside the installed executable are taken over once.
+  for (const char* file : {kConfigFileName, kCamerasFileName}) {
+    const QString name = QString::fromLatin1(file);
+    const QString left = QDir(programDirectory).filePath(name);
+    const QString current = QDir(userDirectory).filePath(name);
+    if (!QFileInfo(left).isFile() || QFileInfo::exists(current) || !QFile::copy(left, current))
+      continue;
     QFile::setPermissions(current, QFile::ReadOwner | QFile::WriteOwner);
     location.movedFrom = programDirectory;
   }

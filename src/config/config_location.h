@@ -14,8 +14,9 @@ struct ConfigLocation {
   // False when neither folder takes a file: settings still load from directory, but no store can
   // succeed in this run.
   bool writable = false;
-  // An installed program's first start with a config.dat left beside its executable: the folder
-  // it was copied from into directory, to be read once and never written again.
+  // An installed program's first start with config.dat (or cameras.json) left beside its
+  // executable: the folder they were copied from into directory, to be read once and never
+  // written again.
   QString movedFrom;
 };
 

@@ -115,6 +115,10 @@ TEST_F(ConfigLocationTest,
   ConfigSet old;
   old.Set(kSmtpPassword, QStringLiteral("left beside"));
   ASSERT_EQ(StoreConfigSet(old, program), kStoreOk);
+  QFile cameras(QDir(program).filePath("cameras.json"));
+  ASSERT_TRUE(cameras.open(QIODevice::WriteOnly));
+  cameras.write("{}");
+  cameras.close();
   const QByteArray oldBytes = [&] {
     QFile file(ConfigFilePath(program));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -127,6 +131,7 @@ TEST_F(ConfigLocationTest,
   EXPECT_EQ(first.movedFrom, program);
   EXPECT_EQ(ModeOf(user), 0700);
   EXPECT_EQ(ModeOf(ConfigFilePath(user)), 0600);
+  EXPECT_EQ(ModeOf(QDir(user).filePath("cameras.json")), 0600);
   EXPECT_TRUE(MovedConfigMessage(first).contains(user));
   ConfigSet taken;
   ASSERT_EQ(LoadConfigSet(taken, first.directory), kLoadOk);
@@ -138,7 +143,7 @@ TEST_F(ConfigLocationTest,
   const ConfigLocation later = ChooseConfigDirectory(program);
   EXPECT_EQ(later.directory, user);
   EXPECT_TRUE(later.movedFrom.isEmpty());
-  EXPECT_EQ(EntriesOf(program), QStringList{"config.dat"});
+  EXPECT_EQ(EntriesOf(program), (QStringList{"cameras.json", "config.dat"}));
   QFile file(ConfigFilePath(program));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), oldBytes);
