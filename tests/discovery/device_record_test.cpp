@@ -41,6 +41,24 @@ TEST(DeviceRecord, StatusTextKeepsAtMost255Units) {
   EXPECT_EQ(record.StatusText().size(), 255);
 }
 
+TEST(DeviceRecord, AProgressTextIsWrittenOnlyWhileTheUpgradeHasNoResult) {
+  DeviceRecord running;
+  EXPECT_TRUE(running.SetProgressText(QString(300, QChar(u'传'))));
+  EXPECT_EQ(running.StatusText(), QString(255, QChar(u'传')));
+  EXPECT_TRUE(running.SetProgressText(QStringLiteral("上传文件 40%")));
+  EXPECT_EQ(running.StatusText(), QStringLiteral("上传文件 40%"));
+
+  for (const int result : {discovery::kUpgradeSucceeded, discovery::kUpgradeFailed}) {
+    DeviceRecord judged;
+    judged.SetProgressText(QStringLiteral("上传文件 40%"));
+    judged.upgradeResult = result;
+    judged.SetStatusText(QStringLiteral("verdict"));
+    EXPECT_FALSE(judged.SetProgressText(QStringLiteral("上传文件 41%"))) << result;
+    EXPECT_FALSE(judged.SetProgressText(QStringLiteral("校验文件 3(s)"))) << result;
+    EXPECT_EQ(judged.StatusText(), QStringLiteral("verdict")) << result;
+  }
+}
+
 TEST(DeviceRecord, VersionCopyIsBoundedAndTerminated) {
   DeviceRecord record;
   const std::string longVersion(400, 'v');
