@@ -183,9 +183,11 @@ const AVCodec* OpenEncoder(const ClipFormat& clipFormat, AVCodecContext** made,
   } else if (clipFormat.codec == ClipCodec::kH265) {
     av_opt_set(context->priv_data, "preset", "ultrafast", 0);
     av_opt_set(context->priv_data, "tune", "zerolatency", 0);
-    // x265 writes its banner to stderr for every encoder unless told to keep quiet.
+    // x265 writes its banner to stderr for every encoder unless told to keep quiet, and starts a
+    // pool of threads of its own unless told not to: the clip is encoded on the clip library's
+    // thread alone, as the other codecs are.
     av_opt_set(context->priv_data, "x265-params",
-               (keys + ":bframes=0:info=0:log-level=error").c_str(), 0);
+               (keys + ":bframes=0:info=0:log-level=error:pools=none:frame-threads=1").c_str(), 0);
   } else {
     context->bit_rate = 256000;
   }
