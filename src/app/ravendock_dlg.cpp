@@ -353,7 +353,7 @@ void CRavendockDlg::ShowRowStatus(discovery::DeviceRecord* record, int column) {
   m_deviceList->SetItemText(row, column, text);
   // The verdict's text follows its result: the colour of the version after the upgrade comes
   // from the result, whatever language the text was written in.
-  const int result = record->upgradeResult;
+  const discovery::UpgradeResult result = record->upgradeResult;
   if (result == discovery::kUpgradeSucceeded) {
     m_deviceList->SetItemTextColor(row, discovery::kColumnVersionAfter, kUpgradeSucceededColor);
   } else if (result == discovery::kUpgradeKeptOldVersion) {

@@ -25,7 +25,7 @@ QString In(const TextPair& pair, int languageIndex) {
   return QString::fromUtf16(languageIndex == texts::kLanguageEnglish ? pair.english : pair.chinese);
 }
 
-QString ResultText(int result, int languageIndex) {
+QString ResultText(discovery::UpgradeResult result, int languageIndex) {
   if (result == discovery::kUpgradeSucceeded) return In(kUpgraded, languageIndex);
   if (discovery::UpgradeFailed(result)) return In(kUpgradeFailed, languageIndex);
   return {};

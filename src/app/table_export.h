@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "discovery/device_record.h"
+
 class CReportCtrl;
 
 namespace discovery {
@@ -19,7 +21,7 @@ namespace app {
 struct ExportRow {
   bool checked = false;
   QStringList cells;  // the eight columns
-  int upgradeResult = 0;
+  discovery::UpgradeResult upgradeResult = discovery::kUpgradeNone;
 };
 
 // One field: as it is, or in double quotes (with its quotes doubled) when it holds a comma, a

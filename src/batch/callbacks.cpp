@@ -9,7 +9,7 @@
 namespace batch {
 namespace {
 
-void SettleLogin(Engine& engine, int loginHandle, int result, int loginState) {
+void SettleLogin(Engine& engine, int loginHandle, int result, discovery::LoginState loginState) {
   EngineParts::Logins(engine).ApplyOutcome(loginHandle, result);
   EngineParts::LoginEvent(engine).Set();
   if (discovery::DeviceRecord* record = EngineParts::PushList(engine).FindByHandle(loginHandle)) {

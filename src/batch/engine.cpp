@@ -128,7 +128,7 @@ int Engine::QueueLogin(discovery::DeviceRecord& record) {
     ShowStatus(record, Text(texts::kTextLoginOutOfMemory));
     return -1;
   }
-  const int phase = record.workPhase.load();
+  const discovery::WorkPhase phase = record.workPhase.load();
   request->timeoutMs =
       phase == discovery::kPhaseUpgradeRestarting ? kLoginTimeoutAfterUpgradeMs : kLoginTimeoutMs;
   LoginRequest* queued = request.get();
@@ -204,7 +204,7 @@ UpgradeCounts Engine::CountUpgradeResults() const {
   for (const discovery::DeviceRecord* record : m_upgradeDevices.Snapshot()) {
     if (record == nullptr) continue;
     ++counts.total;
-    const int result = record->upgradeResult.load();
+    const discovery::UpgradeResult result = record->upgradeResult.load();
     if (result == discovery::kUpgradeSucceeded) ++counts.successes;
     if (discovery::UpgradeFailed(result)) ++counts.failures;
   }

@@ -24,11 +24,6 @@ int CallLogin(const LibraryCalls& library, const discovery::DeviceRecord& record
   return library.login(ip.c_str(), record.info.Port(), user.c_str(), password.c_str());
 }
 
-bool IsUpgradePhase(int phase) {
-  return phase == discovery::kPhaseUpgradeBeforeTransfer ||
-         phase == discovery::kPhaseUpgradeRestarting;
-}
-
 // A request has left the queue: the record learns the outcome, and the request goes to whoever
 // frees it (the upgrade coordinator, or the batch worker after its batch login).
 void EndLogin(Engine& engine, std::unique_ptr<LoginRequest> request, bool succeeded) {
@@ -41,8 +36,8 @@ void EndLogin(Engine& engine, std::unique_ptr<LoginRequest> request, bool succee
     if (handle > 0) engine.Library().logout(handle);
     record.loginState.store(discovery::kLoginRefused);
   }
-  const int phase = record.workPhase.load();
-  if (IsUpgradePhase(phase)) {
+  const discovery::WorkPhase phase = record.workPhase.load();
+  if (discovery::IsUpgradePhase(phase)) {
     engine.HandToCoordinator(kMsgLoginEnded, std::move(request));
   } else if (phase == discovery::kPhaseBatchLogin) {
     EngineParts::Logins(engine).KeepEndedBatchLogin(std::move(request));

@@ -7,11 +7,16 @@ namespace discovery {
 
 void DeviceRecord::ResetFrom(const sdk::DeviceInfoBlock& block) {
   info = block;
-  for (AtomicInt* field :
-       {&rowIndex, &searchIndex, &loginHandle, &loginState, &upgradeResult, &refoundState,
-        &formatState, &diskIndex, &storageInfoReceived, &sd1Total, &sd2Total, &usbTotal, &workPhase,
-        &upgradeState, &timeSyncState, &pushDone})
+  for (AtomicInt* field : {&rowIndex, &searchIndex, &loginHandle, &diskIndex, &storageInfoReceived,
+                           &sd1Total, &sd2Total, &usbTotal, &pushDone})
     field->store(0);
+  loginState.store(kLoginUnknown);
+  upgradeResult.store(kUpgradeNone);
+  refoundState.store(kRefoundNotSeen);
+  formatState.store(kStateWaiting);
+  workPhase.store(kPhaseNone);
+  fileCheckState.store(kFileCheckRunning);
+  timeSyncState.store(kStateWaiting);
   for (AtomicInt& flag : responseFlags) flag.store(0);
   {
     std::lock_guard lock(m_statusLock);

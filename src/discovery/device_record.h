@@ -40,37 +40,51 @@ enum DeviceColumn : int {
 // Number of configuration groups whose answers a push waits for.
 constexpr int kConfigGroupCount = 15;
 
-// Login state.
-constexpr int kLoginUnknown = 0;
-constexpr int kLoginConfirmed = 1;
-constexpr int kLoginRefused = -1;
+// The record's states. Each is a 32-bit value read and written without a lock, as the other
+// single fields are.
+enum LoginState : std::int32_t { kLoginUnknown = 0, kLoginConfirmed = 1, kLoginRefused = -1 };
 
-// Upgrade result.
-constexpr int kUpgradeNone = 0;
-constexpr int kUpgradeSucceeded = 1;
-constexpr int kUpgradeFailed = 2;
-// Failed as well: the device came back from its restart with the version it had.
-constexpr int kUpgradeKeptOldVersion = 3;
-constexpr bool UpgradeFailed(int result) {
+enum UpgradeResult : std::int32_t {
+  kUpgradeNone = 0,
+  kUpgradeSucceeded = 1,
+  kUpgradeFailed = 2,
+  // Failed as well: the device came back from its restart with the version it had.
+  kUpgradeKeptOldVersion = 3
+};
+constexpr bool UpgradeFailed(UpgradeResult result) {
   return result == kUpgradeFailed || result == kUpgradeKeptOldVersion;
 }
 
-// Re-found state after a factory restore.
-constexpr int kRefoundNotSeen = 0;
-constexpr int kRefoundAtDefaultAddress = 1;
-constexpr int kRefoundElsewhere = 2;
-constexpr int kRefoundNotLoggedIn = 3;
+// Where a device was seen again after a factory restore.
+enum RefoundState : std::int32_t {
+  kRefoundNotSeen = 0,
+  kRefoundAtDefaultAddress = 1,
+  kRefoundElsewhere = 2,
+  kRefoundNotLoggedIn = 3
+};
 
-// Work phase.
-constexpr int kPhaseNone = 0;
-constexpr int kPhaseUpgradeBeforeTransfer = 2;
-constexpr int kPhaseUpgradeRestarting = 3;
-constexpr int kPhaseBatchLogin = 4;
+// What the workers are doing with the device; it tells the login worker which wait applies.
+enum WorkPhase : std::int32_t {
+  kPhaseNone = 0,
+  kPhaseUpgradeBeforeTransfer = 2,
+  kPhaseUpgradeRestarting = 3,
+  kPhaseBatchLogin = 4
+};
+constexpr bool IsUpgradePhase(WorkPhase phase) {
+  return phase == kPhaseUpgradeBeforeTransfer || phase == kPhaseUpgradeRestarting;
+}
 
-// Format and time-sync states.
-constexpr int kStateWaiting = 0;
-constexpr int kStateDone = 1;
-constexpr int kStateFailed = 2;
+// A format's or a time sync's state.
+enum JobState : std::int32_t { kStateWaiting = 0, kStateDone = 1, kStateFailed = 2 };
+
+// The device's check of an uploaded firmware file: its answer (taken or refused) and the
+// watcher's time-out each end it, whichever comes first.
+enum FileCheckState : std::int32_t {
+  kFileCheckRunning = 0,
+  kFileCheckTaken = 1,
+  kFileCheckRefused = 2,
+  kFileCheckTimedOut = 3
+};
 
 constexpr std::size_t kStatusTextUnits = 256;
 constexpr std::size_t kVersionTextBytes = 256;
@@ -103,23 +117,23 @@ struct DeviceRecord {
   AtomicInt rowIndex{0};
   AtomicInt searchIndex{0};
   AtomicInt loginHandle{0};
-  AtomicInt loginState{0};
-  AtomicInt upgradeResult{0};
-  AtomicInt refoundState{0};
+  std::atomic<LoginState> loginState{kLoginUnknown};
+  std::atomic<UpgradeResult> upgradeResult{kUpgradeNone};
+  std::atomic<RefoundState> refoundState{kRefoundNotSeen};
 
   // The workers' fields.
   std::array<char, kVersionTextBytes> versionBefore{};
   std::array<char, kVersionTextBytes> versionAfter{};
-  AtomicInt formatState{0};
+  std::atomic<JobState> formatState{kStateWaiting};
   AtomicInt diskIndex{0};
   AtomicInt storageInfoReceived{0};
   AtomicInt sd1Total{0};
   AtomicInt sd2Total{0};
   AtomicInt usbTotal{0};
-  AtomicInt workPhase{0};
-  AtomicInt upgradeState{0};
+  std::atomic<WorkPhase> workPhase{kPhaseNone};
+  std::atomic<FileCheckState> fileCheckState{kFileCheckRunning};
   std::atomic<std::uint32_t> verifyStartTime{0};
-  AtomicInt timeSyncState{0};
+  std::atomic<JobState> timeSyncState{kStateWaiting};
 
   // Set when the table lets go of the record (a new search, IP re-addressing): from then on no
   // list takes it again and every worker drops what it still holds of it. The record itself is

@@ -242,7 +242,8 @@ void DeviceTable::OnRefoundTimer() {
   for (int index = m_searchCursor; index < resultCount; ++index) {
     if (FetchResult(index, block)) {
       const std::string serial = block.Serial();
-      const int state = IsFactoryAddress(block.Ip()) ? kRefoundAtDefaultAddress : kRefoundElsewhere;
+      const RefoundState state =
+          IsFactoryAddress(block.Ip()) ? kRefoundAtDefaultAddress : kRefoundElsewhere;
       m_host.VisitRestorePending([&](DeviceRecord& record) {
         if (record.info.Serial() != serial) return false;
         record.refoundState = state;

@@ -7,6 +7,7 @@
 #include "batch/instruction_table.h"
 #include "batch/messages.h"
 #include "platform/clock.h"
+#include "ui/main_dialog_ids.h"
 
 namespace operations {
 namespace {
@@ -78,7 +79,7 @@ bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
   engine.SetPending(Pending::kStorage);
   const std::vector<discovery::DeviceRecord*> devices = engine.BatchDeviceSnapshot();
   for (discovery::DeviceRecord* record : devices) {
-    if (record->loginState.load() <= 0) {
+    if (record->loginState.load() != discovery::kLoginConfirmed) {
       record->formatState = discovery::kStateFailed;
       continue;
     }
@@ -108,7 +109,7 @@ bool Format::QueryStorage(const platform::StopToken& stop, int diskIndex) {
 
   for (discovery::DeviceRecord* record : devices) {
     if (record->storageInfoReceived.load() == 0) {
-      if (record->loginState.load() > 0) {
+      if (record->loginState.load() == discovery::kLoginConfirmed) {
         record->formatState = discovery::kStateFailed;
         engine.ShowStatus(*record, engine.Text(texts::kTextGetStorageInfoFailed));
       }

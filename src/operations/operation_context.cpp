@@ -48,7 +48,7 @@ void ReportCounts(OperationContext& context, const platform::StopToken& stop, DW
 }
 
 bool LoggedIn(const discovery::DeviceRecord& record) {
-  return record.loginHandle.load() > 0 && record.loginState.load() > 0;
+  return record.loginHandle.load() > 0 && record.loginState.load() == discovery::kLoginConfirmed;
 }
 
 }  // namespace operations

@@ -55,7 +55,7 @@ void Restore::Work(const platform::StopToken& stop) {
   int succeeded = 0;
   int failed = 0;
   for (discovery::DeviceRecord* record : devices) {
-    const int state = record->refoundState.load();
+    const discovery::RefoundState state = record->refoundState.load();
     if (state == discovery::kRefoundAtDefaultAddress) {
       engine.ShowStatus(*record, engine.Text(texts::kTextRestoreOk));
       ++succeeded;

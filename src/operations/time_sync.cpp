@@ -27,7 +27,7 @@ void TimeSync::Start() {
 bool TimeSync::AllPendingAnswered() const {
   return m_context.engine.AllPending(
       batch::Engine::Pending::kTimeSync, [](const discovery::DeviceRecord& record) {
-        return record.timeSyncState.load() > discovery::kStateWaiting;
+        return record.timeSyncState.load() != discovery::kStateWaiting;
       });
 }
 

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/dialog_service.h"
 #include "platform/thread_queue.h"
+#include "ui/main_dialog_ids.h"
 
 namespace operations {
 namespace {
@@ -17,11 +18,6 @@ constexpr char16_t kVersionMarker[] = u"FileSystemVersion=\"";
 
 bool Judged(const discovery::DeviceRecord& record) {
   return record.upgradeResult.load() != discovery::kUpgradeNone || record.retired.load();
-}
-
-bool IsUpgradePhase(int phase) {
-  return phase == discovery::kPhaseUpgradeBeforeTransfer ||
-         phase == discovery::kPhaseUpgradeRestarting;
 }
 
 }  // namespace
@@ -67,7 +63,7 @@ void Upgrade::Start() {
     discovery::DeviceRecord* record = m_context.table.RecordAt(row);
     if (!m_context.list.GetCheck(row) || record == nullptr) continue;
     record->workPhase = discovery::kPhaseUpgradeBeforeTransfer;
-    record->upgradeState = 0;
+    record->fileCheckState = discovery::kFileCheckRunning;
     record->verifyStartTime = 0;
     if (record->upgradeResult != discovery::kUpgradeNone) {
       // An earlier upgrade: its verdict and both versions go.
@@ -82,12 +78,13 @@ void Upgrade::Start() {
   if (!engine.StartUpgradeOf(records)) m_context.runs.Finish();
 }
 
-bool Upgrade::SetResult(discovery::DeviceRecord& record, int result) {
-  std::int32_t none = discovery::kUpgradeNone;
+bool Upgrade::SetResult(discovery::DeviceRecord& record, discovery::UpgradeResult result) {
+  discovery::UpgradeResult none = discovery::kUpgradeNone;
   return record.upgradeResult.compare_exchange_strong(none, result);
 }
 
-void Upgrade::Fail(discovery::DeviceRecord& record, texts::TextId text, int result) {
+void Upgrade::Fail(discovery::DeviceRecord& record, texts::TextId text,
+                   discovery::UpgradeResult result) {
   // Whoever sets the result writes the text: a second failure never overwrites the first.
   if (record.retired || !SetResult(record, result)) return;
   m_context.engine.ShowStatus(record, m_context.Text(text));
@@ -101,7 +98,7 @@ void Upgrade::Fail(discovery::DeviceRecord& record) {
 void Upgrade::OnUpgradeDevice(discovery::DeviceRecord& record) {
   batch::Engine& engine = m_context.engine;
   if (Judged(record)) return;
-  if (record.loginHandle <= 0 && record.loginState <= 0) {
+  if (record.loginHandle <= 0 && record.loginState != discovery::kLoginConfirmed) {
     engine.ShowStatus(record, m_context.Text(texts::kTextLoggingIn));
     if (engine.QueueLogin(record) != 0) Fail(record);
   } else if (record.versionBefore[0] == '\0') {
@@ -114,13 +111,13 @@ void Upgrade::OnUpgradeDevice(discovery::DeviceRecord& record) {
 void Upgrade::OnLoginEnded(std::unique_ptr<batch::LoginRequest> request) {
   discovery::DeviceRecord& record = *request->record;
   if (Judged(record)) return;
-  const int phase = record.workPhase;
+  const discovery::WorkPhase phase = record.workPhase;
   if (request->loginHandle > 0 && request->loginResult > 0) {
     record.loginHandle = request->loginHandle.load();
     record.loginState = discovery::kLoginConfirmed;
     m_context.engine.ShowStatus(record, m_context.Text(texts::kTextLoginOk));
     if (m_context.engine.QueueVersionQuery(record, phase) != 0) Fail(record);
-  } else if (IsUpgradePhase(phase)) {
+  } else if (discovery::IsUpgradePhase(phase)) {
     Fail(record, texts::kTextLoginFailed);
   }
 }
@@ -191,9 +188,10 @@ void Upgrade::OnFirmwareTaken(int loginHandle) {
   m_context.engine.OnUpgradingDevice(
       loginHandle, [this, loginHandle](discovery::DeviceRecord& record) {
         if (Judged(record)) return;
-        // A check that timed out (state 3) stays a failure.
-        std::int32_t checking = 0;
-        if (!record.upgradeState.compare_exchange_strong(checking, 1)) return;
+        // A check that timed out stays a failure.
+        discovery::FileCheckState checking = discovery::kFileCheckRunning;
+        if (!record.fileCheckState.compare_exchange_strong(checking, discovery::kFileCheckTaken))
+          return;
         // The pause is this device's alone: the coordinator goes on with the others.
         After(kBeforeLogoutMs, record, [this, loginHandle](discovery::DeviceRecord& taken) {
           batch::Engine& engine = m_context.engine;
@@ -213,8 +211,9 @@ void Upgrade::OnFirmwareTaken(int loginHandle) {
 void Upgrade::OnFirmwareRefused(int loginHandle) {
   m_context.engine.OnUpgradingDevice(loginHandle, [this](discovery::DeviceRecord& record) {
     if (Judged(record)) return;
-    std::int32_t checking = 0;
-    if (!record.upgradeState.compare_exchange_strong(checking, 2)) return;
+    discovery::FileCheckState checking = discovery::kFileCheckRunning;
+    if (!record.fileCheckState.compare_exchange_strong(checking, discovery::kFileCheckRefused))
+      return;
     Fail(record, texts::kTextFileCannotUpgrade);
   });
 }

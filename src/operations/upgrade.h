@@ -69,11 +69,11 @@ class Upgrade : public batch::UpgradeSteps {
   };
 
   // The device's final result, set once: false when it had one already.
-  bool SetResult(discovery::DeviceRecord& record, int result);
+  bool SetResult(discovery::DeviceRecord& record, discovery::UpgradeResult result);
   // A failed result (kUpgradeFailed unless said) with the row text, then the completion check;
   // nothing for a device already judged.
   void Fail(discovery::DeviceRecord& record, texts::TextId text,
-            int result = discovery::kUpgradeFailed);
+            discovery::UpgradeResult result = discovery::kUpgradeFailed);
   void Fail(discovery::DeviceRecord& record);
   void After(DWORD ms, discovery::DeviceRecord& record,
              std::function<void(discovery::DeviceRecord&)> step);

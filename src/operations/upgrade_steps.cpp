@@ -54,8 +54,10 @@ batch::StepOutcome Upgrade::StepProgressWatch(batch::ProgressWatch& watch) {
 }
 
 batch::StepOutcome Upgrade::StepVerify(discovery::DeviceRecord& record, DWORD now) {
-  const int state = record.upgradeState;
-  if (state == 1 || state == 2 || Judged(record)) return batch::StepOutcome::kDone;
+  const discovery::FileCheckState state = record.fileCheckState;
+  if (state == discovery::kFileCheckTaken || state == discovery::kFileCheckRefused ||
+      Judged(record))
+    return batch::StepOutcome::kDone;
   const DWORD elapsed = now - record.verifyStartTime;
   if (elapsed < kFileCheckMs) {
     m_context.engine.ShowUpgradeProgress(record,
@@ -65,8 +67,8 @@ batch::StepOutcome Upgrade::StepVerify(discovery::DeviceRecord& record, DWORD no
     return batch::StepOutcome::kKeep;
   }
   // A 1009 that comes after this is ignored.
-  std::int32_t checking = 0;
-  if (record.upgradeState.compare_exchange_strong(checking, 3))
+  discovery::FileCheckState checking = discovery::kFileCheckRunning;
+  if (record.fileCheckState.compare_exchange_strong(checking, discovery::kFileCheckTimedOut))
     Fail(record, texts::kTextCheckFileTimedOut);
   return batch::StepOutcome::kDone;
 }

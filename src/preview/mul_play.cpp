@@ -42,7 +42,8 @@ void CMULPLay::OnCreate() {
   // Devices not logged in are not played; their panes stay black.
   for (int i = 0; i < m_deviceCount; ++i) {
     PreviewSlot& slot = m_slots[static_cast<std::size_t>(i)];
-    if (slot.record->loginHandle.load() > 0 && slot.record->loginState.load() > 0) {
+    if (slot.record->loginHandle.load() > 0 &&
+        slot.record->loginState.load() == discovery::kLoginConfirmed) {
       slot.previewHandle.store(StartPreview(*slot.record, &CMULPLay::OnStream, &slot));
     }
   }

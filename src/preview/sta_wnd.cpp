@@ -27,7 +27,8 @@ void CStaWnd::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.fillRect(rect(), ToColor(m_background));
   m_surface.Paint(painter);
-  const int result = m_record != nullptr ? m_record->upgradeResult.load() : discovery::kUpgradeNone;
+  const discovery::UpgradeResult result =
+      m_record != nullptr ? m_record->upgradeResult.load() : discovery::kUpgradeNone;
   if (result != discovery::kUpgradeSucceeded && !discovery::UpgradeFailed(result)) return;
   const QColor border =
       ToColor(result == discovery::kUpgradeSucceeded ? kUpgradedColour : kFailedColour);

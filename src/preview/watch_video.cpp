@@ -36,7 +36,8 @@ BOOL WatchVideo::OnInitDialog() {
 }
 
 bool WatchVideo::LoggedIn() const {
-  return m_record.loginHandle.load() > 0 && m_record.loginState.load() > 0;
+  return m_record.loginHandle.load() > 0 &&
+         m_record.loginState.load() == discovery::kLoginConfirmed;
 }
 
 LRESULT WatchVideo::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -59,7 +60,9 @@ LRESULT WatchVideo::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void WatchVideo::LogIn() {
   for (int attempt = 0; attempt < kSingleViewLoginAttempts && !m_closing.load(); ++attempt) {
-    if (m_record.loginHandle.load() >= 1 || m_record.loginState.load() >= 1) break;
+    if (m_record.loginHandle.load() >= 1 ||
+        m_record.loginState.load() == discovery::kLoginConfirmed)
+      break;
     batch::LoginAndWait(m_engine, m_record);
   }
   PostMessage(kMsgLoginSettled, 0, 0);

@@ -43,7 +43,7 @@ class RowStatus : public testsupport::AppFixture {
   }
 
   // As the upgrade gives its verdict: the result, then its text and 2126, taken later.
-  void Judge(int row, int result, texts::TextId text) {
+  void Judge(int row, discovery::UpgradeResult result, texts::TextId text) {
     Record(row).upgradeResult = result;
     window().Engine().ShowStatus(Record(row), window().Engine().Text(text), 6);
   }

@@ -72,7 +72,8 @@ TEST(TableExport, CellsWithChineseCommasQuotesLineBreaksAndNothingRoundTrip) {
                            QStringList{QStringLiteral("升级成功")});
   EXPECT_EQ(parsed[2], QStringList{QStringLiteral("否")} + rows[1].cells +
                            QStringList{QStringLiteral("升级失败")});
-  const QByteArray english = app::DeviceTableCsv(titles, {{true, titles, 0}}, 1);
+  const QByteArray english =
+      app::DeviceTableCsv(titles, {{true, titles, discovery::kUpgradeNone}}, 1);
   EXPECT_TRUE(english.contains("checked,IP")) << english.constData();
   EXPECT_TRUE(english.endsWith(",\r\n")) << "no result: an empty last field";
 }

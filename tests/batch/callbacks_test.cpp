@@ -38,14 +38,19 @@ TEST_F(Callbacks, TimeAnswersSettleTheTimeSyncPendingRecord) {
   for (int device = 0; device < 3; ++device) {
     ASSERT_EQ(IP_NET_DVR_SystemControl(Handle(device), 1005, 0, kTimeRequest), 0);
   }
-  ASSERT_TRUE(
-      WaitUntil([&] { return records[0]->timeSyncState && records[1]->timeSyncState; }, 5000));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return records[0]->timeSyncState != discovery::kStateWaiting &&
+               records[1]->timeSyncState != discovery::kStateWaiting;
+      },
+      5000));
   EXPECT_EQ(records[0]->timeSyncState, discovery::kStateDone);
   EXPECT_EQ(records[1]->timeSyncState, discovery::kStateFailed);
   EXPECT_EQ(batch::EngineParts::TimeSyncPending(*engine).Size(),
             2u);  // the batch worker empties it
   platform::Sleep(2000);
-  EXPECT_EQ(records[2]->timeSyncState, 0);  // answered, but not pending: nothing
+  EXPECT_EQ(records[2]->timeSyncState,
+            discovery::kStateWaiting);  // answered, but not pending: nothing
 }
 
 TEST_F(Callbacks, AVersionAnswerReachesTheCoordinatorWithItsTextAndAnUnansweredOneTimesOut) {

@@ -167,7 +167,8 @@ class RecordingUpgrade : public batch::UpgradeSteps {
     return watch.endState.load() > 0 ? batch::StepOutcome::kDone : batch::StepOutcome::kKeep;
   }
   batch::StepOutcome StepVerify(discovery::DeviceRecord& record, DWORD) override {
-    return record.upgradeState.load() != 0 ? batch::StepOutcome::kDone : batch::StepOutcome::kKeep;
+    return record.fileCheckState.load() != discovery::kFileCheckRunning ? batch::StepOutcome::kDone
+                                                                        : batch::StepOutcome::kKeep;
   }
   DWORD MsUntilNextStep() override { return platform::INFINITE; }
   void RunDueSteps() override {}

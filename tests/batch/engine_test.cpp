@@ -182,7 +182,7 @@ TEST_F(EngineAlone, PollingWorkersHandTheirFinishedItemsOn) {
     platform::CriticalSectionLock lock(watches.Lock());
     watches.FindFirst([](const batch::ProgressWatch&) { return true; })->endState = 1;
   }
-  records[2].upgradeState = 1;
+  records[2].fileCheckState = discovery::kFileCheckTaken;
   EXPECT_TRUE(
       WaitUntil([&] { return batch::EngineParts::ProgressWatches(*engine).Size() == 0; }, 5000));
   EXPECT_TRUE(WaitUntil([&] { return batch::EngineParts::VerifyList(*engine).Size() == 0; }, 5000));

@@ -270,8 +270,8 @@ TEST_F(BatchLogin, AFloodOfCallbacksForUnknownHandlesChangesNothing) {
   EXPECT_EQ(batch::EngineParts::FormatPending(*engine).Size(), 1u);
   EXPECT_EQ(watched.storageInfoReceived, 0);
   EXPECT_EQ(watched.sd1Total, 0);
-  EXPECT_EQ(watched.formatState, 0);
-  EXPECT_EQ(watched.timeSyncState, 0);
+  EXPECT_EQ(watched.formatState, discovery::kStateWaiting);
+  EXPECT_EQ(watched.timeSyncState, discovery::kStateWaiting);
   for (const auto& flag : watched.responseFlags) EXPECT_EQ(flag, 0);
   EXPECT_EQ(window.Count(batch::kMsgUpgradeFinished), 0);
 }

@@ -11,7 +11,7 @@ using discovery::DeviceRecord;
 TEST(DeviceRecord, StartsZeroFilled) {
   auto record = std::make_unique<DeviceRecord>();
   EXPECT_EQ(record->loginHandle, 0);
-  EXPECT_EQ(record->refoundState, 0);
+  EXPECT_EQ(record->refoundState, discovery::kRefoundNotSeen);
   EXPECT_EQ(record->responseFlags[14], 0);
   EXPECT_TRUE(record->StatusText().isEmpty());
   EXPECT_EQ(record->info.Serial(), "");
@@ -20,7 +20,8 @@ TEST(DeviceRecord, StartsZeroFilled) {
 TEST(DeviceRecord, ResetFromZeroesEveryFieldAndCopiesTheBlock) {
   DeviceRecord record;
   record.loginHandle = 7;
-  record.formatState = 2;
+  record.formatState = discovery::kStateFailed;
+  record.workPhase = discovery::kPhaseUpgradeRestarting;
   record.responseFlags[3] = -1;
   record.SetStatusText(QStringLiteral("登录成功"));
   DeviceRecord::CopyVersion(record.versionBefore, "V1");
@@ -29,7 +30,8 @@ TEST(DeviceRecord, ResetFromZeroesEveryFieldAndCopiesTheBlock) {
   record.ResetFrom(block);
   EXPECT_EQ(record.info.Serial(), "SN42");
   EXPECT_EQ(record.loginHandle, 0);
-  EXPECT_EQ(record.formatState, 0);
+  EXPECT_EQ(record.formatState, discovery::kStateWaiting);
+  EXPECT_EQ(record.workPhase, discovery::kPhaseNone);
   EXPECT_EQ(record.responseFlags[3], 0);
   EXPECT_TRUE(record.StatusText().isEmpty());
   EXPECT_EQ(record.versionBefore[0], 0);
@@ -48,7 +50,8 @@ TEST(DeviceRecord, AProgressTextIsWrittenOnlyWhileTheUpgradeHasNoResult) {
   EXPECT_TRUE(running.SetProgressText(QStringLiteral("上传文件 40%")));
   EXPECT_EQ(running.StatusText(), QStringLiteral("上传文件 40%"));
 
-  for (const int result : {discovery::kUpgradeSucceeded, discovery::kUpgradeFailed}) {
+  for (const discovery::UpgradeResult result :
+       {discovery::kUpgradeSucceeded, discovery::kUpgradeFailed}) {
     DeviceRecord judged;
     judged.SetProgressText(QStringLiteral("上传文件 40%"));
     judged.upgradeResult = result;

@@ -206,8 +206,9 @@ TEST_F(Search, TheRefoundCheckTellsTheFactoryAddressFromAnyOther) {
   harness.SetTimer(discovery::kTimerRefound, discovery::kRefoundTimerPeriodMs);
   ASSERT_TRUE(RunUntil(
       [&] {
-        return pending[2]->refoundState != 0 && pending[0]->refoundState != 0 &&
-               pending[1]->refoundState != 0;
+        return pending[2]->refoundState != discovery::kRefoundNotSeen &&
+               pending[0]->refoundState != discovery::kRefoundNotSeen &&
+               pending[1]->refoundState != discovery::kRefoundNotSeen;
       },
       30000));
   harness.KillTimer(discovery::kTimerRefound);

@@ -116,7 +116,8 @@ TEST_F(Upgrading, EveryDeviceEndsItsOwnWayAndTheInstructionEndsOnce) {
   EXPECT_EQ(sim().Device("SN1000")->version, kNewVersion);
   // A late 1009 after the check timed out changed nothing; failed devices stay logged in.
   EXPECT_EQ(sim().Device("SN1005")->logins, 1);
-  EXPECT_EQ(window().Devices().RecordAt(RowOf("SN1005"))->upgradeState, 3);
+  EXPECT_EQ(window().Devices().RecordAt(RowOf("SN1005"))->fileCheckState,
+            discovery::kFileCheckTimedOut);
 }
 
 // A verdict that lands while the transfer goes on (as a transfer-failed event does, between the
@@ -136,7 +137,7 @@ TEST_F(Upgrading, AVerdictIsNeverOverwrittenByTheProgressOfATransferStillUnderWa
 
   discovery::DeviceRecord& record = *window().Devices().RecordAt(RowOf("SN1000"));
   const QString verdict = QStringLiteral("上传文件失败");
-  std::int32_t none = discovery::kUpgradeNone;
+  discovery::UpgradeResult none = discovery::kUpgradeNone;
   ASSERT_TRUE(record.upgradeResult.compare_exchange_strong(none, discovery::kUpgradeFailed));
   window().Engine().ShowStatus(record, verdict);
   window().Engine().CheckUpgradeCompletion();

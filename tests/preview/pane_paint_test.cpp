@@ -35,7 +35,7 @@ void ShowWhitePicture(CStaWnd& pane) {
 
 TEST(PreviewPane, BorderShowsTheUpgradeResultAndTheVideoStaysInsideTheMargin) {
   struct Case {
-    int result;
+    discovery::UpgradeResult result;
     QRgb border;
   };
   const Case cases[] = {{discovery::kUpgradeSucceeded, 0x00FF00},
