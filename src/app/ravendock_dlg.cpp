@@ -40,6 +40,7 @@
 #include "sdk/sdk.h"
 #include "text/retitle_table.h"
 #include "text/text.h"
+#include "ui/device_list_view.h"
 #include "ui/main_dialog_ids.h"
 #include "ui/report_ctrl.h"
 
@@ -106,8 +107,10 @@ CRavendockDlg::CRavendockDlg(const QString& programDirectory, batch::LibraryCall
                  Qt::WindowCloseButtonHint);
   CreateControls();
   CreateSystemMenu();
-  m_deviceTable = std::make_unique<discovery::DeviceTable>(*this, *m_deviceList, *this);
-  m_runController = std::make_unique<batch::RunController>(*this, *m_deviceList, *this);
+  m_view = std::make_unique<app::MainWindowView>(*this, *m_deviceList);
+  m_deviceRows = std::make_unique<ui::DeviceListView>(*m_deviceList);
+  m_deviceTable = std::make_unique<discovery::DeviceTable>(*m_view, *m_deviceRows, *this);
+  m_runController = std::make_unique<batch::RunController>(*m_view, *this);
   ConnectHandlers();
   qApp->installEventFilter(this);
 }
@@ -240,10 +243,7 @@ void CRavendockDlg::OnClicked(int id, std::function<void()> handler) {
 }
 
 void CRavendockDlg::ConnectHandlers() {
-  m_deviceList->onItemChanged = [this](const ui::ItemChange& change) {
-    m_deviceTable->OnItemChanged(change);
-  };
-  m_deviceList->onClick = [this](const QPoint& pos) { return m_deviceTable->OnClick(pos); };
+  m_deviceRows->Attach(*m_deviceTable);
   // The notification result is always 1: a double-click plays a device, it never checks one.
   m_deviceList->onDoubleClick = [this](int row, const QPoint&) {
     PlayDevice(row);
@@ -415,6 +415,10 @@ void CRavendockDlg::VisitRestorePending(
 
 int CRavendockDlg::CheckedCount() const {
   return m_deviceTable->CheckedCount();
+}
+
+std::vector<discovery::DeviceRecord*> CRavendockDlg::CheckedRecords() const {
+  return m_deviceTable->CheckedRecords();
 }
 
 batch::UpgradeCounts CRavendockDlg::CountUpgradeResults() {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/main_window_settings.h"
+#include "app/main_window_view.h"
 #include "batch/library_calls.h"
 #include "batch/run_host.h"
 #include "discovery/search_host.h"
@@ -25,6 +26,10 @@ class RunController;
 
 namespace discovery {
 class DeviceTable;
+}
+
+namespace ui {
+class DeviceListView;
 }
 
 namespace operations {
@@ -75,6 +80,7 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
 
   // RunHost.
   int CheckedCount() const override;
+  std::vector<discovery::DeviceRecord*> CheckedRecords() const override;
   batch::UpgradeCounts CountUpgradeResults() override;
   bool AllPushRecordsDone() override;
   void EmptyPushList() override;
@@ -132,6 +138,8 @@ class CRavendockDlg : public platform::Dialog, public discovery::SearchHost, pub
   app::MainWindowSettings m_settings{*this};
   batch::LibraryCalls m_library;
   std::unique_ptr<config::CameraSettings> m_cameras;
+  std::unique_ptr<app::MainWindowView> m_view;
+  std::unique_ptr<ui::DeviceListView> m_deviceRows;
   std::unique_ptr<discovery::DeviceTable> m_deviceTable;
   std::unique_ptr<batch::RunController> m_runController;
   std::unique_ptr<operations::Operations> m_operations;

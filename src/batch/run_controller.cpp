@@ -6,10 +6,7 @@
 #include "discovery/device_record.h"
 #include "platform/ansi_text.h"
 #include "platform/clock.h"
-#include "platform/dialog.h"
-#include "platform/dialog_service.h"
 #include "text/text.h"
-#include "ui/report_ctrl.h"
 
 namespace batch {
 namespace {
@@ -36,8 +33,7 @@ QString CountedSummary(const QString& word, int succeeded, int failed, const QSt
 
 }  // namespace
 
-RunController::RunController(platform::Dialog& window, CReportCtrl& list, RunHost& host)
-    : m_window(window), m_list(list), m_host(host) {}
+RunController::RunController(RunView& view, RunHost& host) : m_view(view), m_host(host) {}
 
 void RunController::SetOperation(int row, Operation start) {
   if (row >= 0 && row < kInstructionCount) m_operations[row] = std::move(start);
@@ -51,7 +47,7 @@ bool RunController::PreconditionHolds(int row) {
   if (!m_preconditions[row]) return true;
   const QString refusal = m_preconditions[row]();
   if (refusal.isEmpty()) return true;
-  platform::AfxMessageBox(&m_window, refusal);
+  m_view.Tell(refusal);
   return false;
 }
 
@@ -65,7 +61,7 @@ bool RunController::Awaits(int firstRow, int lastRow) const {
 
 bool RunController::IsChecked(int row) const {
   if (m_single) return false;
-  return m_window.IsDlgButtonChecked(kInstructionCheckBoxes[row]);
+  return m_view.IsInstructionChecked(row);
 }
 
 bool RunController::AnyChecked(int fromRow, int toRow) const {
@@ -76,29 +72,29 @@ bool RunController::AnyChecked(int fromRow, int toRow) const {
 
 void RunController::OnRunBatch() {
   // A path the device library could not be handed whole is as good as none.
-  const QString path = m_window.GetDlgItemText(ids::IDC_FILE_PATH).left(kMaxFirmwarePathChars);
+  const QString path = m_view.FirmwarePath().left(kMaxFirmwarePathChars);
   if (IsChecked(kRowUpgrade) &&
       (path.isEmpty() || !platform::FitsAnsi(path, kMaxFirmwarePathBytes))) {
-    platform::AfxMessageBox(&m_window, Text(kTextSelectUpgradeFileFirst));
+    m_view.Tell(Text(kTextSelectUpgradeFileFirst));
     return;
   }
   for (int row = 0; row < kInstructionCount; ++row)
     if (IsChecked(row) && !PreconditionHolds(row)) return;
-  m_host.EmptyPushList();
-  EnableRunControls(false);
-  m_running = true;
-  m_list.SetSortable(false);
+  Begin();
   RunNextFrom(kRowSearch);
 }
 
 void RunController::RunSingle(int row) {
   if (m_running || row < 0 || row >= kInstructionCount || !PreconditionHolds(row)) return;
-  m_host.EmptyPushList();
-  EnableRunControls(false);
-  m_running = true;
+  Begin();
   m_single = true;
-  m_list.SetSortable(false);
   StartRow(row);
+}
+
+void RunController::Begin() {
+  m_host.EmptyPushList();
+  m_view.EnableRunControls(false);
+  m_running = true;
 }
 
 bool RunController::RunNextFrom(int row) {
@@ -115,7 +111,7 @@ bool RunController::RunNextFrom(int row) {
 void RunController::StartRow(int row) {
   m_currentRow = row;
   if (NeedsCheckedDevices(row) && m_host.CheckedCount() <= 0) {
-    platform::AfxMessageBox(&m_window, Text(kTextSelectDeviceFirst));
+    m_view.Tell(Text(kTextSelectDeviceFirst));
     Finish();
     return;
   }
@@ -136,14 +132,9 @@ void RunController::Finish() {
   m_running = false;
   m_single = false;
   m_currentRow = -1;
-  m_list.SetSortable(true);
-  m_window.SetDlgItemText(ids::IDC_ACTION, Text(kTextComplete));
-  EnableRunControls(true);
+  m_view.ShowAction(Text(kTextComplete));
+  m_view.EnableRunControls(true);
   m_host.EmptyPushList();
-}
-
-void RunController::EnableRunControls(bool enable) {
-  for (int id : kRunDisabledControls) m_window.EnableDlgItem(id, enable);
 }
 
 void RunController::OnSearchComplete() {
@@ -158,11 +149,11 @@ void RunController::OnSearchAbandoned() {
 
 void RunController::OnModifyIpVerified() {
   if (!Awaits(kRowModifyIp, kRowModifyIp)) return;
-  m_window.repaint();
+  m_view.Repaint();
   // The pause lets the re-addressed devices settle; a timer keeps the window responsive.
   QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
                          platform::RealDuration(kAfterModifyIpPauseMs)),
-                     &m_window, [this] { RunNextFrom(kRowUpgrade); });
+                     &m_pauses, [this] { RunNextFrom(kRowUpgrade); });
 }
 
 void RunController::OnAllNetworkDone() {
@@ -173,8 +164,8 @@ void RunController::OnAllNetworkDone() {
 void RunController::OnUpgradeFinished() {
   if (!Awaits(kRowUpgrade, kRowUpgrade)) return;
   const UpgradeCounts counts = m_host.CountUpgradeResults();
-  m_window.SetDlgItemText(ids::IDC_SUCCESS, QString::asprintf("%d", counts.successes));
-  m_window.SetDlgItemText(ids::IDC_FAILURE, QString::asprintf("%d", counts.failures));
+  m_view.ShowCounter(discovery::Counter::kSuccess, counts.successes);
+  m_view.ShowCounter(discovery::Counter::kFailure, counts.failures);
   if (counts.failures > 0) {
     const QString summary = QStringLiteral("%1%2, %3%4, %5%6。")
                                 .arg(Text(kTextUpgradeCompleteTotal))
@@ -185,14 +176,12 @@ void RunController::OnUpgradeFinished() {
                                 .arg(counts.failures);
     const bool laterChecked = AnyChecked(kRowSetTime, kRowOtherSettings);
     if (counts.total <= kMaxPreviewOfferTotal) {
-      if (platform::AskYesNo(&m_window, summary + Text(kTextAskPlayVideo)))
-        m_host.PreviewCheckedDevices();
-      if (laterChecked && !platform::AskYesNo(&m_window, Text(kTextAskContinueInstructions))) {
+      if (m_view.AskYesNo(summary + Text(kTextAskPlayVideo))) m_host.PreviewCheckedDevices();
+      if (laterChecked && !m_view.AskYesNo(Text(kTextAskContinueInstructions))) {
         Finish();
         return;
       }
-    } else if (laterChecked &&
-               !platform::AskYesNo(&m_window, summary + Text(kTextAskContinueInstructions))) {
+    } else if (laterChecked && !m_view.AskYesNo(summary + Text(kTextAskContinueInstructions))) {
       Finish();
       return;
     }
@@ -219,7 +208,7 @@ void RunController::OnRebootFinished(int succeeded, int failed) {
                     .arg(Text(kTextFailed))
                     .arg(failed);
     }
-    platform::AfxMessageBox(&m_window, summary);
+    m_view.Tell(summary);
   }
   Finish();
 }
@@ -227,9 +216,9 @@ void RunController::OnRebootFinished(int succeeded, int failed) {
 bool RunController::ContinueAfterFailures(int nextRow, const QString& question,
                                           const QString& summary) {
   if (AnyChecked(nextRow, kRowOtherSettings)) {
-    if (platform::AskYesNo(&m_window, question)) return true;
+    if (m_view.AskYesNo(question)) return true;
   } else {
-    platform::AfxMessageBox(&m_window, summary);
+    m_view.Tell(summary);
   }
   Finish();
   return false;
@@ -264,10 +253,7 @@ void RunController::OnFormatFinished() {
   int succeeded = 0;
   int failed = 0;
   int diskIndex = 0;
-  for (int row = 0; row < m_list.GetItemCount(); ++row) {
-    const ui::RowControlBlock* block = m_list.GetItemData(row);
-    if (!m_list.GetCheck(row) || block == nullptr || block->rowPointer == nullptr) continue;
-    const auto* record = static_cast<const discovery::DeviceRecord*>(block->rowPointer);
+  for (const discovery::DeviceRecord* record : m_host.CheckedRecords()) {
     if (record->formatState == discovery::kStateDone) ++succeeded;
     if (record->formatState == discovery::kStateFailed) ++failed;
     diskIndex = record->diskIndex;

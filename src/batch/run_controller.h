@@ -4,19 +4,15 @@
 // Everything here runs on the window thread.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
 
 #include "batch/instruction_table.h"
 #include "batch/run_host.h"
+#include "batch/run_view.h"
 #include "text/text_id.h"
-
-class CReportCtrl;
-
-namespace platform {
-class Dialog;
-}
 
 namespace batch {
 
@@ -29,7 +25,7 @@ class RunController {
   // Why a row cannot start with the settings as they are; empty when it can.
   using Precondition = std::function<QString()>;
 
-  RunController(platform::Dialog& window, CReportCtrl& list, RunHost& host);
+  RunController(RunView& view, RunHost& host);
 
   // Fills row's entry of the instruction table with the operation that starts it.
   void SetOperation(int row, Operation start);
@@ -72,16 +68,18 @@ class RunController {
   // Shows the row's refusal, if it has one; true when it may start.
   bool PreconditionHolds(int row);
   void StartRow(int row);
-  void EnableRunControls(bool enable);
+  // Controls off, the run begun.
+  void Begin();
   QString Text(texts::TextId id) const;
   // The prompt of an instruction that ended with failures: a Yes/No question when a later row
   // is checked (No ends the run), an OK box that ends the run otherwise. True when the run goes
   // on.
   bool ContinueAfterFailures(int nextRow, const QString& question, const QString& summary);
 
-  platform::Dialog& m_window;
-  CReportCtrl& m_list;
+  RunView& m_view;
   RunHost& m_host;
+  // The context of the pause after IP re-addressing: it ends with the controller.
+  QObject m_pauses;
   std::array<Operation, kInstructionCount> m_operations;
   std::array<Precondition, kInstructionCount> m_preconditions;
   bool m_running = false;

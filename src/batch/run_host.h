@@ -2,6 +2,8 @@
 // it over the device table and the worker engine.
 #pragma once
 
+#include <vector>
+
 #include "batch/engine.h"
 
 namespace batch {
@@ -12,6 +14,8 @@ class RunHost {
 
   virtual int LanguageIndex() const = 0;
   virtual int CheckedCount() const = 0;
+  // The records of the checked rows, in row order.
+  virtual std::vector<discovery::DeviceRecord*> CheckedRecords() const = 0;
   // Counts the upgrade device list under the upgrade lock.
   virtual UpgradeCounts CountUpgradeResults() = 0;
   // True when every record of the configuration push list has finished.

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
+#include "discovery/device_rows.h"
 #include "discovery/search_host.h"
+#include "discovery/table_window.h"
 #include "platform/ansi_text.h"
 #include "platform/clock.h"
-#include "platform/dialog.h"
-#include "platform/dialog_service.h"
 #include "sdk/sdk.h"
 #include "text/fixed_texts.h"
 #include "text/text.h"
-#include "ui/main_dialog_ids.h"
-#include "ui/report_ctrl.h"
 
 namespace discovery {
 namespace {
@@ -40,54 +38,51 @@ bool FetchResult(int index, sdk::DeviceInfoBlock& block) {
 
 }  // namespace
 
-DeviceTable::DeviceTable(platform::Dialog& window, CReportCtrl& list, SearchHost& host)
-    : m_window(window), m_list(list), m_host(host) {}
+DeviceTable::DeviceTable(TableWindow& window, DeviceRows& rows, SearchHost& host)
+    : m_window(window), m_rows(rows), m_host(host) {}
 
 DeviceTable::~DeviceTable() = default;
 
 void DeviceTable::StartSearch() {
   m_checkOnly.reset();
   m_checkedCount = 0;
-  ShowCount(ids::IDC_CHECKED, 0);
-  ShowCount(ids::IDC_SUCCESS, 0);
-  ShowCount(ids::IDC_FAILURE, 0);
-  m_window.SetDlgItemText(ids::IDC_ACTION,
-                          texts::Text(texts::kTextSearching, m_host.LanguageIndex()));
+  m_window.ShowCounter(Counter::kChecked, 0);
+  m_window.ShowCounter(Counter::kSuccess, 0);
+  m_window.ShowCounter(Counter::kFailure, 0);
+  m_window.ShowAction(texts::Text(texts::kTextSearching, m_host.LanguageIndex()));
   Clear();
   m_host.OnSearchStarting();
   IP_NET_DVR_StartSearchIPC();
-  m_window.EnableDlgItem(ids::IDC_SEARCH, false);
+  m_window.EnableSearchButton(false);
   BeginSearchWindow();
   m_window.SetTimer(kTimerSearch, kSearchTimerPeriodMs);
 }
 
 void DeviceTable::Clear() {
   // No queued row status may reach a record that is about to go.
-  m_window.RemovePendingMessages(kMsgRowStatus);
+  m_window.DropPendingRowStatus();
   // Marked before the lists are emptied, so that no list takes one of them back meanwhile.
   for (const auto& record : m_records) record->retired = true;
   m_host.DetachRecords();
-  for (int row = 0; row < m_list.GetItemCount(); ++row) {
-    ui::RowControlBlock* block = m_list.GetItemData(row);
-    if (block == nullptr || block->rowPointer == nullptr) continue;
-    auto* record = static_cast<DeviceRecord*>(block->rowPointer);
+  for (int row = 0; row < m_rows.RowCount(); ++row) {
+    DeviceRecord* record = m_rows.RecordAt(row);
+    if (record == nullptr) continue;
     if (record->loginHandle > 0) {
       IP_NET_DVR_Logout(record->loginHandle);
       record->loginHandle = 0;
       record->loginState = kLoginUnknown;
     }
-    block->rowPointer = nullptr;
-    m_list.SetItemData(row, block);
+    m_rows.SetRecord(row, nullptr);
   }
   for (auto& record : m_records) m_retired.push_back(std::move(record));
   m_records.clear();
   FreeRetiredRecords();
   m_resultTaken.clear();
-  m_list.DeleteAllItems();
+  m_rows.DeleteAllRows();
   m_totalCount = 0;
   m_checkedCount = 0;
-  ShowCount(ids::IDC_TOTAL, 0);
-  ShowCount(ids::IDC_CHECKED, 0);
+  m_window.ShowCounter(Counter::kTotal, 0);
+  m_window.ShowCounter(Counter::kChecked, 0);
 }
 
 void DeviceTable::FreeRetiredRecords() {
@@ -102,7 +97,7 @@ DeviceTable::SearchWindow DeviceTable::CheckSearchWindow(UINT timerId) {
   if (platform::GetTickCount() - m_searchStartTick <= kSearchWindowMs) return SearchWindow::kOpen;
   m_window.KillTimer(timerId);
   const QString question = texts::Text(texts::kTextAskContinueSearch, m_host.LanguageIndex());
-  if (platform::AskYesNo(&m_window, question)) {
+  if (m_window.AskYesNo(question)) {
     BeginSearchWindow();
     m_window.SetTimer(timerId, kSearchTimerPeriodMs);
     return SearchWindow::kExtended;
@@ -126,7 +121,7 @@ void DeviceTable::OnSearchTimer() {
       return;
   }
   Refresh();
-  m_window.repaint();
+  m_window.Repaint();
   if (ReachedExpectedCount()) {
     m_window.KillTimer(kTimerSearch);
     IP_NET_DVR_StopSearchIPC();
@@ -151,12 +146,12 @@ void DeviceTable::Refresh() {
     record->ResetFrom(block);
     record->rowIndex = row;
     record->searchIndex = index;
-    m_list.SetItemData(row, m_list.GetItemData(row));
+    m_rows.SetRecord(row, record.get());
   }
 
   AppendNewResults(resultCount);
-  m_totalCount = m_list.GetItemCount();
-  ShowCount(ids::IDC_TOTAL, m_totalCount);
+  m_totalCount = m_rows.RowCount();
+  m_window.ShowCounter(Counter::kTotal, m_totalCount);
 }
 
 void DeviceTable::AppendNewResults(int resultCount) {
@@ -170,29 +165,28 @@ void DeviceTable::AppendNewResults(int resultCount) {
       m_resultTaken[index] = true;
       continue;
     }
-    const int row = m_list.GetItemCount();
-    if (row >= m_host.ExpectedCount()) break;
+    if (m_rows.RowCount() >= m_host.ExpectedCount()) break;
     auto record = std::make_unique<DeviceRecord>();
-    if (m_list.InsertItem(row, ScreenText(block.Ip())) < 0) break;
+    const int row = m_rows.AppendRow(ScreenText(block.Ip()));
+    if (row < 0) break;
     SetRowTexts(row, block);
     record->ResetFrom(block);
     record->rowIndex = row;
     record->searchIndex = index;
-    ui::RowControlBlock* rowBlock = m_list.GetItemData(row);
-    rowBlock->rowPointer = record.get();
+    DeviceRecord* listed = record.get();
     m_records.push_back(std::move(record));
     m_resultTaken[index] = true;
-    m_list.SetItemData(row, rowBlock);
-    m_list.SetCheck(row, !m_checkOnly || m_checkOnly->count(block.Serial()) > 0);
+    m_rows.SetRecord(row, listed);
+    m_rows.SetChecked(row, !m_checkOnly || m_checkOnly->count(block.Serial()) > 0);
   }
 }
 
 void DeviceTable::SetRowTexts(int row, const sdk::DeviceInfoBlock& block) {
-  m_list.SetItemText(row, kColumnIp, ScreenText(block.Ip()));
-  m_list.SetItemText(row, kColumnMac, ScreenText(block.Mac()));
-  m_list.SetItemText(row, kColumnSerial, ScreenText(block.Serial()));
-  m_list.SetItemText(row, kColumnType, ScreenText(block.DeviceType()));
-  m_list.SetItemText(row, kColumnAllNetwork, AllNetworkText(block));
+  m_rows.SetText(row, kColumnIp, ScreenText(block.Ip()));
+  m_rows.SetText(row, kColumnMac, ScreenText(block.Mac()));
+  m_rows.SetText(row, kColumnSerial, ScreenText(block.Serial()));
+  m_rows.SetText(row, kColumnType, ScreenText(block.DeviceType()));
+  m_rows.SetText(row, kColumnAllNetwork, AllNetworkText(block));
 }
 
 void DeviceTable::CheckAll() {
@@ -200,31 +194,23 @@ void DeviceTable::CheckAll() {
 }
 
 void DeviceTable::Invert() {
-  for (int row = 0; row < m_list.GetItemCount(); ++row) m_list.SetCheck(row, !m_list.GetCheck(row));
+  for (int row = 0; row < m_rows.RowCount(); ++row) m_rows.SetChecked(row, !m_rows.IsChecked(row));
 }
 
 void DeviceTable::SetAllChecks(bool checked) {
-  for (int row = 0; row < m_list.GetItemCount(); ++row) m_list.SetCheck(row, checked);
+  for (int row = 0; row < m_rows.RowCount(); ++row) m_rows.SetChecked(row, checked);
 }
 
-void DeviceTable::OnItemChanged(const ui::ItemChange& change) {
-  const unsigned oldImage = ui::StateImage(change.oldState);
-  const unsigned newImage = ui::StateImage(change.newState);
-  if (oldImage == ui::kStateImageUnchecked && newImage == ui::kStateImageChecked) {
-    ShowCount(ids::IDC_CHECKED, ++m_checkedCount);
-  } else if (oldImage == ui::kStateImageChecked && newImage == ui::kStateImageUnchecked) {
-    ShowCount(ids::IDC_CHECKED, --m_checkedCount);
-  } else if (DeviceRecord* record = RecordAt(change.row)) {
-    // A sort rewrites every row's item data; this keeps each record's row index in step.
-    record->rowIndex = change.row;
-  }
+void DeviceTable::OnCheckChanged(bool checked) {
+  m_window.ShowCounter(Counter::kChecked, checked ? ++m_checkedCount : --m_checkedCount);
 }
 
-int DeviceTable::OnClick(const QPoint& listPos) const {
-  if (!m_host.IsBatchRunning() && !m_busy) return 0;
-  unsigned flags = 0;
-  const int row = m_list.HitTest(listPos, &flags);
-  return row >= 0 && (flags & ui::kHitOnStateIcon) != 0 ? 1 : 0;
+void DeviceTable::OnRowMoved(int row) {
+  if (DeviceRecord* record = RecordAt(row)) record->rowIndex = row;
+}
+
+bool DeviceTable::KeepsCheckMarks() const {
+  return m_host.IsBatchRunning() || m_busy;
 }
 
 bool DeviceTable::CanOpenPreview() const {
@@ -256,13 +242,12 @@ void DeviceTable::OnRefoundTimer() {
 }
 
 DeviceRecord* DeviceTable::RecordAt(int row) const {
-  const ui::RowControlBlock* block = m_list.GetItemData(row);
-  return block != nullptr ? static_cast<DeviceRecord*>(block->rowPointer) : nullptr;
+  return m_rows.RecordAt(row);
 }
 
 void DeviceTable::ShowAllNetworkState(int row) {
   if (const DeviceRecord* record = RecordAt(row))
-    m_list.SetItemText(row, kColumnAllNetwork, AllNetworkText(record->info));
+    m_rows.SetText(row, kColumnAllNetwork, AllNetworkText(record->info));
 }
 
 bool DeviceTable::Lists(const DeviceRecord* record) const {
@@ -273,14 +258,10 @@ bool DeviceTable::Lists(const DeviceRecord* record) const {
 
 std::vector<DeviceRecord*> DeviceTable::CheckedRecords() const {
   std::vector<DeviceRecord*> records;
-  for (int row = 0; row < m_list.GetItemCount(); ++row)
-    if (m_list.GetCheck(row))
+  for (int row = 0; row < m_rows.RowCount(); ++row)
+    if (m_rows.IsChecked(row))
       if (DeviceRecord* record = RecordAt(row)) records.push_back(record);
   return records;
-}
-
-void DeviceTable::ShowCount(int controlId, int value) {
-  m_window.SetDlgItemText(controlId, QString::asprintf("%d", value));
 }
 
 }  // namespace discovery

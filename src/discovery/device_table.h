@@ -1,9 +1,9 @@
 // The device table: one row per device found by the library's LAN search, each row owning its
 // device record. Starts and merges the search (kTimerSearch), keeps the total and checked counters,
-// the check marks, and the re-found check that a factory restore relies on (kTimerRefound).
+// the check marks, and the re-found check that a factory restore relies on (kTimerRefound). It
+// holds the records and decides what the rows show; the window's list control draws them.
 #pragma once
 
-#include <QPoint>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -13,17 +13,12 @@
 
 #include "discovery/device_record.h"
 #include "platform/win_types.h"
-#include "ui/report_types.h"
-
-class CReportCtrl;
-
-namespace platform {
-class Dialog;
-}
 
 namespace discovery {
 
+class DeviceRows;
 class SearchHost;
+class TableWindow;
 
 constexpr UINT kTimerSearch = 1000;
 constexpr UINT kTimerRefound = 1008;
@@ -41,7 +36,7 @@ constexpr char kFactoryAddress1[] = "192.168.1.123";
 
 class DeviceTable {
  public:
-  DeviceTable(platform::Dialog& window, CReportCtrl& list, SearchHost& host);
+  DeviceTable(TableWindow& window, DeviceRows& rows, SearchHost& host);
   ~DeviceTable();
   DeviceTable(const DeviceTable&) = delete;
   DeviceTable& operator=(const DeviceTable&) = delete;
@@ -75,11 +70,12 @@ class DeviceTable {
   void Invert();
   void SetAllChecks(bool checked);
 
-  // Notifications of IDC_DEVICE_LIST.
-  void OnItemChanged(const ui::ItemChange& change);
-  // Return 1 to keep a row's check mark while a batch runs or the table is busy; the second
-  // click of a double click is a click too.
-  int OnClick(const QPoint& listPos) const;
+  // What the rows report back. The user (or SetAllChecks, Invert) changed a row's check mark.
+  void OnCheckChanged(bool checked);
+  // A sort moved a row: the record shown there now sits at row.
+  void OnRowMoved(int row);
+  // While a batch runs or the table is busy a click on a check box keeps the mark as it is.
+  bool KeepsCheckMarks() const;
 
   // While IP re-addressing owns the table (from its first device to the end of its
   // verification) no click may change a check mark and nothing may open a record: the pass
@@ -118,10 +114,8 @@ class DeviceTable {
  private:
   void SetRowTexts(int row, const sdk::DeviceInfoBlock& block);
   void AppendNewResults(int resultCount);
-  void ShowCount(int controlId, int value);
-
-  platform::Dialog& m_window;
-  CReportCtrl& m_list;
+  TableWindow& m_window;
+  DeviceRows& m_rows;
   SearchHost& m_host;
 
   // Every record of the table; rows point into it. Let go of only by Clear.

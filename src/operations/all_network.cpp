@@ -3,6 +3,7 @@
 #include "batch/instruction_table.h"
 #include "batch/messages.h"
 #include "text/fixed_texts.h"
+#include "ui/main_dialog_ids.h"
 
 namespace operations {
 

@@ -8,11 +8,8 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QThread>
-#include <QTimer>
 #include <future>
 #include <memory>
-
-#include "platform/clock.h"
 
 namespace platform {
 namespace {
@@ -52,7 +49,8 @@ bool IsValidMessageNumber(UINT message) {
 
 }  // namespace
 
-Dialog::Dialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
+Dialog::Dialog(int templateId, QWidget* parent)
+    : QDialog(parent), m_templateId(templateId), m_timers([this](UINT id) { OnTimer(id); }) {
   setObjectName(QString::number(templateId));
 }
 
@@ -127,35 +125,15 @@ void Dialog::RemovePendingMessages(UINT message) {
 }
 
 void Dialog::SetTimer(UINT id, DWORD periodMs) {
-  if (QThread::currentThread() != thread()) {
-    QMetaObject::invokeMethod(
-        this, [this, id, periodMs] { SetTimer(id, periodMs); }, Qt::QueuedConnection);
-    return;
-  }
-  QTimer*& timer = m_timers[id];
-  if (timer == nullptr) {
-    timer = new QTimer(this);
-    // A coarse timer may fire up to 5 % early; a window timer never fires before its period.
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
-  }
-  const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(RealDuration(periodMs));
-  timer->start(std::max<int>(1, static_cast<int>(realMs.count())));
+  m_timers.SetTimer(id, periodMs);
 }
 
 void Dialog::KillTimer(UINT id) {
-  if (QThread::currentThread() != thread()) {
-    QMetaObject::invokeMethod(
-        this, [this, id] { KillTimer(id); }, Qt::QueuedConnection);
-    return;
-  }
-  auto it = m_timers.find(id);
-  if (it != m_timers.end()) it->second->stop();
+  m_timers.KillTimer(id);
 }
 
 bool Dialog::IsTimerRunning(UINT id) const {
-  auto it = m_timers.find(id);
-  return it != m_timers.end() && it->second->isActive();
+  return m_timers.IsTimerRunning(id);
 }
 
 QRect Dialog::DialogUnitsToPixels(int x, int y, int width, int height) const {

@@ -5,11 +5,9 @@
 
 #include <QDialog>
 #include <QString>
-#include <map>
 
 #include "platform/win_types.h"
-
-class QTimer;
+#include "platform/window_timers.h"
 
 namespace platform {
 
@@ -66,7 +64,7 @@ class Dialog : public QDialog {
 
  private:
   int m_templateId;
-  std::map<UINT, QTimer*> m_timers;
+  WindowTimers m_timers;
 };
 
 }  // namespace platform

@@ -1,13 +1,12 @@
 // The search against the camera simulator on loopback, clock sped up.
 #include <gtest/gtest.h>
 
-#include <QTest>
 #include <set>
 
-#include "platform/dialog_service.h"
+#include "memory_rows.h"
 #include "support/event_loop.h"
 #include "support/sim_network.h"
-#include "table_harness.h"
+#include "support/table_harness.h"
 #include "text/fixed_texts.h"
 
 namespace {
@@ -18,8 +17,7 @@ using testsupport::SimNetwork;
 
 class Search : public testing::Test {
  protected:
-  void SetUp() override { platform::SetDialogService(&dialogs); }
-  void TearDown() override { platform::SetDialogService(nullptr); }
+  Search() { rows.Attach(harness.table()); }
 
   // Runs a search until it hands over or gives up.
   bool SearchToTheEnd() {
@@ -29,13 +27,12 @@ class Search : public testing::Test {
 
   std::set<std::string> ListedSerials() {
     std::set<std::string> serials;
-    for (int row = 0; row < harness.list().GetItemCount(); ++row)
-      serials.insert(harness.list().GetItemText(row, 2).toStdString());
+    for (int row = 0; row < rows.RowCount(); ++row) serials.insert(rows.Text(row, 2).toStdString());
     return serials;
   }
 
-  platform::ScriptedDialogs dialogs;
-  testsupport::TableHarness harness;
+  testsupport::MemoryRows rows;
+  testsupport::TableHarness harness{rows};
 };
 
 TEST_F(Search, StopsAtTheExpectedCountWithEveryRowChecked) {
@@ -43,43 +40,40 @@ TEST_F(Search, StopsAtTheExpectedCountWithEveryRowChecked) {
   harness.expected = 3;
   ASSERT_TRUE(SearchToTheEnd());
   EXPECT_EQ(harness.completed, 1);
-  EXPECT_EQ(harness.list().GetItemCount(), 3);
+  EXPECT_EQ(rows.RowCount(), 3);
   EXPECT_EQ(harness.table().TotalCount(), 3);
   EXPECT_EQ(harness.table().CheckedCount(), 3);
-  EXPECT_EQ(harness.GetDlgItemText(ids::IDC_TOTAL), QStringLiteral("3"));
-  EXPECT_EQ(harness.GetDlgItemText(ids::IDC_CHECKED), QStringLiteral("3"));
-  EXPECT_EQ(harness.GetDlgItemText(ids::IDC_ACTION), QStringLiteral("正在搜索"));
+  EXPECT_EQ(harness.counters[discovery::Counter::kTotal], 3);
+  EXPECT_EQ(harness.counters[discovery::Counter::kChecked], 3);
+  EXPECT_EQ(harness.action, QStringLiteral("正在搜索"));
   for (int row = 0; row < 3; ++row) {
-    EXPECT_TRUE(harness.list().GetCheck(row));
+    EXPECT_TRUE(rows.IsChecked(row));
     const discovery::DeviceRecord* record = harness.table().RecordAt(row);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->rowIndex, row);
-    EXPECT_EQ(harness.list().GetItemText(row, 0).toStdString(), record->info.Ip());
-    EXPECT_EQ(harness.list().GetItemText(row, 1).toStdString(), record->info.Mac());
-    EXPECT_EQ(harness.list().GetItemText(row, 3).toStdString(), record->info.DeviceType());
+    EXPECT_EQ(rows.Text(row, 0).toStdString(), record->info.Ip());
+    EXPECT_EQ(rows.Text(row, 1).toStdString(), record->info.Mac());
+    EXPECT_EQ(rows.Text(row, 3).toStdString(), record->info.DeviceType());
   }
-  EXPECT_TRUE(dialogs.shown().empty());
+  EXPECT_TRUE(harness.questions.empty());
   EXPECT_FALSE(harness.IsTimerRunning(discovery::kTimerSearch));
-  EXPECT_FALSE(harness.IsDlgItemEnabled(ids::IDC_SEARCH));
+  EXPECT_FALSE(harness.searchEnabled);
 }
 
 TEST_F(Search, TooFewDevicesAskAfterTwentySecondsAndYesGivesTwentyMore) {
   SimNetwork network(Cameras(2));
   harness.expected = 5;
-  dialogs.QueueAnswer(platform::IDYES);
-  dialogs.QueueAnswer(platform::IDNO);
+  harness.answers = {true, false};
   const DWORD start = platform::GetTickCount();
   ASSERT_TRUE(SearchToTheEnd());
   const DWORD elapsed = platform::GetTickCount() - start;
   EXPECT_EQ(harness.abandoned, 1);
   EXPECT_EQ(harness.completed, 0);
-  ASSERT_EQ(dialogs.shown().size(), 2u);
-  for (const auto& shown : dialogs.shown()) {
-    EXPECT_EQ(shown.text, QStringLiteral("搜索到的IPC数量与设备升级数量不一致，是否继续搜索？"));
-    EXPECT_EQ(shown.buttons, platform::MessageButtons::YesNo);
-  }
+  ASSERT_EQ(harness.questions.size(), 2u);
+  for (const QString& question : harness.questions)
+    EXPECT_EQ(question, QStringLiteral("搜索到的IPC数量与设备升级数量不一致，是否继续搜索？"));
   EXPECT_GE(elapsed, 40000u);
-  EXPECT_EQ(harness.list().GetItemCount(), 2);
+  EXPECT_EQ(rows.RowCount(), 2);
   EXPECT_FALSE(harness.IsTimerRunning(discovery::kTimerSearch));
 }
 
@@ -88,11 +82,11 @@ TEST_F(Search, TheQuestionIsInTheLanguageInForce) {
   harness.expected = 2;
   harness.language = 1;
   ASSERT_TRUE(SearchToTheEnd());
-  ASSERT_EQ(dialogs.shown().size(), 1u);
+  ASSERT_EQ(harness.questions.size(), 1u);
   EXPECT_EQ(
-      dialogs.shown()[0].text,
+      harness.questions[0],
       QStringLiteral("The selected number of cameras have not been found,continue searching?"));
-  EXPECT_EQ(harness.GetDlgItemText(ids::IDC_ACTION), QStringLiteral("Searching"));
+  EXPECT_EQ(harness.action, QStringLiteral("Searching"));
 }
 
 // Results answer in the order of their search delays; NVRs first and in the middle.
@@ -107,18 +101,18 @@ TEST_F(Search, NvrsAreNeverListedAndEachRecordKeepsTheLibrarysIndex) {
   SimNetwork network(WithNvrs());
   harness.expected = 3;
   ASSERT_TRUE(SearchToTheEnd());
-  ASSERT_EQ(harness.list().GetItemCount(), 3);
+  ASSERT_EQ(rows.RowCount(), 3);
   EXPECT_EQ(ListedSerials(), (std::set<std::string>{"SN1001", "SN1003", "SN1004"}));
   for (int row = 0; row < 3; ++row) {
     const discovery::DeviceRecord* record = harness.table().RecordAt(row);
-    EXPECT_NE(harness.list().GetItemText(row, 3), QStringLiteral("NVR"));
+    EXPECT_NE(rows.Text(row, 3), QStringLiteral("NVR"));
     sdk::DeviceInfoBlock block;
     ASSERT_EQ(IP_NET_DVR_GetIPCInfo(record->searchIndex, block.data()), 0);
     EXPECT_EQ(block.Serial(), record->info.Serial()) << "row " << row;
   }
   // Rows follow the results' order.
-  EXPECT_EQ(harness.list().GetItemText(0, 2), QStringLiteral("SN1001"));
-  EXPECT_EQ(harness.list().GetItemText(2, 2), QStringLiteral("SN1004"));
+  EXPECT_EQ(rows.Text(0, 2), QStringLiteral("SN1001"));
+  EXPECT_EQ(rows.Text(2, 2), QStringLiteral("SN1004"));
 }
 
 TEST_F(Search, ASecondSearchLogsOutEveryDeviceAndEmptiesTheTableFirst) {
@@ -140,9 +134,9 @@ TEST_F(Search, ASecondSearchLogsOutEveryDeviceAndEmptiesTheTableFirst) {
 
   harness.completed = 0;
   harness.table().StartSearch();
-  EXPECT_EQ(harness.list().GetItemCount(), 0);
+  EXPECT_EQ(rows.RowCount(), 0);
   EXPECT_EQ(harness.table().TotalCount(), 0);
-  EXPECT_EQ(harness.GetDlgItemText(ids::IDC_TOTAL), QStringLiteral("0"));
+  EXPECT_EQ(harness.counters[discovery::Counter::kTotal], 0);
   EXPECT_EQ(harness.recordsDetached, 2);
   ASSERT_TRUE(RunUntil([&] {
     for (const auto& device : network.simulator().Devices())
@@ -150,7 +144,7 @@ TEST_F(Search, ASecondSearchLogsOutEveryDeviceAndEmptiesTheTableFirst) {
     return true;
   }));
   ASSERT_TRUE(RunUntil([&] { return harness.completed == 1; }, 30000));
-  EXPECT_EQ(harness.list().GetItemCount(), 3);
+  EXPECT_EQ(rows.RowCount(), 3);
 }
 
 TEST_F(Search, TheAllNetworkColumnShowsSupportAndState) {
@@ -164,27 +158,9 @@ TEST_F(Search, TheAllNetworkColumnShowsSupportAndState) {
   SimNetwork network(scenario);
   harness.expected = 3;
   ASSERT_TRUE(SearchToTheEnd());
-  EXPECT_EQ(harness.list().GetItemText(0, 7), QString::fromUtf16(texts::kAllNetworkEnabled));
-  EXPECT_EQ(harness.list().GetItemText(1, 7), QString::fromUtf16(texts::kAllNetworkDisabled));
-  EXPECT_EQ(harness.list().GetItemText(2, 7), QString::fromUtf16(texts::kAllNetworkUnsupported));
-}
-
-TEST_F(Search, AfterASortRefreshesStillPairEachRowWithItsDevice) {
-  SimNetwork network(Cameras(4));
-  harness.expected = 4;
-  harness.table().StartSearch();
-  ASSERT_TRUE(RunUntil([&] { return harness.list().GetItemCount() >= 2; }, 30000));
-  harness.list().SortItems(2, false);
-  ASSERT_TRUE(RunUntil([&] { return harness.completed == 1; }, 30000));
-  harness.list().SortItems(2, false);
-  harness.table().Refresh();
-  for (int row = 0; row < 4; ++row) {
-    const discovery::DeviceRecord* record = harness.table().RecordAt(row);
-    EXPECT_EQ(record->rowIndex, row);
-    EXPECT_EQ(harness.list().GetItemText(row, 2).toStdString(), record->info.Serial());
-    EXPECT_EQ(harness.list().GetItemText(row, 0).toStdString(), record->info.Ip());
-  }
-  EXPECT_EQ(harness.list().GetItemText(0, 2), QStringLiteral("SN1003"));
+  EXPECT_EQ(rows.Text(0, 7), QString::fromUtf16(texts::kAllNetworkEnabled));
+  EXPECT_EQ(rows.Text(1, 7), QString::fromUtf16(texts::kAllNetworkDisabled));
+  EXPECT_EQ(rows.Text(2, 7), QString::fromUtf16(texts::kAllNetworkUnsupported));
 }
 
 TEST_F(Search, TheRefoundCheckTellsTheFactoryAddressFromAnyOther) {
