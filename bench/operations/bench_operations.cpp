@@ -26,7 +26,7 @@
 #include <initializer_list>
 #include <memory>
 
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "app/ravendock_dlg.h"
 #include "batch/engine.h"
 #include "batch/instruction_table.h"
@@ -117,8 +117,8 @@ class Bench {
 
   void Choose(std::initializer_list<int> rows) {
     for (int row = 0; row < batch::kInstructionCount; ++row)
-      m_window.CheckDlgButton(app::kInstructionCheckBoxes[row], false);
-    for (int row : rows) m_window.CheckDlgButton(app::kInstructionCheckBoxes[row], true);
+      m_window.CheckDlgButton(app::InstructionCheckBox(row), false);
+    for (int row : rows) m_window.CheckDlgButton(app::InstructionCheckBox(row), true);
   }
 
   // Seconds from button 1014 to the end of the run; negative when it did not end. onTurn runs

@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <algorithm>
 
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "config/config_file.h"
 #include "config/config_set.h"
 #include "config/instruction_flags.h"
@@ -58,9 +58,12 @@ void MainWindowSettings::OnSelchangeFormatTimeout() {
 }
 
 void MainWindowSettings::OnInstructionCheck(int checkBoxId) {
-  const std::vector<int> uncheck = config::RecordInstructionCheck(
-      config::ProcessConfigSet(), checkBoxId, m_window.IsDlgButtonChecked(checkBoxId));
-  for (int id : uncheck) m_window.CheckDlgButton(id, false);
+  const std::optional<config::Int32Field> flag = FlagOfCheckBox(checkBoxId);
+  if (!flag) return;
+  const std::vector<config::Int32Field> cleared = config::RecordInstructionCheck(
+      config::ProcessConfigSet(), *flag, m_window.IsDlgButtonChecked(checkBoxId));
+  for (config::Int32Field other : cleared)
+    if (const std::optional<int> box = CheckBoxOfFlag(other)) m_window.CheckDlgButton(*box, false);
   config::StoreConfig();
 }
 
@@ -92,9 +95,9 @@ void MainWindowSettings::ApplyDefaults() {
   m_window.DlgItem<QComboBox>(IDC_FORMAT_TIMEOUT)
       ->setCurrentIndex(config::kDefaultFormatTimeoutIndex);
   OnSelchangeFormatTimeout();
-  for (int id : config::kDefaultCheckedBoxes) {
-    m_window.CheckDlgButton(id, true);
-    if (auto field = config::InstructionFlagField(id)) config::ProcessConfigSet().Set(*field, 1);
+  for (config::Int32Field flag : config::kDefaultCheckedFlags) {
+    if (const std::optional<int> box = CheckBoxOfFlag(flag)) m_window.CheckDlgButton(*box, true);
+    config::ProcessConfigSet().Set(flag, 1);
   }
   config::StoreConfig();
 }
@@ -111,8 +114,8 @@ void MainWindowSettings::Restore() {
                config::kDefaultDeviceCountIndex);
   restoreCombo(IDC_FORMAT_TIMEOUT, set.Get(config::kFormatTimeoutIndex),
                config::kDefaultFormatTimeoutIndex);
-  for (const config::InstructionFlag& flag : config::kInstructionFlags)
-    m_window.CheckDlgButton(flag.checkBoxId, set.Get(flag.field) != 0);
+  for (const ControlSpec& control : kMainWindowControls)
+    if (control.flag != nullptr) m_window.CheckDlgButton(control.id, set.Get(*control.flag) != 0);
   ReadExpectedCount();
   ReadFormatTimeout();
 }

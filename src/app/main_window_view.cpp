@@ -1,6 +1,6 @@
 #include "app/main_window_view.h"
 
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "discovery/device_record.h"
 #include "platform/dialog.h"
 #include "platform/dialog_service.h"
@@ -63,7 +63,7 @@ bool MainWindowView::AskYesNo(const QString& question) {
 }
 
 bool MainWindowView::IsInstructionChecked(int row) const {
-  return m_window.IsDlgButtonChecked(kInstructionCheckBoxes[static_cast<std::size_t>(row)]);
+  return m_window.IsDlgButtonChecked(InstructionCheckBox(row));
 }
 
 QString MainWindowView::FirmwarePath() const {
@@ -71,7 +71,8 @@ QString MainWindowView::FirmwarePath() const {
 }
 
 void MainWindowView::EnableRunControls(bool enable) {
-  for (int id : kRunDisabledControls) m_window.EnableDlgItem(id, enable);
+  for (const ControlSpec& control : kMainWindowControls)
+    if (control.disabledDuringRun) m_window.EnableDlgItem(control.id, enable);
   m_list.SetSortable(enable);
 }
 

@@ -17,7 +17,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "app/table_export.h"
 #include "batch/callbacks.h"
 #include "batch/engine.h"
@@ -38,7 +38,6 @@
 #include "preview/mul_play.h"
 #include "preview/watch_video.h"
 #include "sdk/sdk.h"
-#include "text/retitle_table.h"
 #include "text/text.h"
 #include "ui/device_list_view.h"
 #include "ui/main_dialog_ids.h"
@@ -65,7 +64,7 @@ constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_CLOSE = 0xF060;
 
 QWidget* CreateControl(const app::ControlSpec& entry, QWidget* parent) {
-  const QString caption = entry.caption != nullptr ? QString::fromUtf16(entry.caption) : QString();
+  const QString caption = app::InitialCaption(entry);
   switch (entry.kind) {
     case app::ControlKind::GroupBox:
       return new QGroupBox(caption, parent);
@@ -122,7 +121,7 @@ CRavendockDlg::~CRavendockDlg() {
 void CRavendockDlg::CreateControls() {
   setFixedSize(DialogUnitsToPixels(0, 0, app::kMainDialogWidth, app::kMainDialogHeight).size());
   // Group boxes first, so that the controls they frame are stacked above them.
-  for (const app::ControlSpec& entry : app::kMainDialogControls) {
+  for (const app::ControlSpec& entry : app::kMainWindowControls) {
     QWidget* control = CreateControl(entry, this);
     SetControlId(control, entry.id);
     control->setGeometry(DialogUnitsToPixels(entry.x, entry.y, entry.width, entry.height));
@@ -210,8 +209,11 @@ void CRavendockDlg::FillInstructionTable() {
   m_pushRunner = std::make_unique<config::PushRunner>(*this, *m_deviceList, *m_deviceTable,
                                                       *m_engine, *m_runController);
   m_pushRunner->Register();
-  for (const auto& [buttonId, row] : operations::kHiddenButtons)
-    OnClicked(buttonId, [this, row = row] { m_runController->RunSingle(row); });
+  // The hidden buttons: each runs its one instruction.
+  for (const app::ControlSpec& control : app::kMainWindowControls)
+    if (control.kind == app::ControlKind::PushButton && control.instructionRow)
+      OnClicked(control.id,
+                [this, row = *control.instructionRow] { m_runController->RunSingle(row); });
   OnClicked(IDC_START_ADDRESS, [this] { m_operations->OpenStartAddressDialog(); });
   OnClicked(IDC_BROWSE, [this] { m_operations->BrowseFirmware(); });
 }
@@ -257,8 +259,9 @@ void CRavendockDlg::ConnectHandlers() {
   OnClicked(IDC_INVERT_HIDDEN, [this] { m_deviceTable->Invert(); });
   OnClicked(IDC_CHECK_ALL_BY_STATE,
             [this] { m_deviceTable->SetAllChecks(IsDlgButtonChecked(IDC_CHECK_ALL_BY_STATE)); });
-  for (const config::InstructionFlag& flag : config::kInstructionFlags)
-    OnClicked(flag.checkBoxId, [this, id = flag.checkBoxId] { m_settings.OnInstructionCheck(id); });
+  for (const app::ControlSpec& control : app::kMainWindowControls)
+    if (control.flag != nullptr)
+      OnClicked(control.id, [this, id = control.id] { m_settings.OnInstructionCheck(id); });
   OnClicked(IDC_DO_ALLNET_ON, [this] { m_settings.OnAllNetworkCheck(IDC_DO_ALLNET_ON); });
   OnClicked(IDC_DO_ALLNET_OFF, [this] { m_settings.OnAllNetworkCheck(IDC_DO_ALLNET_OFF); });
   OnClicked(IDC_LANGUAGE_CHINESE, [this] { SetLanguage(texts::kLanguageChinese); });
@@ -276,10 +279,9 @@ void CRavendockDlg::ConnectHandlers() {
 void CRavendockDlg::SetUpDeviceList() {
   // Report view with grid lines, check boxes and full-row selection (the control sets the rest).
   m_deviceList->setShowGrid(true);
-  int column = 0;
-  for (const app::ColumnSpec& entry : app::kDeviceColumns)
-    m_deviceList->InsertColumn(column++, QString::fromUtf16(entry.heading), ui::kAlignCenter,
-                               entry.width);
+  for (int column = 0; column < discovery::kColumnCount; ++column)
+    m_deviceList->InsertColumn(column, app::InitialHeading(column), ui::kAlignCenter,
+                               app::kDeviceColumns[static_cast<std::size_t>(column)].width);
 }
 
 void CRavendockDlg::OnSelchangeExpectedCount() {
@@ -299,14 +301,11 @@ void CRavendockDlg::SetLanguage(int languageIndex) {
 void CRavendockDlg::Retitle() {
   const int language = m_languageIndex;
   if (!texts::IsLanguageIndex(language)) return;
-  for (const texts::RetitleEntry& entry : texts::kRetitleTable) {
-    const QString text = texts::Text(entry.text, language);
-    if (entry.target == texts::RetitleTarget::kColumn) {
-      m_deviceList->SetHeaderText(entry.id, text);
-    } else {
-      SetDlgItemText(entry.id, text);
-    }
-  }
+  for (const app::ControlSpec& control : app::kMainWindowControls)
+    if (control.text) SetDlgItemText(control.id, texts::Text(*control.text, language));
+  for (int column = 0; column < discovery::kColumnCount; ++column)
+    if (const auto text = app::kDeviceColumns[static_cast<std::size_t>(column)].text)
+      m_deviceList->SetHeaderText(column, texts::Text(*text, language));
 }
 
 LRESULT CRavendockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

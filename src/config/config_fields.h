@@ -8,6 +8,7 @@ namespace config {
 // Typed field positions: the accessor chosen by the field's type reads exactly its width.
 struct Int32Field {
   int offset;
+  friend constexpr bool operator==(Int32Field, Int32Field) = default;
 };
 struct Uint16Field {
   int offset;

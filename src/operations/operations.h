@@ -3,9 +3,6 @@
 // window owns this and routes to it: the hidden buttons, timer 1007 and button 1211.
 #pragma once
 
-#include <array>
-#include <utility>
-
 #include "batch/instruction_table.h"
 #include "batch/worker_hooks.h"
 #include "operations/all_network.h"
@@ -16,20 +13,8 @@
 #include "operations/restore.h"
 #include "operations/time_sync.h"
 #include "operations/upgrade.h"
-#include "ui/main_dialog_ids.h"
 
 namespace operations {
-
-// The hidden buttons and the instruction each starts on its own.
-constexpr std::array<std::pair<int, int>, 7> kHiddenButtons = {{
-    {ids::IDC_MODIFY_IP_NOW, batch::kRowModifyIp},
-    {ids::IDC_FORMAT_SD1_NOW, batch::kRowFormatSd1},
-    {ids::IDC_FORMAT_SD2_NOW, batch::kRowFormatSd2},
-    {ids::IDC_FORMAT_USB_NOW, batch::kRowFormatUsb},
-    {ids::IDC_RESTORE_NOW, batch::kRowRestore},
-    {ids::IDC_REBOOT_NOW, batch::kRowReboot},
-    {ids::IDC_SET_TIME_NOW, batch::kRowSetTime},
-}};
 
 class Operations : public batch::BatchOperations {
  public:

@@ -21,7 +21,7 @@
 #include <functional>
 #include <map>
 
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "batch/instruction_table.h"
 #include "batch/messages.h"
 #include "batch/run_controller.h"
@@ -298,7 +298,7 @@ TEST_F(ScriptedCameras, NetsdkConfAndTheEnvironmentWinAndTheWindowSaysWhichField
 TEST_F(FramedCameras, OkIsRefusedWhileARunIsUnderWayAndComesBackWhenItEnds) {
   ASSERT_EQ(Search(3), 3);
   for (int row = 0; row < batch::kInstructionCount; ++row)
-    window().CheckDlgButton(app::kInstructionCheckBoxes[row], row == batch::kRowReboot);
+    window().CheckDlgButton(app::InstructionCheckBox(row), row == batch::kRowReboot);
   // The reboot stands in until the test delivers its end.
   bool rebooting = false;
   window().Runs().SetOperation(batch::kRowReboot, [&] { rebooting = true; });

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "batch/engine.h"
 #include "batch/instruction_table.h"
 #include "batch/messages.h"
@@ -41,8 +41,8 @@ class Runs : public testsupport::AppFixture {
   // Checks exactly these instruction boxes and records which operations start.
   void Choose(std::initializer_list<int> rows) {
     for (int row = 0; row < batch::kInstructionCount; ++row)
-      window().CheckDlgButton(app::kInstructionCheckBoxes[row], false);
-    for (int row : rows) window().CheckDlgButton(app::kInstructionCheckBoxes[row], true);
+      window().CheckDlgButton(app::InstructionCheckBox(row), false);
+    for (int row : rows) window().CheckDlgButton(app::InstructionCheckBox(row), true);
     for (int row = 1; row < batch::kInstructionCount; ++row)
       window().Runs().SetOperation(row, [this, row] { started.push_back(row); });
   }

@@ -48,7 +48,7 @@ class ConfigFileTest : public ::testing::Test {
 
 TEST_F(ConfigFileTest, FirstStartDefaultsProduceExactlyTheDefaultImage) {
   ConfigSet set;
-  for (int box : kDefaultCheckedBoxes) RecordInstructionCheck(set, box, true);
+  for (Int32Field flag : kDefaultCheckedFlags) RecordInstructionCheck(set, flag, true);
   set.Set(kDeviceCountIndex, kDefaultDeviceCountIndex);
   set.Set(kFormatTimeoutIndex, kDefaultFormatTimeoutIndex);
   ASSERT_EQ(StoreConfigSet(set, m_dir.path()), kStoreOk);
@@ -238,7 +238,7 @@ TEST_F(ConfigFileTest, ProcessWideSetStoresEveryPendingEditOnAnyWrite) {
   set.Clear();
   set.Set(kEthernetGroupFlag, 1);
   set.Set(kEthernetIPAddress, QStringLiteral("192.168.1.200"));
-  RecordInstructionCheck(set, 1042, true);
+  RecordInstructionCheck(set, kFormatSd1Flag, true);
   ASSERT_EQ(StoreConfig(), kStoreOk);
 
   set.Clear();

@@ -172,8 +172,8 @@ TEST_F(ConfigLocationTest, ProgramFolderWithoutWritesMovesConfigToAPrivateUserFo
   SetConfigDirectory(first.directory);
   ConfigSet& set = ProcessConfigSet();
   set.Clear();
-  RecordInstructionCheck(set, 1042, true);
-  RecordInstructionCheck(set, 1046, true);
+  RecordInstructionCheck(set, kFormatSd1Flag, true);
+  RecordInstructionCheck(set, kOtherSettingsFlag, true);
   set.Set(kDeviceCountIndex, 11);
   set.Set(kEthernetIPAddress, QStringLiteral("192.168.1.200"));
   set.Set(kSmtpPassword, QStringLiteral("secret"));

@@ -96,35 +96,30 @@ TEST(ConfigSet, ConcurrentReaderSeesEveryTextWhole) {
 }
 
 TEST(InstructionFlags, OtherSettingsExcludesRestoreAndReboot) {
+  using Flags = std::vector<Int32Field>;
   ConfigSet set;
-  for (int box : {1045, 1060})
-    EXPECT_EQ(RecordInstructionCheck(set, box, true), std::vector<int>{1046});
+  for (Int32Field flag : {kFactoryRestoreFlag, kRebootFlag})
+    EXPECT_EQ(RecordInstructionCheck(set, flag, true), Flags{kOtherSettingsFlag});
   EXPECT_EQ(set.Get(kFactoryRestoreFlag), 1);
   EXPECT_EQ(set.Get(kRebootFlag), 1);
 
-  EXPECT_EQ(RecordInstructionCheck(set, 1046, true), (std::vector<int>{1045, 1060}));
+  EXPECT_EQ(RecordInstructionCheck(set, kOtherSettingsFlag, true),
+            (Flags{kFactoryRestoreFlag, kRebootFlag}));
   EXPECT_EQ(set.Get(kOtherSettingsFlag), 1);
   EXPECT_EQ(set.Get(kFactoryRestoreFlag), 0);
   EXPECT_EQ(set.Get(kRebootFlag), 0);
 
-  EXPECT_EQ(RecordInstructionCheck(set, 1060, true), std::vector<int>{1046});
+  EXPECT_EQ(RecordInstructionCheck(set, kRebootFlag, true), Flags{kOtherSettingsFlag});
   EXPECT_EQ(set.Get(kOtherSettingsFlag), 0);
 
-  // Unchecking clears only the box's own flag.
-  RecordInstructionCheck(set, 1045, true);
-  EXPECT_TRUE(RecordInstructionCheck(set, 1060, false).empty());
+  // Unchecking clears only the box's own flag; the other instructions exclude nothing.
+  RecordInstructionCheck(set, kFactoryRestoreFlag, true);
+  EXPECT_TRUE(RecordInstructionCheck(set, kRebootFlag, false).empty());
   EXPECT_EQ(set.Get(kRebootFlag), 0);
   EXPECT_EQ(set.Get(kFactoryRestoreFlag), 1);
-}
-
-TEST(InstructionFlags, BoxesWithoutAFlagChangeNothing) {
-  ConfigSet set;
-  for (int box : {1215, 1216, 1014, 0}) {
-    EXPECT_FALSE(InstructionFlagField(box).has_value()) << box;
-    EXPECT_TRUE(RecordInstructionCheck(set, box, true).empty());
-  }
-  EXPECT_EQ(set.Image(), ConfigImage{});
-  EXPECT_EQ(InstructionFlagField(1043)->offset, 856);
+  EXPECT_TRUE(RecordInstructionCheck(set, kFormatSd2Flag, true).empty());
+  EXPECT_EQ(set.Get(kFormatSd2Flag), 1);
+  EXPECT_EQ(set.Get(kFactoryRestoreFlag), 1);
 }
 
 }  // namespace

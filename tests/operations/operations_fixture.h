@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_dialog_layout.h"
+#include "app/main_window_controls.h"
 #include "batch/instruction_table.h"
 #include "batch/run_controller.h"
 #include "discovery/device_table.h"
@@ -74,8 +74,8 @@ class OperationsTest : public testsupport::AppFixture {
   // Exactly these instructions checked.
   void Choose(std::initializer_list<int> rows) {
     for (int row = 0; row < batch::kInstructionCount; ++row)
-      window().CheckDlgButton(app::kInstructionCheckBoxes[row], false);
-    for (int row : rows) window().CheckDlgButton(app::kInstructionCheckBoxes[row], true);
+      window().CheckDlgButton(app::InstructionCheckBox(row), false);
+    for (int row : rows) window().CheckDlgButton(app::InstructionCheckBox(row), true);
   }
 
   void ClickRun() { window().DlgItem<QPushButton>(1014)->click(); }

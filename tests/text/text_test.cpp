@@ -2,11 +2,9 @@
 
 #include <QString>
 #include <algorithm>
-#include <set>
 #include <utility>
 
 #include "text/fixed_texts.h"
-#include "text/retitle_table.h"
 #include "text/text.h"
 #include "text/text_table.h"
 
@@ -190,45 +188,6 @@ TEST(TextLookup, UnknownLanguageReadsChineseAndUnknownIdReadsEmpty) {
   EXPECT_TRUE(IsLanguageIndex(1));
   EXPECT_FALSE(IsLanguageIndex(2));
   EXPECT_FALSE(IsLanguageIndex(-1));
-}
-
-TEST(RetitleTable, CoversExactlyTheRetitledControlsAndColumns) {
-  using Entry = std::tuple<RetitleTarget, int, int>;
-  const std::set<Entry> expected = {
-      {RetitleTarget::kControl, 1036, 0},  {RetitleTarget::kControl, 1037, 1},
-      {RetitleTarget::kControl, 1016, 2},  {RetitleTarget::kControl, 1018, 3},
-      {RetitleTarget::kControl, 1065, 4},  {RetitleTarget::kControl, 1066, 5},
-      {RetitleTarget::kControl, 1067, 6},  {RetitleTarget::kColumn, 0, 7},
-      {RetitleTarget::kColumn, 1, 8},      {RetitleTarget::kColumn, 2, 9},
-      {RetitleTarget::kColumn, 3, 10},     {RetitleTarget::kColumn, 4, 11},
-      {RetitleTarget::kColumn, 5, 12},     {RetitleTarget::kColumn, 6, 13},
-      {RetitleTarget::kControl, 1068, 14}, {RetitleTarget::kControl, 1069, 15},
-      {RetitleTarget::kControl, 1007, 16}, {RetitleTarget::kControl, 1006, 17},
-      {RetitleTarget::kControl, 1070, 18}, {RetitleTarget::kControl, 1059, 19},
-      {RetitleTarget::kControl, 1039, 20}, {RetitleTarget::kControl, 1041, 21},
-      {RetitleTarget::kControl, 1040, 22}, {RetitleTarget::kControl, 1061, 23},
-      {RetitleTarget::kControl, 1042, 24}, {RetitleTarget::kControl, 1043, 25},
-      {RetitleTarget::kControl, 1044, 26}, {RetitleTarget::kControl, 1045, 27},
-      {RetitleTarget::kControl, 1060, 28}, {RetitleTarget::kControl, 1014, 29},
-      {RetitleTarget::kControl, 1071, 30}, {RetitleTarget::kControl, 1072, 31},
-  };
-  std::set<Entry> actual;
-  for (const RetitleEntry& entry : kRetitleTable) {
-    EXPECT_TRUE(actual.emplace(entry.target, entry.id, entry.text).second)
-        << "duplicate entry for " << entry.id;
-  }
-  EXPECT_EQ(actual, expected);
-
-  // Column 7 and these controls keep their captions in both languages.
-  for (const RetitleEntry& entry : kRetitleTable) {
-    if (entry.target == RetitleTarget::kColumn) {
-      EXPECT_LT(entry.id, 7);
-      continue;
-    }
-    for (int fixed : {1215, 1216, 1046, 1054, 1073, 1211, 1063, 1064}) {
-      EXPECT_NE(entry.id, fixed);
-    }
-  }
 }
 
 TEST(FixedTexts, AreTheSameChineseTextsInBothLanguages) {
