@@ -87,13 +87,13 @@ bool IsInstalledLayout(const QString& programDirectory) {
 
 ConfigLocation ChooseConfigDirectory(const QString& programDirectory) {
   const bool installed = IsInstalledLayout(programDirectory);
-  if (!installed && CanWriteIn(programDirectory)) return {programDirectory, true, {}};
+  if (!installed && CanWriteIn(programDirectory)) return {programDirectory, true, {}, {}};
   const QString userDirectory = UserConfigDirectory();
   if (userDirectory.isEmpty() || !MakePrivateDirectory(userDirectory) ||
       !CanWriteIn(userDirectory)) {
-    return {installed ? userDirectory : programDirectory, false, {}};
+    return {installed ? userDirectory : programDirectory, false, {}, {}};
   }
-  ConfigLocation location{userDirectory, true, {}};
+  ConfigLocation location{userDirectory, true, {}, {}};
   if (!installed) return location;
   // The files an earlier start left beside the installed executable are taken over once.
   for (const char* file : {kConfigFileName, kCamerasFileName}) {
@@ -104,6 +104,7 @@ ConfigLocation ChooseConfigDirectory(const QString& programDirectory) {
       continue;
     QFile::setPermissions(current, QFile::ReadOwner | QFile::WriteOwner);
     location.movedFrom = programDirectory;
+    location.movedFiles.push_back(name);
   }
   return location;
 }
@@ -127,11 +128,11 @@ QString UnwritableConfigMessage(const QString& programDirectory) {
 
 QString MovedConfigMessage(const ConfigLocation& location) {
   return QStringLiteral(
-             "设置现在保存在 %1。%2 中的 config.dat 已读入，以后不再写入。\n"
-             "Settings now live in %1. The config.dat in %2 has been read and will not be "
-             "written again.")
+             "设置现在保存在 %1。%2 中的 %3 已读入，以后不再写入。\n"
+             "Settings now live in %1. Read from %2 and not written there again: %4.")
       .arg(QDir::toNativeSeparators(location.directory),
-           QDir::toNativeSeparators(location.movedFrom));
+           QDir::toNativeSeparators(location.movedFrom), location.movedFiles.join(u'、'),
+           location.movedFiles.join(QStringLiteral(", ")));
 }
 
 }  // namespace config

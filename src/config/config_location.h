@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace config {
 
@@ -14,10 +15,11 @@ struct ConfigLocation {
   // False when neither folder takes a file: settings still load from directory, but no store can
   // succeed in this run.
   bool writable = false;
-  // An installed program's first start with config.dat (or cameras.json) left beside its
+  // An installed program's first start with config.dat or cameras.json left beside its
   // executable: the folder they were copied from into directory, to be read once and never
-  // written again.
+  // written again, and the names of the files taken.
   QString movedFrom;
+  QStringList movedFiles;
 };
 
 // Whether the executable in programDirectory runs from an installed layout: a bin/ with the
@@ -37,7 +39,8 @@ ConfigLocation ChooseConfigDirectory(const QString& programDirectory);
 // The start-up message when ChooseConfigDirectory found no writable folder. In both languages: it
 // is shown before the stored language is known.
 QString UnwritableConfigMessage(const QString& programDirectory);
-// The start-up message after an installed program took the config.dat beside its executable.
+// The start-up message after an installed program took the files beside its executable: it names
+// the ones it took.
 QString MovedConfigMessage(const ConfigLocation& location);
 
 }  // namespace config

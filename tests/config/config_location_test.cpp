@@ -132,7 +132,9 @@ TEST_F(ConfigLocationTest,
   EXPECT_EQ(ModeOf(user), 0700);
   EXPECT_EQ(ModeOf(ConfigFilePath(user)), 0600);
   EXPECT_EQ(ModeOf(QDir(user).filePath("cameras.json")), 0600);
+  EXPECT_EQ(first.movedFiles, (QStringList{"config.dat", "cameras.json"}));
   EXPECT_TRUE(MovedConfigMessage(first).contains(user));
+  EXPECT_TRUE(MovedConfigMessage(first).contains("config.dat、cameras.json"));
   ConfigSet taken;
   ASSERT_EQ(LoadConfigSet(taken, first.directory), kLoadOk);
   EXPECT_EQ(taken.Get(kSmtpPassword), QStringLiteral("left beside"));
@@ -143,10 +145,23 @@ TEST_F(ConfigLocationTest,
   const ConfigLocation later = ChooseConfigDirectory(program);
   EXPECT_EQ(later.directory, user);
   EXPECT_TRUE(later.movedFrom.isEmpty());
+  EXPECT_TRUE(later.movedFiles.isEmpty());
   EXPECT_EQ(EntriesOf(program), (QStringList{"cameras.json", "config.dat"}));
   QFile file(ConfigFilePath(program));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), oldBytes);
+
+  // Another installation that left only its cameras file: the message names that file alone.
+  ASSERT_TRUE(QDir(m_root.path()).mkpath("other/bin"));
+  ASSERT_TRUE(QDir(m_root.path()).mkpath("other/lib/ravendock"));
+  const QString otherProgram = m_root.filePath("other/bin");
+  ASSERT_TRUE(QFile::copy(QDir(program).filePath("cameras.json"),
+                          QDir(otherProgram).filePath("cameras.json")));
+  ScopedEnvironment otherUser("XDG_CONFIG_HOME", m_root.filePath("xdg-other"));
+  const ConfigLocation camerasOnly = ChooseConfigDirectory(otherProgram);
+  EXPECT_EQ(camerasOnly.movedFiles, QStringList{"cameras.json"});
+  EXPECT_TRUE(MovedConfigMessage(camerasOnly).contains("cameras.json"));
+  EXPECT_FALSE(MovedConfigMessage(camerasOnly).contains("config.dat"));
 
   // The system prefixes count as installed wherever the libraries are; a build folder does not.
   EXPECT_TRUE(IsInstalledLayout(QStringLiteral("/usr/bin")));
