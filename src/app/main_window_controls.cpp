@@ -15,46 +15,46 @@ namespace {
 
 // An entry of the table, built up by name: Control(...).Titled(...).Selects(...) and so on.
 struct Entry {
-  ControlSpec spec;
+  MainWindowControl control;
 
   constexpr Entry Hidden() const {
-    return With([](ControlSpec& c) { c.visible = false; });
+    return With([](MainWindowControl& c) { c.visible = false; });
   }
   constexpr Entry Titled(TextId text) const {
-    return With([text](ControlSpec& c) { c.text = text; });
+    return With([text](MainWindowControl& c) { c.text = text; });
   }
   constexpr Entry Captioned(const char16_t* caption) const {
-    return With([caption](ControlSpec& c) { c.fixedCaption = caption; });
+    return With([caption](MainWindowControl& c) { c.fixedCaption = caption; });
   }
   constexpr Entry Selects(int row) const {
-    return With([row](ControlSpec& c) { c.instructionRow = row; });
+    return With([row](MainWindowControl& c) { c.instructionRow = row; });
   }
   constexpr Entry KeptIn(const config::Int32Field& flag) const {
-    return With([&flag](ControlSpec& c) { c.flag = &flag; });
+    return With([&flag](MainWindowControl& c) { c.flag = &flag; });
   }
   constexpr Entry OffDuringRun() const {
-    return With([](ControlSpec& c) { c.disabledDuringRun = true; });
+    return With([](MainWindowControl& c) { c.disabledDuringRun = true; });
   }
-  constexpr operator ControlSpec() const { return spec; }
+  constexpr operator MainWindowControl() const { return control; }
 
  private:
   template <typename Change>
   constexpr Entry With(Change change) const {
     Entry changed = *this;
-    change(changed.spec);
+    change(changed.control);
     return changed;
   }
 };
 
 constexpr Entry Control(int id, ControlKind kind, int x, int y, int width, int height) {
   Entry entry{};
-  ControlSpec& spec = entry.spec;
-  spec.id = id;
-  spec.kind = kind;
-  spec.x = x;
-  spec.y = y;
-  spec.width = width;
-  spec.height = height;
+  MainWindowControl& control = entry.control;
+  control.id = id;
+  control.kind = kind;
+  control.x = x;
+  control.y = y;
+  control.width = width;
+  control.height = height;
   return entry;
 }
 
@@ -63,7 +63,7 @@ constexpr Entry Control(int id, ControlKind kind, int x, int y, int width, int h
 // Four group boxes: the device table across the top; the firmware file and the status line at the
 // bottom left; the instructions at the bottom right. The hidden controls: nothing in the program
 // shows them.
-const std::array<ControlSpec, 52> kMainWindowControls = {{
+const std::array<MainWindowControl, 52> kMainWindowControls = {{
     // Device table.
     Control(IDC_GROUP_DEVICES, K::GroupBox, 7, 4, 689, 236).Titled(kTextDeviceInfo),
     Control(IDC_DEVICE_LIST, K::ListView, 14, 16, 675, 198),
@@ -217,7 +217,7 @@ const std::array<TemplateCaption, 4> kTemplateCaptions = {{
     {IDC_RUN_BATCH, u"批量执行"},
 }};
 
-const std::array<ColumnSpec, discovery::kColumnCount> kDeviceColumns = {{
+const std::array<DeviceColumnEntry, discovery::kColumnCount> kDeviceColumns = {{
     {kTextColumnIpAddress, 125},
     {kTextColumnMacAddress, 125},
     {kTextColumnSerial, 135},
@@ -228,7 +228,7 @@ const std::array<ColumnSpec, discovery::kColumnCount> kDeviceColumns = {{
     {std::nullopt, 60},
 }};
 
-QString InitialCaption(const ControlSpec& control) {
+QString InitialCaption(const MainWindowControl& control) {
   for (const TemplateCaption& entry : kTemplateCaptions)
     if (entry.id == control.id) return QString::fromUtf16(entry.caption);
   if (control.text) return Text(*control.text, kLanguageChinese);
@@ -236,24 +236,24 @@ QString InitialCaption(const ControlSpec& control) {
 }
 
 QString InitialHeading(int column) {
-  const ColumnSpec& spec = kDeviceColumns.at(static_cast<std::size_t>(column));
-  return spec.text ? Text(*spec.text, kLanguageChinese) : QString::fromUtf16(kAllNetworkHeading);
+  const DeviceColumnEntry& entry = kDeviceColumns.at(static_cast<std::size_t>(column));
+  return entry.text ? Text(*entry.text, kLanguageChinese) : QString::fromUtf16(kAllNetworkHeading);
 }
 
 int InstructionCheckBox(int row) {
-  for (const ControlSpec& control : kMainWindowControls)
+  for (const MainWindowControl& control : kMainWindowControls)
     if (control.kind == K::CheckBox && control.instructionRow == row) return control.id;
   return 0;
 }
 
 std::optional<config::Int32Field> FlagOfCheckBox(int id) {
-  for (const ControlSpec& control : kMainWindowControls)
+  for (const MainWindowControl& control : kMainWindowControls)
     if (control.id == id && control.flag != nullptr) return *control.flag;
   return std::nullopt;
 }
 
 std::optional<int> CheckBoxOfFlag(config::Int32Field flag) {
-  for (const ControlSpec& control : kMainWindowControls)
+  for (const MainWindowControl& control : kMainWindowControls)
     if (control.flag != nullptr && *control.flag == flag) return control.id;
   return std::nullopt;
 }

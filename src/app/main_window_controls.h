@@ -26,7 +26,7 @@ enum class ControlKind {
   ListView
 };
 
-struct ControlSpec {
+struct MainWindowControl {
   int id;
   ControlKind kind;
   int x, y, width, height;  // dialog units
@@ -49,7 +49,7 @@ struct ControlSpec {
 constexpr int kMainDialogWidth = 703;
 constexpr int kMainDialogHeight = 347;
 
-extern const std::array<ControlSpec, 52> kMainWindowControls;
+extern const std::array<MainWindowControl, 52> kMainWindowControls;
 
 // The four captions of the window's template that differ from the Chinese text of their pair: they
 // show until the first change of language, which puts the pair's text there.
@@ -60,7 +60,7 @@ struct TemplateCaption {
 extern const std::array<TemplateCaption, 4> kTemplateCaptions;
 
 // The caption a control is created with.
-QString InitialCaption(const ControlSpec& control);
+QString InitialCaption(const MainWindowControl& control);
 
 // The check box of a row of the instruction table.
 int InstructionCheckBox(int row);
@@ -75,11 +75,11 @@ constexpr std::array<const char16_t*, 17> kFormatTimeoutItems = {
 
 // The columns of the device list, all centred: the text pair of the heading (the all-network
 // column keeps its heading in both languages) and the width in pixels.
-struct ColumnSpec {
+struct DeviceColumnEntry {
   std::optional<texts::TextId> text;
   int width;
 };
-extern const std::array<ColumnSpec, discovery::kColumnCount> kDeviceColumns;
+extern const std::array<DeviceColumnEntry, discovery::kColumnCount> kDeviceColumns;
 
 QString InitialHeading(int column);
 

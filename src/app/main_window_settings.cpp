@@ -114,7 +114,7 @@ void MainWindowSettings::Restore() {
                config::kDefaultDeviceCountIndex);
   restoreCombo(IDC_FORMAT_TIMEOUT, set.Get(config::kFormatTimeoutIndex),
                config::kDefaultFormatTimeoutIndex);
-  for (const ControlSpec& control : kMainWindowControls)
+  for (const MainWindowControl& control : kMainWindowControls)
     if (control.flag != nullptr) m_window.CheckDlgButton(control.id, set.Get(*control.flag) != 0);
   ReadExpectedCount();
   ReadFormatTimeout();

@@ -71,7 +71,7 @@ QString MainWindowView::FirmwarePath() const {
 }
 
 void MainWindowView::EnableRunControls(bool enable) {
-  for (const ControlSpec& control : kMainWindowControls)
+  for (const MainWindowControl& control : kMainWindowControls)
     if (control.disabledDuringRun) m_window.EnableDlgItem(control.id, enable);
   m_list.SetSortable(enable);
 }

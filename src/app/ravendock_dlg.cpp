@@ -63,7 +63,7 @@ constexpr char16_t kExportFailed[] = u"无法写入文件 / cannot write the fil
 constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_CLOSE = 0xF060;
 
-QWidget* CreateControl(const app::ControlSpec& entry, QWidget* parent) {
+QWidget* CreateControl(const app::MainWindowControl& entry, QWidget* parent) {
   const QString caption = app::InitialCaption(entry);
   switch (entry.kind) {
     case app::ControlKind::GroupBox:
@@ -121,7 +121,7 @@ CRavendockDlg::~CRavendockDlg() {
 void CRavendockDlg::CreateControls() {
   setFixedSize(DialogUnitsToPixels(0, 0, app::kMainDialogWidth, app::kMainDialogHeight).size());
   // Group boxes first, so that the controls they frame are stacked above them.
-  for (const app::ControlSpec& entry : app::kMainWindowControls) {
+  for (const app::MainWindowControl& entry : app::kMainWindowControls) {
     QWidget* control = CreateControl(entry, this);
     SetControlId(control, entry.id);
     control->setGeometry(DialogUnitsToPixels(entry.x, entry.y, entry.width, entry.height));
@@ -210,7 +210,7 @@ void CRavendockDlg::FillInstructionTable() {
                                                       *m_engine, *m_runController);
   m_pushRunner->Register();
   // The hidden buttons: each runs its one instruction.
-  for (const app::ControlSpec& control : app::kMainWindowControls)
+  for (const app::MainWindowControl& control : app::kMainWindowControls)
     if (control.kind == app::ControlKind::PushButton && control.instructionRow)
       OnClicked(control.id,
                 [this, row = *control.instructionRow] { m_runController->RunSingle(row); });
@@ -259,7 +259,7 @@ void CRavendockDlg::ConnectHandlers() {
   OnClicked(IDC_INVERT_HIDDEN, [this] { m_deviceTable->Invert(); });
   OnClicked(IDC_CHECK_ALL_BY_STATE,
             [this] { m_deviceTable->SetAllChecks(IsDlgButtonChecked(IDC_CHECK_ALL_BY_STATE)); });
-  for (const app::ControlSpec& control : app::kMainWindowControls)
+  for (const app::MainWindowControl& control : app::kMainWindowControls)
     if (control.flag != nullptr)
       OnClicked(control.id, [this, id = control.id] { m_settings.OnInstructionCheck(id); });
   OnClicked(IDC_DO_ALLNET_ON, [this] { m_settings.OnAllNetworkCheck(IDC_DO_ALLNET_ON); });
@@ -301,7 +301,7 @@ void CRavendockDlg::SetLanguage(int languageIndex) {
 void CRavendockDlg::Retitle() {
   const int language = m_languageIndex;
   if (!texts::IsLanguageIndex(language)) return;
-  for (const app::ControlSpec& control : app::kMainWindowControls)
+  for (const app::MainWindowControl& control : app::kMainWindowControls)
     if (control.text) SetDlgItemText(control.id, texts::Text(*control.text, language));
   for (int column = 0; column < discovery::kColumnCount; ++column)
     if (const auto text = app::kDeviceColumns[static_cast<std::size_t>(column)].text)

@@ -14,12 +14,12 @@
 
 namespace {
 
-using app::ControlSpec;
+using app::MainWindowControl;
 
 TEST(MainWindowControls, TheTableYieldsTheRetitledTheInstructionAndTheHiddenControls) {
   // Control (or column + 10000) and its text pair.
   std::set<std::pair<int, int>> retitled;
-  for (const ControlSpec& control : app::kMainWindowControls)
+  for (const MainWindowControl& control : app::kMainWindowControls)
     if (control.text) retitled.emplace(control.id, *control.text);
   for (int column = 0; column < discovery::kColumnCount; ++column)
     if (const auto text = app::kDeviceColumns[static_cast<std::size_t>(column)].text)
@@ -49,7 +49,7 @@ TEST(MainWindowControls, TheTableYieldsTheRetitledTheInstructionAndTheHiddenCont
   EXPECT_FALSE(app::CheckBoxOfFlag(config::kEthernetGroupFlag));
 
   std::set<std::pair<int, int>> hiddenButtons;
-  for (const ControlSpec& control : app::kMainWindowControls)
+  for (const MainWindowControl& control : app::kMainWindowControls)
     if (control.kind == app::ControlKind::PushButton && control.instructionRow) {
       EXPECT_FALSE(control.visible) << control.id;
       hiddenButtons.emplace(control.id, *control.instructionRow);
@@ -68,12 +68,12 @@ TEST_F(RunControls, ARunDisablesExactlyItsControlsAndTheSortAndItsEndEnablesThem
   ASSERT_EQ(disabled.size(), 32u);
   app::MainWindowView view(window(), window().DeviceList());
   view.EnableRunControls(false);
-  for (const ControlSpec& control : app::kMainWindowControls)
+  for (const MainWindowControl& control : app::kMainWindowControls)
     EXPECT_EQ(window().IsDlgItemEnabled(control.id), disabled.count(control.id) == 0) << control.id;
   EXPECT_FALSE(window().DeviceList().IsSortable());
 
   view.EnableRunControls(true);
-  for (const ControlSpec& control : app::kMainWindowControls)
+  for (const MainWindowControl& control : app::kMainWindowControls)
     EXPECT_TRUE(window().IsDlgItemEnabled(control.id)) << control.id;
   EXPECT_TRUE(window().DeviceList().IsSortable());
 }
