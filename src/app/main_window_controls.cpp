@@ -1,5 +1,6 @@
 #include "app/main_window_controls.h"
 
+#include "batch/instruction_table.h"
 #include "text/fixed_texts.h"
 #include "text/text.h"
 #include "ui/main_dialog_ids.h"

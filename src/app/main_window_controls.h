@@ -8,7 +8,6 @@
 #include <array>
 #include <optional>
 
-#include "batch/instruction_table.h"
 #include "config/config_fields.h"
 #include "discovery/device_record.h"
 #include "text/text_id.h"

@@ -9,6 +9,7 @@
 
 #include "app/main_window_controls.h"
 #include "app/main_window_view.h"
+#include "batch/instruction_table.h"
 #include "support/app_fixture.h"
 #include "ui/report_ctrl.h"
 
