@@ -57,7 +57,7 @@ cmake -S . -B "$tsan_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAVENDOCK_WERROR=O
   -DRAVENDOCK_SANITIZE=thread >/dev/null
 cmake --build "$tsan_dir" --target "${tsan_tests[@]}"
 phase_done "the ThreadSanitizer build"
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"
 for test in "${tsan_tests[@]}"; do
   "$tsan_dir/bin/$test" --gtest_brief=1
 done
