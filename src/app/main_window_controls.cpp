@@ -59,6 +59,21 @@ constexpr Entry Control(int id, ControlKind kind, int x, int y, int width, int h
   return entry;
 }
 
+// A hidden button that runs one instruction on its own; they sit in one row, 44 units apart.
+constexpr Entry HiddenRunButton(int id, int x, const char16_t* caption, int row) {
+  return Control(id, K::PushButton, x, 300, 40, 14)
+      .Hidden()
+      .Captioned(caption)
+      .Selects(row)
+      .OffDuringRun();
+}
+
+// An instruction check box of the bottom-right group: it selects its row of the instruction
+// table and cannot change while a run goes on.
+constexpr Entry InstructionBox(int id, int x, int y, int row) {
+  return Control(id, K::CheckBox, x, y, 62, 10).Selects(row).OffDuringRun();
+}
+
 }  // namespace
 
 // Four group boxes: the device table across the top; the firmware file and the status line at the
@@ -90,41 +105,13 @@ const std::array<MainWindowControl, 52> kMainWindowControls = {{
         .OffDuringRun(),
     Control(IDC_LANGUAGE_CHINESE, K::RadioButton, 520, 206, 36, 10).Hidden().Captioned(u"中文"),
     Control(IDC_LANGUAGE_ENGLISH, K::RadioButton, 560, 206, 40, 10).Hidden().Captioned(u"English"),
-    Control(IDC_MODIFY_IP_NOW, K::PushButton, 14, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"修改IP")
-        .Selects(kRowModifyIp)
-        .OffDuringRun(),
-    Control(IDC_FORMAT_SD1_NOW, K::PushButton, 58, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"格式化SD1")
-        .Selects(kRowFormatSd1)
-        .OffDuringRun(),
-    Control(IDC_FORMAT_SD2_NOW, K::PushButton, 102, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"格式化SD2")
-        .Selects(kRowFormatSd2)
-        .OffDuringRun(),
-    Control(IDC_FORMAT_USB_NOW, K::PushButton, 146, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"格式化USB")
-        .Selects(kRowFormatUsb)
-        .OffDuringRun(),
-    Control(IDC_RESTORE_NOW, K::PushButton, 190, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"恢复设置")
-        .Selects(kRowRestore)
-        .OffDuringRun(),
-    Control(IDC_REBOOT_NOW, K::PushButton, 234, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"重启设备")
-        .Selects(kRowReboot)
-        .OffDuringRun(),
-    Control(IDC_SET_TIME_NOW, K::PushButton, 278, 300, 40, 14)
-        .Hidden()
-        .Captioned(u"同步时间")
-        .Selects(kRowSetTime)
-        .OffDuringRun(),
+    HiddenRunButton(IDC_MODIFY_IP_NOW, 14, u"修改IP", kRowModifyIp),
+    HiddenRunButton(IDC_FORMAT_SD1_NOW, 58, u"格式化SD1", kRowFormatSd1),
+    HiddenRunButton(IDC_FORMAT_SD2_NOW, 102, u"格式化SD2", kRowFormatSd2),
+    HiddenRunButton(IDC_FORMAT_USB_NOW, 146, u"格式化USB", kRowFormatUsb),
+    HiddenRunButton(IDC_RESTORE_NOW, 190, u"恢复设置", kRowRestore),
+    HiddenRunButton(IDC_REBOOT_NOW, 234, u"重启设备", kRowReboot),
+    HiddenRunButton(IDC_SET_TIME_NOW, 278, u"同步时间", kRowSetTime),
 
     // Firmware file.
     Control(IDC_GROUP_FIRMWARE, K::GroupBox, 7, 244, 330, 38).Titled(kTextFirmwareUpgrade),
@@ -139,64 +126,38 @@ const std::array<MainWindowControl, 52> kMainWindowControls = {{
 
     // Instructions, in the order of the instruction table.
     Control(IDC_GROUP_INSTRUCTIONS, K::GroupBox, 343, 244, 353, 97).Titled(kTextSelectAction),
-    Control(IDC_DO_SEARCH, K::CheckBox, 351, 258, 62, 10)
+    InstructionBox(IDC_DO_SEARCH, 351, 258, kRowSearch)
         .Titled(kTextSearch)
-        .Selects(kRowSearch)
-        .KeptIn(config::kSearchFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_MODIFY_IP, K::CheckBox, 415, 258, 62, 10)
+        .KeptIn(config::kSearchFlag),
+    InstructionBox(IDC_DO_MODIFY_IP, 415, 258, kRowModifyIp)
         .Titled(kTextModifyIp)
-        .Selects(kRowModifyIp)
-        .KeptIn(config::kModifyIpFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_ALLNET_ON, K::CheckBox, 479, 258, 62, 10)
-        .Captioned(u"开启全网通")
-        .Selects(kRowAllNetworkOn)
-        .OffDuringRun(),
-    Control(IDC_DO_ALLNET_OFF, K::CheckBox, 543, 258, 62, 10)
-        .Captioned(u"关闭全网通")
-        .Selects(kRowAllNetworkOff)
-        .OffDuringRun(),
-    Control(IDC_DO_UPGRADE, K::CheckBox, 351, 274, 62, 10)
+        .KeptIn(config::kModifyIpFlag),
+    InstructionBox(IDC_DO_ALLNET_ON, 479, 258, kRowAllNetworkOn).Captioned(u"开启全网通"),
+    InstructionBox(IDC_DO_ALLNET_OFF, 543, 258, kRowAllNetworkOff).Captioned(u"关闭全网通"),
+    InstructionBox(IDC_DO_UPGRADE, 351, 274, kRowUpgrade)
         .Titled(kTextUpgrade)
-        .Selects(kRowUpgrade)
-        .KeptIn(config::kUpgradeFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_SET_TIME, K::CheckBox, 415, 274, 62, 10)
+        .KeptIn(config::kUpgradeFlag),
+    InstructionBox(IDC_DO_SET_TIME, 415, 274, kRowSetTime)
         .Titled(kTextSetTime)
-        .Selects(kRowSetTime)
-        .KeptIn(config::kSetTimeFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_FORMAT_SD1, K::CheckBox, 479, 274, 62, 10)
+        .KeptIn(config::kSetTimeFlag),
+    InstructionBox(IDC_DO_FORMAT_SD1, 479, 274, kRowFormatSd1)
         .Titled(kTextFormatSd1)
-        .Selects(kRowFormatSd1)
-        .KeptIn(config::kFormatSd1Flag)
-        .OffDuringRun(),
-    Control(IDC_DO_FORMAT_SD2, K::CheckBox, 543, 274, 62, 10)
+        .KeptIn(config::kFormatSd1Flag),
+    InstructionBox(IDC_DO_FORMAT_SD2, 543, 274, kRowFormatSd2)
         .Titled(kTextFormatSd2)
-        .Selects(kRowFormatSd2)
-        .KeptIn(config::kFormatSd2Flag)
-        .OffDuringRun(),
-    Control(IDC_DO_FORMAT_USB, K::CheckBox, 351, 290, 62, 10)
+        .KeptIn(config::kFormatSd2Flag),
+    InstructionBox(IDC_DO_FORMAT_USB, 351, 290, kRowFormatUsb)
         .Titled(kTextFormatUsb)
-        .Selects(kRowFormatUsb)
-        .KeptIn(config::kFormatUsbFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_RESTORE, K::CheckBox, 415, 290, 62, 10)
+        .KeptIn(config::kFormatUsbFlag),
+    InstructionBox(IDC_DO_RESTORE, 415, 290, kRowRestore)
         .Titled(kTextFactorySet)
-        .Selects(kRowRestore)
-        .KeptIn(config::kFactoryRestoreFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_REBOOT, K::CheckBox, 479, 290, 62, 10)
+        .KeptIn(config::kFactoryRestoreFlag),
+    InstructionBox(IDC_DO_REBOOT, 479, 290, kRowReboot)
         .Titled(kTextReboot)
-        .Selects(kRowReboot)
-        .KeptIn(config::kRebootFlag)
-        .OffDuringRun(),
-    Control(IDC_DO_OTHER_SETTINGS, K::CheckBox, 543, 290, 62, 10)
+        .KeptIn(config::kRebootFlag),
+    InstructionBox(IDC_DO_OTHER_SETTINGS, 543, 290, kRowOtherSettings)
         .Captioned(u"其它设置")
-        .Selects(kRowOtherSettings)
-        .KeptIn(config::kOtherSettingsFlag)
-        .OffDuringRun(),
+        .KeptIn(config::kOtherSettingsFlag),
     Control(IDC_START_ADDRESS, K::PushButton, 616, 256, 72, 15).Captioned(u"设定IP").OffDuringRun(),
     Control(IDC_OTHER_SETTINGS, K::PushButton, 616, 288, 72, 15)
         .Captioned(u"其它设置")

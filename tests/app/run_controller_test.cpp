@@ -152,6 +152,27 @@ TEST_F(Runs, AllNetworkRowsAndTheSearchNeedNoCheckedDevice) {
   ExpectRunEnded();
 }
 
+TEST_F(Runs, EachHiddenButtonRunsItsOneInstructionWhateverIsChecked) {
+  FindDevices();
+  Choose({batch::kRowSearch, batch::kRowUpgrade});
+  for (int row = 0; row < batch::kInstructionCount; ++row)
+    window().Runs().SetPrecondition(row, [] { return QString(); });
+  const std::pair<int, int> hiddenButtons[] = {
+      {1029, batch::kRowModifyIp},  {1030, batch::kRowFormatSd1}, {1031, batch::kRowFormatSd2},
+      {1032, batch::kRowFormatUsb}, {1033, batch::kRowRestore},   {1034, batch::kRowReboot},
+      {1035, batch::kRowSetTime}};
+  for (const auto& [button, row] : hiddenButtons) {
+    EXPECT_TRUE(window().GetDlgItem(button)->isHidden()) << button;
+    started.clear();
+    window().DlgItem<QPushButton>(button)->click();
+    EXPECT_EQ(started, std::vector<int>{row}) << button;
+    EXPECT_TRUE(window().Runs().IsRunning()) << button;
+    EXPECT_FALSE(window().IsDlgItemEnabled(1014)) << button;
+    window().Runs().Finish();
+  }
+  EXPECT_TRUE(dialogs().shown().empty());
+}
+
 class UpgradeFinished : public Runs {
  protected:
   // An upgrade device list of total records, failures of them failed.
